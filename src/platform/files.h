@@ -14,7 +14,10 @@ std::string toPath(std::string_view name);
 // True when the name begins with a drive letter and colon or with '/' or '\'.
 bool isAbsoluteName(std::string_view name);
 
+// True when the path names an existing entry that is not a directory.
 bool fileExists(const std::string& path);
+// True when the path names an existing directory.
+bool directoryExists(const std::string& path);
 // Deletes a file; returns 0, or -1 when it could not be deleted.
 int deleteFile(const std::string& path);
 
@@ -23,7 +26,8 @@ std::string currentDirectory();
 // Changes the current directory; returns 0 or -1.
 int changeDirectory(const std::string& path);
 
-// The directory part of a path, up to and including its last '/', or "" when none.
+// The directory part of a path, up to and including its last '/' (or '\\'); a name
+// with only a drive prefix ("C:x") gives the prefix; "" when there is none.
 std::string directoryPart(std::string_view path);
 // The file name after the directory part.
 std::string namePart(std::string_view path);

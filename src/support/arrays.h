@@ -4,6 +4,7 @@
 // give back an empty array, which the caller tests with valid().
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +14,8 @@ template <typename T>
 class IndexedArray {
  public:
   IndexedArray() = default;
-  IndexedArray(int lo, int hi) : lo_(lo), hi_(hi), data_(static_cast<size_t>(hi - lo + 1)) {}
+  // Elements lo..hi, zeroed; an empty range (hi < lo) gives an invalid array.
+  IndexedArray(int lo, int hi) : lo_(lo), hi_(hi), data_(count(lo, hi)) {}
 
   bool valid() const { return !data_.empty(); }
   int lo() const { return lo_; }
@@ -31,6 +33,10 @@ class IndexedArray {
   int lo_ = 0;
   int hi_ = -1;
   std::vector<T> data_;
+
+  static size_t count(int lo, int hi) {
+    return hi < lo ? 0 : static_cast<size_t>(static_cast<int64_t>(hi) - lo + 1);
+  }
 };
 
 using FloatVector = IndexedArray<float>;
