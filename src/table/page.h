@@ -1,0 +1,37 @@
+// Pages of the table file: the page header (end of the previous page, printer setup,
+// margins, the head line with the page number, titles, the list of alternatives and the
+// mode sentence), centered lines, the \line rule and the end of the run. Every line the
+// composer writes ends with lineEnd and counts in lineOnPage and sheetRow unless noted.
+#pragma once
+
+#include <string_view>
+
+#include "table/table_line.h"
+
+namespace tabrix {
+
+// Ends the current page (when one was begun) and writes the header of the next.
+// Returns 0 (-1 is kept for a worksheet writer that cannot start a page).
+int pageHeader(TableLine& table);
+
+// Writes text (cut to width) centered in width, right-trimmed, and counts one line.
+// Returns 0 (-1 for a worksheet target).
+int centeredLine(TableLine& table, std::string_view text, int width);
+
+// The \line rule: tableWidth copies of the character (quoted to 100 in prnMode),
+// counted as one line. Returns 0.
+int ruleLine(TableLine& table, char character);
+
+// Called once after the stub ends: with a time stamp, fills the last page and writes
+// the stamp near its foot (no form feed). Returns 0 (-1 for a worksheet target).
+int endOfRun(TableLine& table);
+
+// The page-break rules: a text line or the date header row needs a new page, and a
+// table line of altCount rows needs one.
+bool textLineNeedsPage(const TableLine& table);
+bool tableLineNeedsPage(const TableLine& table);
+
+// Writes text followed by lineEnd to the table file and counts one line.
+void writeCountedLine(TableLine& table, std::string_view text);
+
+}  // namespace tabrix
