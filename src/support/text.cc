@@ -118,6 +118,9 @@ int fillGap(float* values, int from, int count) {
   if (gapStart == 0) return pb;
 
   int pa = gapStart - 1;
+  // Starting inside a gap: its true start and the value before it lie behind `from`,
+  // so there is no known value to draw from.
+  if (isMissing(values[pa])) return pb;
   float a = values[pa];
   float b = values[pb];
   float step = (b - a) / static_cast<float>(pb - pa);
