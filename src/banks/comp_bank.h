@@ -1,0 +1,69 @@
+// CompBank: the read-only compressed bank, kind 'c'. The data file (root + ".cbk")
+// holds an 88-byte header (80-byte title, series count, offset of the record-offset
+// table), the series records and the table; the name file (root + ".cin") holds the
+// count, the size Z of the name area and the NUL-ended names in table order. Each
+// series keeps its own start date and frequency and is handed out aligned on period
+// 1 of 1920 (see banks/series_record.h).
+//
+// Names are found through a hash index built at open over the first seriesCount
+// names of the name area; a name that occurs twice finds its first occurrence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "banks/data_bank.h"
+#include "banks/series_record.h"
+
+namespace tabrix {
+
+class CompBank : public DataBank {
+ public:
+  // Size of the data file's header: title, count and table offset.
+  static constexpr int kHeaderSize = 88;
+  // Largest name area the name file may declare.
+  static constexpr int32_t kMaxNameAreaBytes = 32767;
+
+  // Opens root + ".cbk" and root + ".cin"; isOpen() tells whether it worked (the
+  // failure has been printed).
+  explicit CompBank(std::string_view rootName);
+  // Prints "CompBank destructor called.  Freeing up memory.\n" and closes both files.
+  ~CompBank() override;
+
+  // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
+  // (no message) or the series cannot be read (message naming series and bank).
+  int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
+  // Lists the names in name-area order; 1, or 0 when Escape ended the listing.
+  int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;
+
+  // The name's ordinal in the table, or -1 (first match among seriesCount names).
+  int findName(std::string_view name) const;
+
+  int16_t lastFrequency() const { return lastFrequency_; }      // of the series last read
+  int16_t lastLength() const { return static_cast<int16_t>(lastLength_); }  // seriesLength
+  int16_t lastStartPeriod() const { return lastStartPeriod_; }  // first period last read
+  int16_t lastIndex() const { return lastCount_; }  // index of the last value read (q)
+  const SeriesRecordHeader& lastHeader() const { return lastHeader_; }  // its first bytes
+
+ private:
+  // Reads the files; false after printing why the bank cannot be used.
+  bool open();
+  // Prints the reason and msgbk 1 for a file refused at open; returns false.
+  bool refuse(const std::string& fileName, std::string_view reason);
+
+  uint16_t nameAreaBytes_ = 0;            // size of the name area
+  std::vector<char> nameArea_;            // the names, NUL-ended
+  std::vector<int32_t> seriesOffsets_;    // record offset of each series
+  int32_t tableOffset_ = 0;               // offset of the table, as read
+  int64_t dataFileSize_ = 0;              // bytes in the data file (bounds checks)
+  std::unordered_map<std::string_view, uint16_t> nameIndex_;  // name -> first ordinal
+  SeriesRecordHeader lastHeader_;         // year, frequency and code bytes and n last read
+  int16_t lastCount_ = 0;                 // index of the last value of the series last read
+  int16_t lastFrequency_ = 1;             // frequency of the series last read
+  int16_t lastStartPeriod_ = 1;           // first period of the series last read
+};
+
+}  // namespace tabrix

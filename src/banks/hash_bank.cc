@@ -1,0 +1,178 @@
+#include "banks/hash_bank.h"
+
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace tabrix {
+
+HashBank::HashBank(std::string_view rootName) : DataBank(rootName) {
+  kindName_ = "HashBank";
+  dataFileName_ = std::string(rootName) + ".hbk";
+  indexFileName_ = std::string(rootName) + ".hin";
+  kind_ = 'h';
+  if (open()) {
+    startYear_ = kRecordBaseYear;
+    frequency_ = 1;
+    observations_ = MaxObs;
+    openState_ = 1;
+  } else {
+    openState_ = -1;
+    bucketCount_ = 0;
+    bucketEntries_.clear();
+    bucketNameBytes_.clear();
+    bucketOffsets_.clear();
+    dataFile_.close();
+    indexFile_.close();
+  }
+}
+
+HashBank::~HashBank() = default;
+
+bool HashBank::refuse(const std::string& fileName, std::string_view reason) {
+  reportDamagedBankFile(fileName, reason);
+  printMessage(1, fileName.c_str());
+  return false;
+}
+
+bool HashBank::open() {
+  uint8_t header[kHeaderSize];
+  if (!dataFile_.open(dataFileName_, "rb")) {
+    printMessage(1, dataFileName_.c_str());
+    return false;
+  }
+  const size_t got = dataFile_.read(header, sizeof header);
+  if (got < 80) {
+    printMessage(1, dataFileName_.c_str());
+    return false;
+  }
+  if (got < sizeof header) return refuse(dataFileName_, "the header runs short");
+  title_.assign(reinterpret_cast<const char*>(header), strnlen(reinterpret_cast<const char*>(header), 80));
+  seriesCount_ = decodeU16(header + 80);
+  dataFileSize_ = dataFile_.size();
+
+  if (!indexFile_.open(indexFileName_, "rb")) {
+    printMessage(1, indexFileName_.c_str());
+    return false;
+  }
+  const int64_t indexSize = indexFile_.size();
+  uint8_t counts[kIndexHeaderSize];
+  if (indexFile_.read(counts, sizeof counts) != sizeof counts) {
+    return refuse(indexFileName_, "the file runs short");
+  }
+  const int32_t t = decodeI32(counts);
+  bucketCount_ = decodeU16(counts + 4);
+  if (bucketCount_ == 0) return refuse(indexFileName_, "it has no buckets");
+  const size_t arrayBytes = size_t{8} * bucketCount_;
+  std::vector<uint8_t> arrays;
+  if (indexFile_.readBytes(arrays, arrayBytes) != arrayBytes) {
+    return refuse(indexFileName_, "the bucket arrays run past the end of the file");
+  }
+  bucketEntries_.resize(bucketCount_);
+  bucketNameBytes_.resize(bucketCount_);
+  bucketOffsets_.resize(bucketCount_);
+  for (size_t b = 0; b < bucketCount_; ++b) {
+    bucketEntries_[b] = decodeU16(arrays.data() + 2 * b);
+    bucketNameBytes_[b] = decodeU16(arrays.data() + 2 * (bucketCount_ + b));
+    bucketOffsets_[b] = decodeI32(arrays.data() + 4 * (bucketCount_ + b));
+  }
+  // Every block must lie inside the index file, so that a lookup never reads short.
+  for (size_t b = 0; b < bucketCount_; ++b) {
+    const int64_t end = int64_t{bucketOffsets_[b]} + bucketNameBytes_[b] + int64_t{4} * bucketEntries_[b];
+    if (bucketOffsets_[b] < 0 || end > indexSize) {
+      return refuse(indexFileName_, "a bucket block runs past the end of the file");
+    }
+  }
+
+  if (seriesCount_ != static_cast<uint32_t>(t)) {
+    // The short count may only have lost the high bits: compare the full count.
+    if (decodeI32(header + 80) != t) {
+      console().write("Warning: .hin file does not match .hbk file.\n");
+      console().write("Warning: # of series set to # in .hin file!\n");
+      seriesCount_ = static_cast<uint16_t>(t);
+    }
+  }
+  totalSeries_ = t;
+  return true;
+}
+
+uint16_t HashBank::hashOf(std::string_view name) {
+  uint16_t h = 0;
+  for (char c : name) h = static_cast<uint16_t>(31 * h + static_cast<signed char>(c));
+  return h;
+}
+
+uint16_t HashBank::hashName(std::string_view name) const {
+  return bucketCount_ == 0 ? 0 : static_cast<uint16_t>(hashOf(name) % bucketCount_);
+}
+
+bool HashBank::readBucket(uint16_t bucket, std::vector<uint8_t>& block) {
+  const size_t size = bucketNameBytes_[bucket] + size_t{4} * bucketEntries_[bucket];
+  if (indexFile_.seek(bucketOffsets_[bucket]) != 0) return false;
+  return indexFile_.readBytes(block, size) == size;
+}
+
+template <typename Visit>
+void HashBank::walkBucket(uint16_t bucket, const std::vector<uint8_t>& block, Visit visit) const {
+  const size_t nameBytes = bucketNameBytes_[bucket];
+  const char* names = reinterpret_cast<const char*>(block.data());
+  size_t position = 0;
+  for (size_t j = 0; j < bucketEntries_[bucket] && position < nameBytes; ++j) {
+    const void* end = std::memchr(names + position, '\0', nameBytes - position);
+    if (end == nullptr) return;  // a last name without its NUL is not a name
+    const size_t length = static_cast<size_t>(static_cast<const char*>(end) - (names + position));
+    if (!visit(std::string_view(names + position, length), decodeI32(block.data() + nameBytes + 4 * j))) return;
+    position += length + 1;
+  }
+}
+
+int16_t HashBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
+  if (!isOpen()) return -1;
+  const uint16_t bucket = hashName(name);
+  std::vector<uint8_t> block;
+  if (!readBucket(bucket, block)) {
+    reportUnreadableSeries(name, indexFileName_, "its bucket cannot be read");
+    return -1;
+  }
+  bool found = false;
+  int32_t offset = 0;
+  walkBucket(bucket, block, [&](std::string_view candidate, int32_t recordOffset) {
+    if (candidate != name) return true;
+    found = true;
+    offset = recordOffset;
+    return false;
+  });
+  block.clear();
+  block.shrink_to_fit();
+  if (!found) return -1;
+
+  SeriesReadResult result;
+  std::string reason;
+  if (readSeriesRecord(dataFile_, offset, dataFileSize_, values.data(), result, reason) != 0) {
+    if (!reason.empty()) reportUnreadableSeries(name, dataFileName_, reason);
+    return -1;
+  }
+  lastHeader_ = result.header;
+  lastCount_ = result.lastIndex;
+  frequency_ = lastFrequency_ = result.frequency;
+  lastStartPeriod_ = result.startPeriod;
+  startPeriod_ = static_cast<uint16_t>(result.startPeriod);
+  lastLength_ = static_cast<uint16_t>(result.length);
+  return 0;
+}
+
+int16_t HashBank::listNames(std::FILE* output, std::string_view pattern, int16_t wide) {
+  NameLister lister(output, pattern, wide != 0 ? 5 : 1, messages_, seriesCount_ > 100);
+  if (!isOpen()) return lister.result();
+  std::vector<uint8_t> block;
+  for (uint16_t bucket = 0; bucket < bucketCount_ && !lister.stopped(); ++bucket) {
+    if (!readBucket(bucket, block)) {
+      reportDamagedBankFile(indexFileName_, "a bucket block cannot be read");
+      break;
+    }
+    walkBucket(bucket, block, [&lister](std::string_view name, int32_t) { return lister.offer(name); });
+  }
+  return lister.result();
+}
+
+}  // namespace tabrix

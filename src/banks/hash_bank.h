@@ -1,0 +1,77 @@
+// HashBank: the read-only hashed bank, kind 'h', for banks with many series. The data
+// file (root + ".hbk") holds an 80-byte title, the series count and the series records
+// (banks/series_record.h); the index file (root + ".hin") spreads the names over B
+// hash buckets. Only the bucket arrays stay in memory: a lookup reads the one block of
+// its bucket (names and record offsets) from the index file and frees it afterwards.
+//
+// Index file (little-endian): T (int32), B (uint16), B name counts (uint16), B name-
+// block sizes (uint16), B block offsets (int32); each block holds the bucket's NUL-ended
+// names followed by one int32 record offset per name.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "banks/data_bank.h"
+#include "banks/series_record.h"
+
+namespace tabrix {
+
+class HashBank : public DataBank {
+ public:
+  // Bytes of the data file's header: title and series count.
+  static constexpr int kHeaderSize = 84;
+  // Bytes of the index file before the bucket arrays: T and B.
+  static constexpr int kIndexHeaderSize = 6;
+
+  // Opens root + ".hbk" and root + ".hin"; isOpen() tells whether it worked (the
+  // failure has been printed).
+  explicit HashBank(std::string_view rootName);
+  ~HashBank() override;
+
+  // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
+  // (no message) or the series cannot be read (message naming series and bank).
+  int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
+  // Lists bucket by bucket, each bucket's names in block order; 1, or 0 when Escape
+  // ended the listing.
+  int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;
+
+  // The hash of a name: h = (31 h + c) modulo 65536 over its bytes c taken as signed.
+  static uint16_t hashOf(std::string_view name);
+  // The bucket of a name: its hash modulo B.
+  uint16_t hashName(std::string_view name) const;
+
+  int32_t totalSeries() const { return totalSeries_; }  // T from the index file
+  uint16_t bucketCount() const { return bucketCount_; }  // B
+  int16_t lastFrequency() const { return lastFrequency_; }      // of the series last read
+  int16_t lastLength() const { return static_cast<int16_t>(lastLength_); }  // seriesLength
+  int16_t lastStartPeriod() const { return lastStartPeriod_; }  // first period last read
+  int16_t lastIndex() const { return lastCount_; }  // index of the last value read (q)
+  const SeriesRecordHeader& lastHeader() const { return lastHeader_; }  // its first bytes
+
+ private:
+  // Reads the headers and bucket arrays; false after printing why the bank cannot be used.
+  bool open();
+  // Prints the reason and msgbk 1 for a file refused at open; returns false.
+  bool refuse(const std::string& fileName, std::string_view reason);
+  // Reads bucket b's block (names, then record offsets) in one read; false when it fails.
+  bool readBucket(uint16_t bucket, std::vector<uint8_t>& block);
+  // Offers the bucket's names in block order to visit(name, recordOffset) until it
+  // returns false.
+  template <typename Visit>
+  void walkBucket(uint16_t bucket, const std::vector<uint8_t>& block, Visit visit) const;
+
+  int32_t totalSeries_ = 0;               // T from the index file
+  uint16_t bucketCount_ = 0;              // B
+  std::vector<uint16_t> bucketEntries_;   // names per bucket
+  std::vector<uint16_t> bucketNameBytes_;  // name-block size of each bucket
+  std::vector<int32_t> bucketOffsets_;    // index-file offset of each bucket's block
+  int64_t dataFileSize_ = 0;              // bytes in the data file (bounds checks)
+  SeriesRecordHeader lastHeader_;         // year, frequency and code bytes and n last read
+  int16_t lastCount_ = 0;                 // index of the last value of the series last read
+  int16_t lastFrequency_ = 1;             // frequency of the series last read
+  int16_t lastStartPeriod_ = 1;           // first period of the series last read
+};
+
+}  // namespace tabrix

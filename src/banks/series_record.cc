@@ -1,0 +1,308 @@
+#include "banks/series_record.h"
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "platform/console.h"
+#include "support/messages.h"
+
+namespace tabrix {
+
+namespace {
+
+// The largest number of decimals the writer tries before falling back to floats.
+constexpr int kMaxWriterDecimals = 15;
+
+int frequencyNibble(uint8_t frequencyByte) { return frequencyByte >> 4; }
+int periodNibble(uint8_t frequencyByte) { return frequencyByte & 0x0F; }
+int shiftNibble(uint8_t codeByte) { return codeByte >> 4; }
+int decimalsNibble(uint8_t codeByte) { return codeByte & 0x0F; }
+
+bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
+
+// The integers that reproduce `values` exactly at `decimals`, or false.
+bool packAtDecimals(std::span<const float> values, int decimals, std::vector<int32_t>& integers,
+                    std::vector<bool>& zeroMarked) {
+  const float scale = packedScale(decimals);
+  integers.assign(values.size(), 0);
+  zeroMarked.assign(values.size(), false);
+  for (size_t i = 0; i < values.size(); ++i) {
+    const float v = values[i];
+    if (i > 0 && sameBits(v, 0.0f)) {
+      zeroMarked[i] = true;
+      continue;
+    }
+    if (!std::isfinite(v)) return false;
+    const double ratio = static_cast<double>(v) / static_cast<double>(scale);
+    if (!(std::fabs(ratio) < 2147483647.0)) return false;
+    const auto x = static_cast<int32_t>(std::llround(ratio));
+    if (!sameBits(packedValue(x, scale), v)) return false;
+    integers[i] = x;
+  }
+  return true;
+}
+
+// The smallest shift whose differences all fit 16 bits (the zero marker excluded), or -1.
+int chooseShift(const std::vector<int32_t>& integers, const std::vector<bool>& zeroMarked) {
+  for (int s = 0; s <= kMaxShift; ++s) {
+    const int64_t multiplier = int64_t{1} << s;
+    bool fits = true;
+    int64_t running = integers[0];
+    for (size_t i = 1; i < integers.size() && fits; ++i) {
+      if (zeroMarked[i]) continue;
+      const int64_t difference = int64_t{integers[i]} - running;
+      running = integers[i];
+      if (difference % multiplier != 0) {
+        fits = false;
+        break;
+      }
+      const int64_t stored = difference / multiplier;
+      if (stored < std::numeric_limits<int16_t>::min() || stored >= kZeroMarker) fits = false;
+    }
+    if (fits) return s;
+  }
+  return -1;
+}
+
+}  // namespace
+
+SeriesRecordHeader parseRecordHeader(const uint8_t* bytes) {
+  SeriesRecordHeader header;
+  header.yearByte = bytes[0];
+  header.frequencyByte = bytes[1];
+  header.codeByte = bytes[2];
+  header.count = decodeI16(bytes + 3);
+  return header;
+}
+
+int64_t recordBodySize(const SeriesRecordHeader& header) {
+  if (header.count < 0) return -1;
+  if (header.codeByte == kFloatFormCode) return int64_t{4} * header.count;
+  return 4 + int64_t{2} * header.count;
+}
+
+bool recordStartDate(const SeriesRecordHeader& header, VexDate& start, std::string& reason) {
+  // The constructor prints the date message for a bad year, frequency or period and
+  // then leaves the date unset (frequency 0).
+  const VexDate date(header.yearByte, periodNibble(header.frequencyByte),
+                     frequencyNibble(header.frequencyByte));
+  if (date.frequency == 0) {
+    reason = "invalid start date";
+    return false;
+  }
+  start = date;
+  return true;
+}
+
+float packedScale(int decimals) {
+  float scale = 1.0f;
+  for (int i = 0; i < decimals; ++i) scale = static_cast<float>(static_cast<double>(scale) * 0.1);
+  return scale;
+}
+
+float packedValue(int32_t integer, float scale) {
+  return static_cast<float>(static_cast<double>(integer) * static_cast<double>(scale));
+}
+
+bool decodeRecordValues(const SeriesRecordHeader& header, std::span<const uint8_t> body,
+                        std::vector<float>& values, std::string& reason) {
+  values.clear();
+  const int n = header.count;
+  if (n < 0) {
+    reason = "negative number of values";
+    return false;
+  }
+  if (header.codeByte == kFloatFormCode) {
+    if (n > kMaxRecordValues) {
+      reason = "more than 3999 values";
+      return false;
+    }
+    if (body.size() < static_cast<size_t>(4) * n) {
+      reason = "record runs short";
+      return false;
+    }
+    values.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) values[static_cast<size_t>(i)] = decodeF32(body.data() + 4 * i);
+    return true;
+  }
+
+  if (n > kMaxRecordValues - 1) {
+    reason = "more than 3999 values";
+    return false;
+  }
+  const int shift = shiftNibble(header.codeByte);
+  if (shift > kMaxShift) {
+    reason = "shift of 15";
+    return false;
+  }
+  if (body.size() < 4 + static_cast<size_t>(2) * n) {
+    reason = "record runs short";
+    return false;
+  }
+  const auto multiplier = static_cast<int16_t>(1 << shift);
+  const float scale = packedScale(decimalsNibble(header.codeByte));
+  values.resize(static_cast<size_t>(n) + 1);
+  int32_t running = decodeI32(body.data());
+  values[0] = packedValue(running, scale);
+  for (int i = 1; i <= n; ++i) {
+    const int16_t difference = decodeI16(body.data() + 4 + 2 * (i - 1));
+    if (difference == kZeroMarker) {
+      values[static_cast<size_t>(i)] = 0.0f;
+      continue;
+    }
+    const int64_t next = int64_t{running} + int64_t{difference} * multiplier;
+    if (next < std::numeric_limits<int32_t>::min() || next > std::numeric_limits<int32_t>::max()) {
+      values.clear();
+      reason = "packed values overflow";
+      return false;
+    }
+    running = static_cast<int32_t>(next);
+    values[static_cast<size_t>(i)] = packedValue(running, scale);
+  }
+  return true;
+}
+
+int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out) {
+  for (int slot = 0; slot < MaxObs; ++slot) out[slot] = MissingValue;
+  const VexDate base(kRecordBaseYear, 1, start.frequency);
+  const int k = periodsBetween(start, base);
+  const int count = static_cast<int>(values.size());
+  for (int i = k < 0 ? -k : 0; i < count && i + k < MaxObs; ++i) out[i + k] = values[static_cast<size_t>(i)];
+  int length = (count - 1) + k + 1;
+  if (length < 0) length = 0;
+  if (length > MaxObs) length = MaxObs;
+  return static_cast<int16_t>(length);
+}
+
+int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason) {
+  reason.clear();
+  if (offset < 0 || offset + kRecordHeaderSize > fileSize) {
+    reason = "record offset outside the data file";
+    return -1;
+  }
+  if (file.seek(offset) != 0) return -1;
+  uint8_t head[kRecordHeaderSize];
+  if (file.read(head, sizeof head) != sizeof head) {
+    reason = "record cannot be read";
+    return -1;
+  }
+  const SeriesRecordHeader header = parseRecordHeader(head);
+  const int64_t bodySize = recordBodySize(header);
+  if (bodySize < 0) {
+    reason = "negative number of values";
+    return -1;
+  }
+  if (offset + kRecordHeaderSize + bodySize > fileSize) {
+    reason = "record runs past the end of the file";
+    return -1;
+  }
+  // Refuse over-long records before reading their bodies into memory.
+  const int limit = header.codeByte == kFloatFormCode ? kMaxRecordValues : kMaxRecordValues - 1;
+  if (header.count > limit) {
+    reason = "more than 3999 values";
+    return -1;
+  }
+  std::vector<uint8_t> body;
+  if (file.readBytes(body, static_cast<size_t>(bodySize)) != static_cast<size_t>(bodySize)) {
+    reason = "record runs short";
+    return -1;
+  }
+  std::vector<float> values;
+  if (!decodeRecordValues(header, body, values, reason)) return -1;
+  VexDate start;
+  if (!recordStartDate(header, start, reason)) return -1;
+
+  result.header = header;
+  result.lastIndex = static_cast<int16_t>(static_cast<int>(values.size()) - 1);
+  result.frequency = start.frequency;
+  result.startPeriod = start.period;
+  result.length = alignOnBase(values, start, out);
+  return 0;
+}
+
+void reportUnreadableSeries(std::string_view name, std::string_view bankFile,
+                            std::string_view reason) {
+  console().printf("\r\nSeries %.*s in %.*s cannot be read: %.*s.\r\n", static_cast<int>(name.size()),
+                   name.data(), static_cast<int>(bankFile.size()), bankFile.data(),
+                   static_cast<int>(reason.size()), reason.data());
+}
+
+void reportDamagedBankFile(std::string_view fileName, std::string_view reason) {
+  console().printf("\r\n%.*s is damaged: %.*s.\r\n", static_cast<int>(fileName.size()),
+                   fileName.data(), static_cast<int>(reason.size()), reason.data());
+}
+
+bool encodeSeriesRecord(const VexDate& start, std::span<const float> values,
+                        std::vector<uint8_t>& out, std::string& reason) {
+  out.clear();
+  if (start.frequency != 1 && start.frequency != 4 && start.frequency != 12) {
+    reason = "frequency must be 1, 4 or 12";
+    return false;
+  }
+  if (start.period < 1 || start.period > start.frequency) {
+    reason = "period outside the year";
+    return false;
+  }
+  if (start.year < kFirstRecordYear || start.year > kLastRecordYear) {
+    reason = "start year outside 1925 to 2099";
+    return false;
+  }
+  if (values.size() > static_cast<size_t>(kMaxRecordValues)) {
+    reason = "more than 3999 values";
+    return false;
+  }
+
+  appendU8(out, static_cast<uint8_t>(start.year - 1900));
+  appendU8(out, static_cast<uint8_t>((start.frequency << 4) | start.period));
+
+  std::vector<int32_t> integers;
+  std::vector<bool> zeroMarked;
+  if (!values.empty()) {
+    for (int d = 0; d <= kMaxWriterDecimals; ++d) {
+      if (!packAtDecimals(values, d, integers, zeroMarked)) continue;
+      const int s = chooseShift(integers, zeroMarked);
+      if (s < 0) continue;
+      appendU8(out, static_cast<uint8_t>((s << 4) | d));
+      appendI16(out, static_cast<int16_t>(values.size() - 1));
+      appendI32(out, integers[0]);
+      int32_t running = integers[0];
+      for (size_t i = 1; i < values.size(); ++i) {
+        if (zeroMarked[i]) {
+          appendI16(out, kZeroMarker);
+          continue;
+        }
+        appendI16(out, static_cast<int16_t>((int64_t{integers[i]} - running) >> s));
+        running = integers[i];
+      }
+      return true;
+    }
+  }
+
+  appendU8(out, kFloatFormCode);
+  appendI16(out, static_cast<int16_t>(values.size()));
+  for (float v : values) appendF32(out, v);
+  return true;
+}
+
+void reportUnstorableSeries(std::string_view name, std::string_view reason) {
+  console().printf("\r\nSeries %.*s cannot be stored: %.*s.\r\n", static_cast<int>(name.size()),
+                   name.data(), static_cast<int>(reason.size()), reason.data());
+}
+
+int16_t writeBankFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  BinaryFile file;
+  if (!file.open(path, "wb")) {
+    VexMessage messages;
+    if (const char* format = messages.fetch("msgbk", 24)) console().printf(format, path.c_str());
+    return -1;
+  }
+  if (!file.writeBytes(bytes) || file.close() != 0) {
+    console().printf("\r\nCannot write %s.\r\n", path.c_str());
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace tabrix
