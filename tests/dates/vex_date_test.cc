@@ -230,6 +230,45 @@ TEST(VexDateTest, NumberConstructionReadsEveryMonthAndQuarterOfTheRuleYears) {
   }
 }
 
+// Every text of up to five characters over digits, dots and other bytes, and a sweep
+// of float bit patterns: nothing may read out of bounds or overflow (the sanitizer
+// build checks), and every date made is labelled within the capacity.
+TEST(VexDateTest, ArbitraryInputGivesUsableDates) {
+  ConsoleCapture capture;
+  const char alphabet[] = {'9', '0', '.', 'x', '-', '\0'};
+  std::string text;
+  auto check = [](const VexDate& date) {
+    EXPECT_GE(date.year, 1900);
+    EXPECT_GE(date.period, 0);
+    std::string label = format(date, 0);
+    EXPECT_LT(label.size(), static_cast<size_t>(DateLabelCapacity));
+    VexDate next = date;
+    advance(next);
+    indexFrom(next, date);
+  };
+  auto walk = [&](auto& self, int depth) -> void {
+    check(VexDate(std::string_view(text)));
+    if (depth == 5) return;
+    for (char c : alphabet) {
+      text.push_back(c);
+      self(self, depth + 1);
+      text.pop_back();
+    }
+  };
+  walk(walk, 0);
+
+  for (uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 0x10001u) {
+    uint32_t pattern = static_cast<uint32_t>(bits);
+    float number;
+    std::memcpy(&number, &pattern, sizeof number);
+    VexDate date(number);
+    if (date.frequency == 0) continue;
+    EXPECT_TRUE(date.frequency == 1 || date.frequency == 2 || date.frequency == 4 ||
+                date.frequency == 12);
+    check(date);
+  }
+}
+
 TEST(ComparisonTest, ByYearFirstThenPeriodWithinOneFrequency) {
   struct Case {
     VexDate a, b;
