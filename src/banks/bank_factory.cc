@@ -1,0 +1,55 @@
+#include "banks/bank_factory.h"
+
+#include <array>
+#include <string>
+
+#include "banks/workspace_bank.h"
+
+namespace tabrix {
+
+namespace {
+
+std::unique_ptr<DataBank> openWorkspace(std::string_view rootName, std::string_view) {
+  return std::make_unique<VexBank>(rootName);
+}
+
+// A kind becomes available by naming its opener here.
+constexpr std::array<BankKind, 5> kKinds{{
+    {'w', "workspace", ".bnk", &openWorkspace},
+    {'c', "compressed", ".cbk", nullptr},
+    {'h', "hashed", ".hbk", nullptr},
+    {'d', "dirfor", ".dfr", nullptr},
+    {'v', "vam", ".vam", nullptr},
+}};
+
+}  // namespace
+
+std::span<const BankKind> bankKinds() { return kKinds; }
+
+const BankKind* findBankKind(char letter) {
+  for (const BankKind& kind : kKinds) {
+    if (kind.letter == letter) return &kind;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<DataBank> openBank(char letter, std::string_view rootName,
+                                   std::string_view descriptionFile) {
+  const BankKind* kind = findBankKind(letter);
+  if (kind == nullptr) return nullptr;
+  if (kind->open == nullptr) return std::make_unique<UnavailableBank>(*kind, rootName);
+  return kind->open(rootName, descriptionFile);
+}
+
+UnavailableBank::UnavailableBank(const BankKind& kind, std::string_view rootName)
+    : DataBank(rootName) {
+  dataFileName_ = std::string(rootName) + std::string(kind.extension);
+  kind_ = kind.letter;
+  openState_ = -1;
+}
+
+int16_t UnavailableBank::readSeries(std::string_view, SeriesSpan, int16_t) { return -1; }
+
+int16_t UnavailableBank::listNames(std::FILE*, std::string_view, int16_t) { return 1; }
+
+}  // namespace tabrix
