@@ -178,8 +178,8 @@ class TableLine {
 // topMargin 3, bottomMargin 9, titleWidth 32, fieldWidth 7, decs 1.
 void setDriverDefaults(TableLine& table);
 
-// Puts the date role's font back to its initial form: underline "UnderlineDouble",
-// alignment "center" (\font and \fontdate).
+// Gives the date role's font its initial underline "UnderlineDouble" and alignment
+// "center"; its other fields stay (\font after copying the body font, \fontdate).
 void resetDateFont(TableLine& table);
 
 }  // namespace tabrix

@@ -1,0 +1,234 @@
+#include "table/page.h"
+
+#include <cstdio>
+#include <string>
+
+#include "table/fields.h"
+#include "table/printer_controls.h"
+
+namespace tabrix {
+
+namespace {
+
+// Print-file texts of the header are quoted fields of this width.
+constexpr int PrnFieldWidth = 100;
+// Blanks before the sentence saying how the alternatives are shown.
+constexpr int SentenceIndent = 12;
+// The list of alternatives starts this far left of its centred heading.
+constexpr int ListShift = 20;
+// Column of the heading and list when the centred position is out of range.
+constexpr int ListFallbackColumn = 5;
+// Highest column a centred subtitle or list may start at.
+constexpr int MaxCentredColumn = 1000;
+
+// Lines reserved at the foot of a page for the time stamp.
+int stampLines(const TableLine& table) { return table.timestampText ? 1 : 0; }
+
+std::string blanks(int count) { return std::string(count > 0 ? static_cast<std::size_t>(count) : 0, ' '); }
+
+int length(const std::string& text) { return static_cast<int>(text.size()); }
+
+// The printer setup codes of every page: left margin, orientation, line density.
+void writePrinterSetup(TableLine& table) {
+  char code[64];
+  if (table.leftMargin != 0) {
+    std::snprintf(code, sizeof code, "\033&a%dL", static_cast<int>(table.leftMargin));
+    table.out.write(code);
+  }
+  table.out.write(table.landscape ? "\033&l1O" : "\033&l0O");
+  if (table.linesPerPage != 0) {
+    // The vertical motion index: linesPerPage lines in 10 inches, in 1/48 inch units.
+    std::snprintf(code, sizeof code, "\033&l%6.4fC", 48 / (table.linesPerPage * 0.1));
+    table.out.write(code);
+  }
+}
+
+// The head line: the running head at the left, the page text at the right end.
+void writeHeadLine(TableLine& table) {
+  if (table.prnMode) {
+    if (table.headSet) {
+      useFont(table, HeadFont);
+      table.out.write(quoteField(table.headText, PrnFieldWidth));
+      table.out.write(table.lineEnd);
+      useBody(table, HeadFont);
+    }
+    return;
+  }
+  const int width = table.pageWidth;
+  std::string line = blanks(width);
+  std::string pageText;
+  if (table.pageNumbers) {
+    int digits = table.pageNumber < 10 ? 1 : table.pageNumber < 100 ? 2 : 3;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %*d", table.pagePrefix.c_str(), digits, table.pageNumber);
+    pageText = text;
+  }
+  // The page text ends one column before the end, so the last column stays blank.
+  const int pageColumn = width - length(pageText) - 1;
+  if (table.headSet) {
+    int room = table.pageNumbers ? pageColumn - 1 : width - 1;
+    if (room > 0) placeAt(line, 0, std::string_view(table.headText).substr(0, static_cast<std::size_t>(room)));
+  }
+  if (table.pageNumbers) placeAt(line, pageColumn, pageText);
+  useFont(table, HeadFont);
+  writeCountedLine(table, rightTrimmed(line));
+  useBody(table, HeadFont);
+}
+
+// A title line: the text centred on tableWidth in the title font.
+void writeTitleLine(TableLine& table, const std::string& text, int column) {
+  std::string line = blanks(table.pageWidth);
+  placeAt(line, column, text);
+  useFont(table, TitleFont);
+  writeCountedLine(table, rightTrimmed(line));
+  useBody(table, TitleFont);
+}
+
+void writeTitles(TableLine& table) {
+  if (table.titleSet) {
+    std::string text;
+    if (table.prnMode) {
+      text = quoteField(table.tableTitle, PrnFieldWidth);
+    } else if (table.tocOn) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%2d", static_cast<int>(table.contents.entryCount()));
+      text = "TABLE " + std::string(number) + ".  " + table.tableTitle;
+    } else {
+      text = table.tableTitle;
+    }
+    int column = (table.tableWidth - length(text)) / 2;
+    writeTitleLine(table, text, column < 0 ? 0 : column);
+  }
+  if (table.subtitleSet) {
+    std::string text =
+        rightTrimmed(table.prnMode ? quoteField(table.subtitle, PrnFieldWidth) : table.subtitle);
+    int column = (table.tableWidth - length(text)) / 2;
+    if (column < 0 || column > MaxCentredColumn) column = 0;
+    writeTitleLine(table, text, column);
+  }
+}
+
+const char* modeText(char showMode) {
+  switch (showMode) {
+    case 'p': return "percent difference from base";
+    case 'd': return "difference from base";
+    default: return "values in levels";
+  }
+}
+
+const char* modeSentence(char showMode) {
+  switch (showMode) {
+    case 'a': return "Alternatives are shown as actual values.";
+    case 'd': return "Alternatives are shown in deviations from base values.";
+    case 'p': return "Alternatives are shown in percentage deviations from base.";
+    default: return nullptr;
+  }
+}
+
+std::string prnQuoted(const TableLine& table, const std::string& text) {
+  return table.prnMode ? quoteField(text, PrnFieldWidth) : text;
+}
+
+// The list of alternatives under its centred heading.
+void writeAlternatives(TableLine& table) {
+  writeCountedLine(table, "");
+  std::string heading = prnQuoted(table, "Titles of Alternate Runs");
+  int difference = table.tableWidth - length(heading);
+  int column = difference >= 0 ? difference / 2 : (difference - 1) / 2;  // rounded down
+  int listColumn = column - ListShift;
+  if (listColumn < 0 || listColumn > MaxCentredColumn) column = listColumn = ListFallbackColumn;
+  writeCountedLine(table, blanks(column) + heading);
+  for (int k = 1; k <= table.altCount && k <= AltCapacity; ++k) {
+    std::string text = "Line " + std::to_string(k) + ": " + table.altTitles[static_cast<std::size_t>(k - 1)];
+    if (k > 1) text += std::string(" - ") + modeText(table.showMode);
+    writeCountedLine(table, blanks(listColumn) + prnQuoted(table, text));
+  }
+}
+
+// The sentence saying how the alternatives are shown: three lines, counted as two.
+void writeModeSentence(TableLine& table) {
+  table.out.write(blanks(SentenceIndent));
+  table.out.write(table.lineEnd);
+  if (const char* sentence = modeSentence(table.showMode)) {
+    table.out.write(prnQuoted(table, sentence));
+    table.out.write(table.lineEnd);
+  }
+  table.out.write(table.lineEnd);
+  table.lineOnPage += 2;
+  table.sheetRow += 2;
+}
+
+}  // namespace
+
+void writeCountedLine(TableLine& table, std::string_view text) {
+  table.out.write(text);
+  table.out.write(table.lineEnd);
+  ++table.lineOnPage;
+  ++table.sheetRow;
+}
+
+bool textLineNeedsPage(const TableLine& table) {
+  return table.pageLength - (table.bottomMargin + stampLines(table)) < table.lineOnPage + 1;
+}
+
+bool tableLineNeedsPage(const TableLine& table) {
+  return table.lineOnPage + table.altCount > table.pageLength - (table.bottomMargin + stampLines(table));
+}
+
+int pageHeader(TableLine& table) {
+  if (table.gdataMode || table.onePerLine) return 0;
+  // End of the previous page. (A worksheet target gets no text here; an XLS target
+  // starts a new worksheet page instead of the form feed.)
+  if (table.pageNumber > 0 && !table.prnMode) {
+    if (table.timestampText) {
+      table.out.write(table.lineEnd);
+      centeredLine(table, *table.timestampText, table.pageWidth);
+    }
+    for (int i = 0; i < table.bottomMargin; ++i) writeCountedLine(table, "");
+    table.out.write("\f");
+  }
+  table.lineOnPage = 0;
+  if (!table.noFormat) writePrinterSetup(table);
+  for (int i = 0; i < table.topMargin; ++i) writeCountedLine(table, "");
+  ++table.pageNumber;
+  writeHeadLine(table);
+  for (int i = 0; i < table.spaceHead; ++i) writeCountedLine(table, "");
+  table.tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
+  writeTitles(table);
+  useFont(table, BankFont);
+  if (table.altTitlesKnown && table.altCount > 1) writeAlternatives(table);
+  writeCountedLine(table, "");
+  if (table.altCount > 1) writeModeSentence(table);
+  useBody(table, BankFont);
+  return 0;
+}
+
+int centeredLine(TableLine& table, std::string_view text, int width) {
+  if (table.sheetMode) return -1;
+  if (width < 0) width = 0;
+  std::string_view cut = text.substr(0, static_cast<std::size_t>(width));
+  std::string line = blanks(width);
+  placeAt(line, (width - static_cast<int>(cut.size())) / 2, cut);
+  writeCountedLine(table, rightTrimmed(line));
+  return 0;
+}
+
+int ruleLine(TableLine& table, char character) {
+  std::string rule(table.tableWidth > 0 ? static_cast<std::size_t>(table.tableWidth) : 0, character);
+  writeCountedLine(table, prnQuoted(table, rule));
+  return 0;
+}
+
+int endOfRun(TableLine& table) {
+  if (table.sheetMode) return -1;
+  if (table.timestampText && table.pageNumber > 0 && !table.prnMode) {
+    while (table.lineOnPage < table.pageLength - table.bottomMargin - 3) {
+      table.out.write(table.lineEnd);
+      ++table.lineOnPage;
+    }
+    centeredLine(table, *table.timestampText, table.pageWidth);
+  }
+  return 0;
+}
+
+}  // namespace tabrix

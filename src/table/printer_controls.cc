@@ -1,0 +1,182 @@
+#include "table/printer_controls.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/console.h"
+#include "platform/files.h"
+
+namespace tabrix {
+
+namespace {
+
+// Which body-role word a printer-control word replaces when it is stored.
+enum class Stores { Nothing, FontWord };
+
+struct ControlWord {
+  const char* word;      // matched exactly, in lower case
+  const char* sequence;  // the PCL sequence written
+  Stores stores;         // the body-role word it replaces when storing
+};
+
+// The fixed printer-control words (point and pitch words are handled apart).
+constexpr ControlWord ControlWords[] = {
+    {"normal", "\033(s0S", Stores::FontWord},
+    {"sym_roman8", "\033(8U", Stores::Nothing},
+    {"sym_437", "\033(10U", Stores::Nothing},
+    {"sym_437n", "\033(11U", Stores::Nothing},
+    {"sym_desktop", "\033(7J", Stores::Nothing},
+    {"sym_winlatin1", "\033(19U", Stores::Nothing},
+    {"italic", "\033(s1S", Stores::Nothing},
+    {"light", "\033(s-3B", Stores::Nothing},
+    {"medium", "\033(s0B", Stores::Nothing},
+    {"bold", "\033(s3B", Stores::Nothing},
+    {"lineprinter", "\033(s0p16.67h0s0b0T", Stores::FontWord},
+    {"times", "\033(s1p0s0b16901T", Stores::FontWord},
+    {"timesbold", "\033(s1p0s3b16901T", Stores::FontWord},
+    {"timesitalic", "\033(s1p1s0b16901T", Stores::FontWord},
+    {"timesbolditalic", "\033(s1p1s3b16901T", Stores::FontWord},
+    {"courier", "\033(s0p0s0b4099T", Stores::FontWord},
+    {"courierbold", "\033(s0p0s3b4099T", Stores::FontWord},
+    {"courieritalic", "\033(s0p1s0b4099T", Stores::FontWord},
+    {"courierbolditalic", "\033(s0p1s3b4099T", Stores::FontWord},
+    {"arial", "\033(s1p0s0b16602T", Stores::FontWord},
+    {"arialbold", "\033(s1p0s3b16602T", Stores::FontWord},
+    {"arialitalic", "\033(s1p1s0b16602T", Stores::FontWord},
+    {"arialbolditalic", "\033(s1p1s3b16602T", Stores::FontWord},
+    {"coronet", "\033(s1p1s0b4116T", Stores::FontWord},
+    {"clarendon", "\033(s1p1s0b4140T", Stores::FontWord},
+    {"garamond", "\033(s1p0s0b4197T", Stores::FontWord},
+    {"marigold", "\033(s1p0s0b4297T", Stores::FontWord},
+    {"large", "\033&k0S", Stores::Nothing},
+    {"small", "\033&k2S", Stores::Nothing},
+    {"med", "\033&k4S", Stores::Nothing},
+};
+
+std::string lowered(std::string_view word) {
+  std::string text(word);
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// The size sequence of a point or pitch word: n is the integer after the 5 letters.
+std::string sizeSequence(const std::string& word, const char* format) {
+  int n = std::atoi(word.c_str() + 5);
+  if (n == 0) return std::string();
+  char sequence[48];
+  std::snprintf(sequence, sizeof sequence, format, static_cast<double>(n));
+  return sequence;
+}
+
+}  // namespace
+
+const char* const RtfHeader =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0\\fmodern"
+    "\\fprq1\\fcharset0 LinePrinter;}}\n"
+    "\\viewkind4\\uc1\\pard\\nowidctlpar\\f0\\fs17";
+const char* const RtfLineEnd = "\\par\n";
+
+std::string printerSequence(std::string_view word, bool* recognised) {
+  std::string text = lowered(word);
+  if (recognised != nullptr) *recognised = true;
+  if (startsWith(text, "point")) return sizeSequence(text, "\033(s%5.2fV");
+  if (startsWith(text, "pitch")) return sizeSequence(text, "\033(s%5.2fH");
+  for (const ControlWord& entry : ControlWords) {
+    if (text == entry.word) return entry.sequence;
+  }
+  if (recognised != nullptr) *recognised = false;
+  return std::string();
+}
+
+int printerControl(TableLine& table, std::string_view word, bool store) {
+  if (table.noFormat) return 0;
+  bool recognised = false;
+  std::string sequence = printerSequence(word, &recognised);
+  if (!recognised) return 0;
+  table.out.write(sequence);
+  if (store) {
+    std::string text = lowered(word);
+    RoleFont& body = table.fonts[BodyFont];
+    if (startsWith(text, "point")) {
+      assignCut(body.pointWord, text, SizeWordCapacity);
+    } else if (startsWith(text, "pitch")) {
+      assignCut(body.pitchWord, text, SizeWordCapacity);
+    } else {
+      for (const ControlWord& entry : ControlWords) {
+        if (text == entry.word && entry.stores == Stores::FontWord) {
+          assignCut(body.fontWord, text, FontWordCapacity);
+        }
+      }
+    }
+  }
+  return 1;
+}
+
+void useFont(TableLine& table, FontRole role) {
+  // A worksheet target hands the role's VexFont to the writer here.
+  const RoleFont& font = table.fonts[role];
+  if (font.fontWord.empty()) return;
+  // Copies: printerControl may not change the words while they are sent, but keep the
+  // role's words safe from any later storing.
+  const std::string fontWord = font.fontWord;
+  const std::string pointWord = font.pointWord;
+  const std::string pitchWord = font.pitchWord;
+  printerControl(table, fontWord, false);
+  printerControl(table, pointWord, false);
+  printerControl(table, pitchWord, false);
+}
+
+void useBody(TableLine& table, FontRole role) {
+  // A worksheet target hands the body VexFont to the writer here.
+  if (table.fonts[role].fontWord.empty()) return;
+  useFont(table, BodyFont);
+}
+
+void deriveFontWords(TableLine& table, FontRole role) {
+  RoleFont& target = table.fonts[role];
+  assignCut(target.fontWord, target.font.name, FontWordCapacity);
+  if (target.font.point != 0) {
+    assignCut(target.pointWord, "point" + std::to_string(target.font.point), SizeWordCapacity);
+  }
+  if (target.font.pitch != 0) {
+    assignCut(target.pitchWord, "pitch" + std::to_string(target.font.pitch), SizeWordCapacity);
+  }
+}
+
+void copyBodyFont(TableLine& table) {
+  const VexFont body = table.fonts[BodyFont].font;
+  for (FontRole role : {DataFont, NameFont, BankFont, DateFont, TitleFont, HeadFont}) {
+    table.fonts[role].font.copyFrom(body);
+  }
+  resetDateFont(table);
+}
+
+void startRtf(TableFile& file) { file.write(RtfHeader); }
+
+std::string rtfName(std::string_view outputName) {
+  std::string name(outputName.substr(0, outputName.find('.')));
+  return name + ".rtf";
+}
+
+int switchToRtf(TableLine& table, std::string& outputName) {
+  table.out.close();
+  deleteFile(toPath(outputName));
+  outputName = rtfName(outputName);
+  if (table.out.open(outputName) != 0) {
+    console().printf("Unable to open %s for writing.  Check if it is open in WordPad.\r\n",
+                     outputName.c_str());
+    return -1;
+  }
+  table.noFormat = true;
+  console().printf("You gave the \\rtf command.  Output will be in %s.\r\n", outputName.c_str());
+  startRtf(table.out);
+  table.lineEnd = RtfLineEnd;
+  return 0;
+}
+
+}  // namespace tabrix
