@@ -1,0 +1,426 @@
+#include "expr/evaluator.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dates/vex_date.h"
+#include "expr/functions.h"
+#include "platform/console.h"
+#include "platform/keys.h"
+#include "platform/process.h"
+#include "stub/chopper.h"
+
+namespace tabrix {
+
+namespace {
+
+constexpr char kBadSyntax[] = "\nBad syntax in expression.\n";
+constexpr char kFrequencyConflict[] = "\nFrequency conflict in expression.\n";
+constexpr char kMissingParen[] = "error: missing )";
+constexpr char kUnrecognized[] = "\nUnrecognized element in expression\n";
+constexpr char kMissingBracket[] = "Missing bracket. ";
+constexpr char kDateNotNumber[] = "Date must be a number. \n";
+constexpr char kMissingBrace[] = "Missing right brace. \n";
+
+// Work arrays come from malloc rather than new, so that a failure reaches the
+// evaluator's own message instead of the run's allocation-failure handler.
+struct FreeDeleter {
+  void operator()(float* p) const { std::free(p); }
+};
+using ArrayPtr = std::unique_ptr<float[], FreeDeleter>;
+
+[[noreturn]] void allocationFailed() {
+  Console& out = console();
+  out.write("\r\n Error allocating memory in \\f command!\r\n");
+  out.write("  (You may want to try tabrixx.)\r\n");
+  out.write("\r\n Hit a key and I'm quitting:");
+  out.flush();
+  keySource().readKey();
+  out.write("\r\n");
+  exitProcess(1);
+}
+
+ArrayPtr allocateArray() {
+  float* p = static_cast<float*>(std::malloc(sizeof(float) * MaxObs));
+  if (p == nullptr) allocationFailed();
+  return ArrayPtr(p);
+}
+
+// A work array that remembers how far it may hold non-zero values, so that clearing
+// it for the next call touches only what the last calls wrote.
+struct TrackedArray {
+  ArrayPtr data = allocateArray();
+  int dirty = MaxObs;  // slots 0 .. dirty - 1 may be non-zero
+
+  void clear() {
+    std::fill_n(data.get(), dirty, 0.0f);
+    dirty = 0;
+  }
+  void touch(int extent) { dirty = std::max(dirty, std::min(extent, MaxObs)); }
+};
+
+// The arrays of one nesting level of evaluate: the term being built and the operand.
+struct Frame {
+  TrackedArray term;
+  TrackedArray operand;
+  std::string name;  // the series name being looked up (keeps its capacity)
+};
+
+// The evaluator's process-wide state: evalLength and foundIn, shared with the function
+// library, and the pools of work arrays kept between calls.
+struct EvalState {
+  int16_t evalLength = 0;
+  DataBank* foundIn = nullptr;
+  std::vector<std::unique_ptr<Frame>> frames;  // one per nesting level reached so far
+  size_t depth = 0;                            // frames in use
+  std::vector<ArrayPtr> spares;                // arrays free for WorkArray loans
+  size_t loans = 0;                            // WorkArray loans outstanding
+};
+
+EvalState& state() {
+  static EvalState instance;
+  return instance;
+}
+
+// Takes the frame of the next nesting level for the length of one evaluate call.
+class FrameLease {
+ public:
+  explicit FrameLease(EvalState& st) : st_(st) {
+    if (st_.depth == st_.frames.size()) st_.frames.push_back(std::make_unique<Frame>());
+    frame_ = st_.frames[st_.depth].get();
+    ++st_.depth;
+  }
+  ~FrameLease() { --st_.depth; }
+  FrameLease(const FrameLease&) = delete;
+  FrameLease& operator=(const FrameLease&) = delete;
+  Frame& frame() { return *frame_; }
+
+ private:
+  EvalState& st_;
+  Frame* frame_;
+};
+
+int16_t lengthOf(const DataBank& bank) {
+  return static_cast<int16_t>(std::min<int>(bank.observations(), MaxObs));
+}
+
+// How many slots a readSeries of count -1 may write: the workspace kind writes its
+// observations, the others up to all MaxObs.
+int readExtent(const DataBank& bank) {
+  return bank.kind() == 'w' ? lengthOf(bank) : MaxObs;
+}
+
+// A number token as a float; beyond the float range it is an infinity of its sign.
+float toFloat(double number) {
+  if (number > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
+  if (number < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(number);
+}
+
+bool isOperator(int type) { return type == '+' || type == '-' || type == '*' || type == '/'; }
+
+// The operator stack: '+' at the bottom, '*' or '/' above it at most once (two operators
+// in a row are refused), so a few entries are plenty.
+class OperatorStack {
+ public:
+  OperatorStack() { ops_[0] = '+'; }
+  char top() const { return top_ >= 0 ? ops_[top_] : '+'; }
+  void pop() {
+    if (top_ >= 0) --top_;
+  }
+  // False when full; cannot happen with the syntax check in front of every push.
+  bool push(char op) {
+    if (top_ + 1 >= kCapacity) return false;
+    ops_[++top_] = op;
+    return true;
+  }
+
+ private:
+  static constexpr int kCapacity = 8;
+  char ops_[kCapacity] = {};
+  int top_ = 0;
+};
+
+}  // namespace
+
+int16_t evalLength() { return state().evalLength; }
+
+void setEvalLength(int16_t length) {
+  state().evalLength = static_cast<int16_t>(std::clamp<int>(length, 0, MaxObs));
+}
+
+DataBank* foundIn() { return state().foundIn; }
+
+int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* scratch) {
+  EvalState& st = state();
+  FrameLease lease(st);
+  Frame& frame = lease.frame();
+  frame.term.clear();
+  frame.operand.clear();
+  std::fill(result.begin(), result.end(), 0.0f);
+
+  float* sum = result.data();
+  float* term = frame.term.data.get();
+  float* operand = frame.operand.data.get();
+  SeriesSpan operandSpan(operand, MaxObs);
+
+  OperatorStack ops;
+  int16_t operandFrequency = 0;
+  int16_t termFrequency = 0;
+  int16_t sumFrequency = 0;
+
+  // Folds the operand into the term by the operator on top of the stack.
+  auto takeOperand = [&]() -> bool {
+    if (termFrequency == 0) {
+      termFrequency = operandFrequency;
+    } else if (operandFrequency != 0 && operandFrequency != termFrequency) {
+      console().write(kFrequencyConflict);
+      return false;
+    }
+    const int n = st.evalLength;
+    switch (ops.top()) {
+      case '*':
+        for (int i = 0; i < n; ++i) term[i] *= operand[i];
+        ops.pop();
+        break;
+      case '/':
+        // Division by an exact zero keeps the dividend.
+        for (int i = 0; i < n; ++i) {
+          if (operand[i] != 0.0f) term[i] /= operand[i];
+        }
+        ops.pop();
+        break;
+      default:
+        std::copy_n(operand, n, term);
+        break;
+    }
+    frame.term.touch(n);
+    return true;
+  };
+
+  // Folds the term into the sum by the operator on top of the stack.
+  auto closeTerm = [&]() -> bool {
+    if (sumFrequency == 0) {
+      sumFrequency = termFrequency;
+    } else if (termFrequency != 0 && termFrequency != sumFrequency) {
+      console().write(kFrequencyConflict);
+      return false;
+    }
+    const int n = st.evalLength;
+    switch (ops.top()) {
+      case '+':
+        for (int i = 0; i < n; ++i) sum[i] += term[i];
+        ops.pop();
+        break;
+      case '-':
+        for (int i = 0; i < n; ++i) sum[i] -= term[i];
+        ops.pop();
+        break;
+      default:
+        std::copy_n(term, n, sum);
+        break;
+    }
+    return true;
+  };
+
+  int16_t code = 0;
+  int last = 0;  // type of the last token that counts; 0 before the first
+  bool done = false;
+  while (!done) {
+    const int previous = last;
+    const int type = reader.nextToken();
+    switch (type) {
+      case '(': {
+        const int16_t inner = evaluate(reader, operandSpan, bank, scratch);
+        frame.operand.touch(MaxObs);
+        if (inner != EndedByParen) {
+          console().write(kMissingParen);
+          reader.skipStatement();
+          code = -1;
+          done = true;
+          break;
+        }
+        operandFrequency = bank.frequency();
+        st.evalLength = lengthOf(bank);
+        if (!takeOperand()) return -1;
+        break;
+      }
+      case ')':
+      case ',':
+      case ';':
+      case '=':
+        code = static_cast<int16_t>(type);
+        done = true;
+        break;
+      case '*':
+      case '/':
+        if (isOperator(previous)) {
+          console().write(kBadSyntax);
+          return -1;
+        }
+        if (!ops.push(static_cast<char>(type))) {
+          console().write(kBadSyntax);
+          return -1;
+        }
+        break;
+      case '+':
+      case '-':
+        if (isOperator(previous)) {
+          console().write(kBadSyntax);
+          return -1;
+        }
+        if (!closeTerm()) return -1;
+        if (!ops.push(static_cast<char>(type))) {
+          console().write(kBadSyntax);
+          return -1;
+        }
+        break;
+      case '@': {
+        st.evalLength = lengthOf(bank);
+        const int16_t status = callFunction(reader, operandSpan, bank, scratch);
+        frame.operand.touch(MaxObs);
+        if (status != 0) {
+          code = -1;
+          done = true;
+          break;
+        }
+        operandFrequency = bank.frequency();
+        if (!takeOperand()) return -1;
+        break;
+      }
+      case token::kWord: {
+        frame.name.assign(reader.tokenText());
+        const int before = st.evalLength;
+        const int16_t status = lookupSeries(reader, frame.name, operandSpan, bank, scratch);
+        frame.operand.touch(std::max({before, readExtent(bank),
+                                      scratch != nullptr ? readExtent(*scratch) : 0}));
+        if (status == -1) return -1;
+        operandFrequency = bank.frequency();
+        st.evalLength = lengthOf(bank);
+        if (!takeOperand()) return -1;
+        break;
+      }
+      case token::kNumber: {
+        st.evalLength = lengthOf(bank);
+        const float value = toFloat(reader.tokenNumber());
+        std::fill_n(operand, st.evalLength, value);
+        frame.operand.touch(st.evalLength);
+        operandFrequency = 0;
+        if (!takeOperand()) return -1;
+        break;
+      }
+      case token::kLineEnd:
+        // After an operator, or before the first token, the expression goes on with
+        // the next line; the previous type stays what it was.
+        if (previous == 0 || isOperator(previous)) continue;
+        code = EndedByLineEnd;
+        done = true;
+        break;
+      default:
+        console().write(kUnrecognized);
+        return -1;
+    }
+    last = type;
+  }
+
+  if (!closeTerm()) return -1;
+  bank.setFrequency(sumFrequency);
+  return code;
+}
+
+int16_t lookupSeries(Chopper& reader, std::string_view name, SeriesSpan array, DataBank& bank,
+                     DataBank* scratch) {
+  EvalState& st = state();
+  std::fill_n(array.data(), st.evalLength, 0.0f);
+  bool found = false;
+  if (scratch != nullptr && scratch->readSeries(name, array, -1) >= 0) {
+    found = true;
+    st.foundIn = scratch;
+    // The scratch read leaves the alternative's bank alone, but the evaluator takes the
+    // operand's frequency (and a date constant's base) from that bank: give it the
+    // frequency of the definition just read.
+    bank.setFrequency(scratch->frequency());
+  }
+  if (!found) {
+    if (bank.readSeries(name, array, -1) < 0) {
+      std::fill_n(array.data(), st.evalLength, 0.0f);
+      console().printf("%.*s can't be found \r\n", static_cast<int>(name.size()), name.data());
+      return -1;
+    }
+    st.foundIn = &bank;
+  }
+  return applySuffix(reader, array, bank) == 0 ? 0 : -1;
+}
+
+int16_t applySuffix(Chopper& reader, SeriesSpan array, DataBank& bank) {
+  EvalState& st = state();
+  st.evalLength = lengthOf(bank);
+  const int n = st.evalLength;
+  float* values = array.data();
+
+  const int type = reader.nextToken();
+  if (type == '[') {
+    if (reader.nextToken() == token::kNumber) {
+      const int lag = std::max(reader.tokenInteger(), 0);
+      if (lag >= n) {
+        std::fill_n(values, n, 0.0f);
+      } else if (lag > 0) {
+        for (int i = n - 1; i >= lag; --i) values[i] = values[i - lag];
+        std::fill_n(values, lag, 0.0f);
+      }
+    }
+    if (reader.nextToken() != ']') {
+      console().write(kMissingBracket);
+      return -1;
+    }
+    return 0;
+  }
+  if (type == '{') {
+    if (reader.nextToken() != token::kNumber) {
+      console().write(kDateNotNumber);
+      return -1;
+    }
+    const VexDate date{std::string_view(reader.tokenText())};
+    const int basePeriod = bank.kind() == 'w' ? bank.startPeriod() : 1;
+    const VexDate base(bank.baseYear(), basePeriod, bank.frequency());
+    const int k = periodsBetween(date, base);
+    // A date outside the observations the bank holds has no value.
+    const float value = (k >= 0 && k < n) ? values[k] : MissingValue;
+    std::fill_n(values, n, value);
+    if (reader.nextToken() != '}') {
+      console().write(kMissingBrace);
+      return -1;
+    }
+    return 0;
+  }
+  reader.pushBackToken();
+  return 0;
+}
+
+WorkArray::WorkArray() {
+  EvalState& st = state();
+  ArrayPtr array;
+  if (st.spares.empty()) {
+    array = allocateArray();
+  } else {
+    array = std::move(st.spares.back());
+    st.spares.pop_back();
+  }
+  // Room for every loan to come back, so that ending a loan never allocates.
+  ++st.loans;
+  st.spares.reserve(st.spares.size() + st.loans);
+  data_ = array.release();
+  std::fill_n(data_, MaxObs, 0.0f);
+}
+
+WorkArray::~WorkArray() {
+  EvalState& st = state();
+  --st.loans;
+  st.spares.push_back(ArrayPtr(data_));
+}
+
+}  // namespace tabrix
