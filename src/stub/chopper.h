@@ -109,10 +109,12 @@ class Chopper {
   int nextChar();
   // The last character handed out (LF before the first; -1 after the end).
   int currentChar() const { return current_; }
-  // The next nextChar returns c (one character can be pushed back; c = 0 means none).
-  // The position steps back to where it was before the last character was read.
+  // The next nextChar returns c (one character can be pushed back; c = 0 means none
+  // and drops a character waiting). The position steps back to where it was before
+  // the last character was read.
   void pushBackChar(int c);
-  // pushBackChar(currentChar()); -1 too, so the end of input is seen again.
+  // Pushes back the current character, whatever it is: a 0 of a text in memory, or
+  // -1, so that the end of input is seen again.
   void pushBackCurrent();
 
   // Byte offset in the source file of the next character nextChar will hand out;
@@ -143,8 +145,7 @@ class Chopper {
   int tokenType() const { return type_; }
   // The last token's text read as a number (strtod; 0 when it holds none).
   double tokenNumber() const;
-  // The last token's text read as an integer (the digits before any point; 0 when
-  // none; saturates at the int range).
+  // tokenNumber() cut toward zero to an integer (saturating at the int range).
   int tokenInteger() const;
 
   // --- Skipping ------------------------------------------------------------------
@@ -200,7 +201,6 @@ class Chopper {
   bool fillKeyboardLine(bool edit);
   void appendToLine(int c, long offset);
   int rawGet();
-  bool setPosition(long value);
 
   int current_ = '\n';                 // last character handed out
   bool tokenPushed_ = false;           // the next nextToken repeats the last token
