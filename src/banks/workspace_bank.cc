@@ -288,8 +288,10 @@ int16_t VexBank::writeSeries(std::string_view name, ConstSeriesSpan values, char
   if (i < 0) {
     int n = seriesCount_;
     size_t end = nameOffsets_[n];
-    // A new name needs its NUL and the index's trailing byte inside the name area.
-    if (n >= MaxNewSeries || end + name.size() + 2 > static_cast<size_t>(NameAreaCapacity)) {
+    // A full bank takes no new name; nor does a name that, with its NUL and the
+    // index's trailing byte, would not fit in the name area.
+    if (n >= MaxNewSeries || end >= static_cast<size_t>(FullNameOffset) ||
+        end + name.size() + 2 > static_cast<size_t>(NameAreaCapacity)) {
       printMessage(9);
       printMessage(10, n, static_cast<int>(end));
       return -1;
