@@ -41,8 +41,7 @@ struct RunState {
   // The stub file and its name (118 characters).
   std::FILE* stubFile = nullptr;
   std::string stubName;
-  // The table text file and its name (118 characters); TableLine writes to it.
-  std::FILE* outputFile = nullptr;
+  // The name of the table text file (118 characters); the file is TableLine's `out`.
   std::string outputName;
   // groups.bin was read at start (the group store comes with the groups subsystem).
   bool groupsLoaded = false;
