@@ -1,0 +1,210 @@
+#include "stub/commands.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <climits>
+
+#include "driver/run_state.h"
+#include "platform/console.h"
+#include "stub/chopper.h"
+#include "table/table_line.h"
+
+namespace tabrix {
+
+namespace {
+
+// The title width the numeric setting line and \titlewidth fall back to.
+constexpr int kFallbackTitleWidth = 20;
+
+// The command table. The order decides: the first matching name wins, so a name with
+// a prefix length catches every longer word with that prefix that no earlier name
+// took (\timestamp and \titlewidth come before \title's "ti", \mem after \missing's
+// "mi"). Entries whose handler is laterCommand belong to subsystems not yet in place.
+constexpr CommandName kCommands[] = {
+    {"add", 2, 1, laterCommand},
+    {"fadd", 3, 2, laterCommand},
+    {"aggtype", 0, 3, aggTypeCommand},
+    {"at", 0, 3, aggTypeCommand},
+    {"announce", 3, 4, echoCommand},
+    {"echo", 0, 4, echoCommand},
+    {"ar", 0, 5, annualRatesCommand},
+    {"blankzeroes", 0, 6, blankZeroesCommand},
+    {"bz", 0, 6, blankZeroesCommand},
+    {"break", 2, 7, breakCommand},
+    {"nozerorows", 0, 8, noZeroRowsCommand},
+    {"nzr", 0, 8, noZeroRowsCommand},
+    {"check", 0, 9, checkCommand},
+    {"coefdecs", 0, 10, coefDecsCommand},
+    {"cd", 0, 10, coefDecsCommand},
+    {"commas", 0, 11, commasCommand},
+    {"dates", 4, 12, datesCommand},
+    {"debug", 0, 13, debugCommand},
+    {"decs", 0, 14, decsCommand},
+    {"div", 0, 15, divCommand},
+    {"f", 0, 16, laterCommand},
+    {"field", 0, 17, fieldCommand},
+    {"g", 0, 18, growthOnCommand},
+    {"growthtype", 0, 19, growthTypeCommand},
+    {"gt", 0, 19, growthTypeCommand},
+    {"gdata", 0, 20, gdataCommand},
+    {"gzeroes", 2, 21, gzeroesCommand},
+    {"nocomment", 0, 22, noCommentCommand},
+    {"growthdecs", 0, 23, growthDecsCommand},
+    {"gd", 0, 23, growthDecsCommand},
+    {"growthwidth", 0, 24, growthWidthCommand},
+    {"gw", 0, 24, growthWidthCommand},
+    {"head", 2, 25, headCommand},
+    {"group", 0, 26, laterCommand},
+    {"grp", 0, 26, laterCommand},
+    {"listgroups", 5, 27, laterCommand},
+    {"grouplist", 0, 28, laterCommand},
+    {"glist", 0, 28, laterCommand},
+    {"missing", 2, 29, missingCommand},
+    {"n", 0, 30, growthOffCommand},
+    {"pr", 0, 31, periodRatesCommand},
+    {"row", 0, 32, laterCommand},
+    {"col", 3, 33, laterCommand},
+    {"coef", 0, 34, laterCommand},
+    {"flow", 0, 35, laterCommand},
+    {"matlist", 4, 36, laterCommand},
+    {"cutoff", 3, 37, laterCommand},
+    {"nosubtot", 4, 38, laterCommand},
+    {"nst", 3, 39, laterCommand},
+    {"matcfg", 0, 40, laterCommand},
+    {"mc", 0, 40, laterCommand},
+    {"landscape", 4, 41, landscapeCommand},
+    {"lm", 0, 42, leftMarginCommand},
+    {"leftmargin", 0, 42, leftMarginCommand},
+    {"lpp", 0, 43, linesPerPageCommand},
+    {"linesperpage", 0, 43, linesPerPageCommand},
+    {"line", 0, 44, lineCommand},
+    {"load", 0, 45, laterCommand},
+    {"mem", 0, 46, memCommand},
+    {"noformat", 0, 47, noFormatCommand},
+    {"nf", 0, 47, noFormatCommand},
+    {"oneperline", 3, 48, onePerLineCommand},
+    {"printbase", 0, 49, printBaseCommand},
+    {"pages", 0, 50, pagesCommand},
+    {"pageprefix", 0, 51, pagePrefixCommand},
+    {"pp", 0, 51, pagePrefixCommand},
+    {"pcontrol", 2, 52, pcontrolCommand},
+    {"pc", 0, 52, pcontrolCommand},
+    {"fonthead", 0, 53, fontHeadCommand},
+    {"fonttitle", 0, 54, fontTitleCommand},
+    {"fontdate", 0, 55, fontDateCommand},
+    {"fontbank", 0, 56, fontBankCommand},
+    {"fontname", 0, 57, fontNameCommand},
+    {"fontdata", 0, 58, fontDataCommand},
+    {"font", 0, 59, fontCommand},
+    {"spacehead", 0, 60, spaceHeadCommand},
+    {"pl", 0, 61, pageLengthCommand},
+    {"pagelength", 0, 61, pageLengthCommand},
+    {"tm", 0, 62, topMarginCommand},
+    {"topmargin", 0, 62, topMarginCommand},
+    {"bm", 0, 63, bottomMarginCommand},
+    {"bottommargin", 0, 63, bottomMarginCommand},
+    {"tw", 0, 64, titleWidthCommand},
+    {"titlewidth", 0, 64, titleWidthCommand},
+    {"pw", 0, 65, pageWidthCommand},
+    {"pagewidth", 0, 65, pageWidthCommand},
+    {"prn", 0, 66, prnCommand},
+    {"sp", 0, 67, spacingCommand},
+    {"spacing", 0, 67, spacingCommand},
+    {"threshhold", 5, 68, thresholdCommand},
+    {"underline", 5, 69, underlineCommand},
+    {"filetype", 0, 70, laterCommand},
+    {"xlgraph", 4, 71, laterCommand},
+    {"wk1", 0, 72, laterCommand},
+    {"xls", 0, 72, laterCommand},
+    {"rtf", 0, 73, rtfCommand},
+    {"yearformat", 0, 74, yearFormatCommand},
+    {"yf", 0, 74, yearFormatCommand},
+    {"timestamp", 0, 75, timestampCommand},
+    {"ts", 0, 75, timestampCommand},
+    {"center", 2, 76, centerCommand},
+    {"title", 2, 77, titleCommand},
+    {"wstitle", 4, 78, laterCommand},
+    {"wsfreeze", 0, 79, laterCommand},
+    {"subtitle", 5, 80, subtitleCommand},
+    {"tell", 0, 81, tellCommand},
+    {"toc", 0, 82, tocCommand},
+    {"starttotal", 0, 83, laterCommand},
+    {"st", 0, 83, laterCommand},
+    {"endtotal", 0, 84, laterCommand},
+    {"et", 0, 84, laterCommand},
+    {"printtotal", 0, 85, laterCommand},
+    {"pt", 0, 85, laterCommand},
+    {"startsort", 0, 86, laterCommand},
+    {"ss", 0, 86, laterCommand},
+    {"endsort", 0, 87, laterCommand},
+    {"es", 0, 87, laterCommand},
+    {"printsort", 0, 88, laterCommand},
+    {"ps", 0, 88, laterCommand},
+    {"mode", 2, 89, modeCommand},
+};
+
+std::string lowered(std::string_view word) {
+  std::string text(word);
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+std::span<const CommandName> commandNames() { return kCommands; }
+
+bool commandMatches(const CommandName& name, std::string_view word) {
+  std::string_view full(name.name);
+  if (name.prefix == 0) return word == full;
+  std::size_t n = static_cast<std::size_t>(name.prefix);
+  return word.size() >= n && word.substr(0, n) == full.substr(0, n);
+}
+
+const CommandName* findCommand(std::string_view word) {
+  for (const CommandName& name : kCommands) {
+    if (commandMatches(name, word)) return &name;
+  }
+  return nullptr;
+}
+
+int16_t runCommand(StubContext& context, std::string_view word) {
+  const CommandName* command = findCommand(lowered(word));
+  if (command == nullptr) return 0;
+  return command->handler(context);
+}
+
+int16_t laterCommand(StubContext& /*context*/) { return 0; }
+
+int16_t tokenInt16(const Chopper& reader) {
+  int value = reader.tokenInteger();
+  return static_cast<int16_t>(std::clamp(value, static_cast<int>(INT16_MIN),
+                                         static_cast<int>(INT16_MAX)));
+}
+
+void setTitleWidth(TableLine& table, int width) {
+  if (width > MaxTitleWidth) {
+    console().printf("Title width can be no longer than %d!\r\n", MaxTitleWidth);
+    console().write("  Setting to 20.\r\n");
+    width = kFallbackTitleWidth;
+  }
+  table.titleWidth = static_cast<int16_t>(width);
+  // With a worksheet target, the worksheet's title column takes the new width here
+  // once the worksheet writer is in place.
+}
+
+int16_t numericSettingLine(StubContext& context) {
+  TableLine& table = context.table;
+  Chopper& reader = context.reader;
+  int16_t* const settings[] = {&table.fieldWidth, &table.decs, &table.pageLength,
+                               &table.topMargin, &table.bottomMargin};
+  // The first number was read by the interpreter; up to five more follow.
+  for (int16_t* setting : settings) {
+    *setting = tokenInt16(reader);
+    if (reader.nextToken() != token::kNumber) return 0;
+  }
+  setTitleWidth(table, tokenInt16(reader));
+  return 0;
+}
+
+}  // namespace tabrix

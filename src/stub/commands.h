@@ -1,0 +1,142 @@
+// The stub's backslash commands: the table of all 89 commands in matching order, the
+// matching of a command word against it, the numeric setting line, and the handlers of
+// the layout, number-format, mode, text, miscellaneous and output-target commands.
+// Commands that belong to later subsystems (definitions and add files, blocks, groups,
+// VAM files, worksheets) are matched like all others and run `laterCommand` until their
+// handlers are in place, so their words never fall through to a later name.
+//
+// A handler is called with the command word read; it reads its own arguments through
+// the reader and returns 0, or -1 when the run must stop. The interpreter skips the
+// rest of the command's line afterwards.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "stub/interpreter.h"
+
+namespace tabrix {
+
+using CommandHandler = int16_t (*)(StubContext& context);
+
+// One name of a command: the word, its prefix length (0: the whole word must match),
+// the command's number in the table (1 .. 89) and its handler.
+struct CommandName {
+  const char* name;         // the command word, lower case
+  int prefix;               // characters that must match; 0 = the whole word
+  int number;               // the command's entry in the table, 1 .. 89
+  CommandHandler handler;   // carries out the command
+};
+
+// Every command name in matching order (entries with two names list both in place).
+std::span<const CommandName> commandNames();
+
+// The first name matching a lower-cased command word, or nullptr when none does.
+const CommandName* findCommand(std::string_view word);
+
+// True when the name matches the lower-cased word (whole, or by its prefix).
+bool commandMatches(const CommandName& name, std::string_view word);
+
+// Carries out the command named by a word (any case): finds it and runs its handler.
+// An unknown word does nothing and returns 0.
+int16_t runCommand(StubContext& context, std::string_view word);
+
+// The numeric setting line "\" n1 .. n6, called with the first number read: sets
+// fieldWidth, decs, pageLength, topMargin, bottomMargin and titleWidth in this order;
+// the first token that is not a number ends it. Returns 0.
+int16_t numericSettingLine(StubContext& context);
+
+// A command whose subsystem is not yet in place: does nothing, returns 0.
+int16_t laterCommand(StubContext& context);
+
+// The last token's integer value cut into the 16-bit range of the settings.
+int16_t tokenInt16(const Chopper& reader);
+
+// Sets titleWidth, refusing more than MaxTitleWidth with the two title-width messages
+// (the width then becomes 20).
+void setTitleWidth(TableLine& table, int width);
+
+// --- Layout commands (commands_layout.cc) ---
+int16_t pageLengthCommand(StubContext& context);    // \pagelength, \pl
+int16_t topMarginCommand(StubContext& context);     // \topmargin, \tm
+int16_t bottomMarginCommand(StubContext& context);  // \bottommargin, \bm
+int16_t titleWidthCommand(StubContext& context);    // \titlewidth, \tw
+int16_t pageWidthCommand(StubContext& context);     // \pagewidth, \pw
+int16_t spacingCommand(StubContext& context);       // \spacing, \sp
+int16_t leftMarginCommand(StubContext& context);    // \leftmargin, \lm
+int16_t linesPerPageCommand(StubContext& context);  // \linesperpage, \lpp
+int16_t spaceHeadCommand(StubContext& context);     // \spacehead
+int16_t landscapeCommand(StubContext& context);     // \landscape
+int16_t pagesCommand(StubContext& context);         // \pages
+int16_t pagePrefixCommand(StubContext& context);    // \pageprefix, \pp
+int16_t underlineCommand(StubContext& context);     // \underline
+int16_t lineCommand(StubContext& context);          // \line
+
+// --- Number-format and mode commands (commands_format.cc) ---
+int16_t decsCommand(StubContext& context);          // \decs
+int16_t fieldCommand(StubContext& context);         // \field
+int16_t growthDecsCommand(StubContext& context);    // \growthdecs, \gd
+int16_t growthWidthCommand(StubContext& context);   // \growthwidth, \gw
+int16_t coefDecsCommand(StubContext& context);      // \coefdecs, \cd
+int16_t commasCommand(StubContext& context);        // \commas
+int16_t blankZeroesCommand(StubContext& context);   // \blankzeroes, \bz
+int16_t noZeroRowsCommand(StubContext& context);    // \nozerorows, \nzr
+int16_t noFormatCommand(StubContext& context);      // \noformat, \nf
+int16_t thresholdCommand(StubContext& context);     // \threshhold
+int16_t divCommand(StubContext& context);           // \div
+int16_t printBaseCommand(StubContext& context);     // \printbase
+int16_t yearFormatCommand(StubContext& context);    // \yearformat, \yf
+int16_t growthTypeCommand(StubContext& context);    // \growthtype, \gt
+int16_t aggTypeCommand(StubContext& context);       // \aggtype, \at
+int16_t annualRatesCommand(StubContext& context);   // \ar
+int16_t periodRatesCommand(StubContext& context);   // \pr
+int16_t growthOnCommand(StubContext& context);      // \g
+int16_t growthOffCommand(StubContext& context);     // \n
+int16_t modeCommand(StubContext& context);          // \mode
+int16_t missingCommand(StubContext& context);       // \missing
+int16_t tocCommand(StubContext& context);           // \toc
+
+// --- Text and miscellaneous commands (commands_text.cc) ---
+int16_t headCommand(StubContext& context);          // \head
+int16_t titleCommand(StubContext& context);         // \title
+int16_t subtitleCommand(StubContext& context);      // \subtitle
+int16_t centerCommand(StubContext& context);        // \center
+int16_t datesCommand(StubContext& context);         // \dates
+int16_t timestampCommand(StubContext& context);     // \timestamp, \ts
+int16_t echoCommand(StubContext& context);          // \echo, \announce
+int16_t tellCommand(StubContext& context);          // \tell
+int16_t debugCommand(StubContext& context);         // \debug
+int16_t checkCommand(StubContext& context);         // \check
+int16_t memCommand(StubContext& context);           // \mem
+
+// The \timestamp text for a moment: the C library's ctime form and one more line feed.
+std::string timestampText(std::time_t moment);
+// The \tell message for a local time.
+std::string tellText(const std::tm& local);
+
+// The \dates text: the tokens of the rest of the line joined with single blanks (none
+// between a number and a following - | + : or between one of these and a following
+// number), with a blank at the end.
+std::string joinDateTokens(Chopper& reader);
+
+// --- Output-target commands (commands_output.cc) ---
+int16_t breakCommand(StubContext& context);         // \break
+int16_t rtfCommand(StubContext& context);           // \rtf
+int16_t prnCommand(StubContext& context);           // \prn
+int16_t gdataCommand(StubContext& context);         // \gdata
+int16_t gzeroesCommand(StubContext& context);       // \gzeroes
+int16_t noCommentCommand(StubContext& context);     // \nocomment
+int16_t onePerLineCommand(StubContext& context);    // \oneperline
+int16_t pcontrolCommand(StubContext& context);      // \pcontrol, \pc
+int16_t fontCommand(StubContext& context);          // \font
+int16_t fontHeadCommand(StubContext& context);      // \fonthead
+int16_t fontTitleCommand(StubContext& context);     // \fonttitle
+int16_t fontDateCommand(StubContext& context);      // \fontdate
+int16_t fontBankCommand(StubContext& context);      // \fontbank
+int16_t fontNameCommand(StubContext& context);      // \fontname
+int16_t fontDataCommand(StubContext& context);      // \fontdata
+
+}  // namespace tabrix
