@@ -92,9 +92,14 @@ int16_t interpret(RunState& run, std::FILE*& file, TableLine& table) {
 
   for (;;) {
     context.linePosition = reader.position();
-    int c = readEchoedChar(context);
-    while (c == ' ') c = readEchoedChar(context);
+    int c = reader.nextChar();
+    while (c == ' ') {
+      echoChar(context, c);
+      c = reader.nextChar();
+    }
     if (c == -1) break;
+    // The echo shows the text of text lines and table lines from their first character.
+    if (c == ';' || startsTableLine(c)) echoChar(context, c);
 
     int16_t result = 0;
     if (c == '\\') {
