@@ -396,6 +396,8 @@ TEST_F(EvaluatorTest, ErrorsPrintTheirMessageAndGiveMinusOne) {
       {"a+{1990}\r\n", "\nUnrecognized element in expression\n"},
       {"nosuch+1\r\n", "nosuch can't be found \r\n"},
       {"a+\"no such\"\r\n", "no such can't be found \r\n"},
+      // Inside parentheses the failed lookup also ends the parenthesis early.
+      {"2*(nosuch)\r\n", "nosuch can't be found \r\nerror: missing )"},
       {"a[2\r\n", "Missing bracket. "},
       {"a[-2]\r\n", "Missing bracket. "},
       {"a[]\r\n", "Missing bracket. "},
