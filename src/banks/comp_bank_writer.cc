@@ -41,6 +41,14 @@ int16_t CompBankWriter::addSeries(std::string_view name, const VexDate& start,
   return 0;
 }
 
+int16_t CompBankWriter::addSeriesFromBase(std::string_view name, const VexDate& base,
+                                         std::span<const float> values) {
+  VexDate start;
+  std::span<const float> kept;
+  storedRange(values, base, start, kept);
+  return addSeries(name, start, kept);
+}
+
 int16_t CompBankWriter::write(const std::string& rootName) const {
   std::vector<uint8_t> data;
   appendFixedText(data, title_, 80);

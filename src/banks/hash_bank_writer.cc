@@ -62,6 +62,14 @@ int16_t HashBankWriter::addSeries(std::string_view name, const VexDate& start,
   return 0;
 }
 
+int16_t HashBankWriter::addSeriesFromBase(std::string_view name, const VexDate& base,
+                                         std::span<const float> values) {
+  VexDate start;
+  std::span<const float> kept;
+  storedRange(values, base, start, kept);
+  return addSeries(name, start, kept);
+}
+
 int16_t HashBankWriter::write(const std::string& rootName) const {
   const std::string dataName = rootName + ".hbk";
   const std::string indexName = rootName + ".hin";

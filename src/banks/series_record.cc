@@ -229,6 +229,24 @@ void reportUnreadableSeries(std::string_view name, std::string_view bankFile,
                    static_cast<int>(reason.size()), reason.data());
 }
 
+void storedRange(std::span<const float> values, const VexDate& base, VexDate& start,
+                 std::span<const float>& kept) {
+  size_t first = 0;
+  while (first < values.size() && isMissing(values[first])) ++first;
+  size_t end = values.size();
+  while (end > first && isMissing(values[end - 1])) --end;
+  kept = values.subspan(first, end - first);
+  start = base;
+  if (kept.empty()) {
+    if (base.year < kFirstRecordYear && base.frequency > 0) start = VexDate(kFirstRecordYear, 1, base.frequency);
+    return;
+  }
+  if (base.frequency <= 0) return;  // the encoder refuses the date
+  const long long periods = static_cast<long long>(base.period) - 1 + static_cast<long long>(first);
+  start.year = static_cast<int16_t>(base.year + periods / base.frequency);
+  start.period = static_cast<int16_t>(periods % base.frequency + 1);
+}
+
 void reportDamagedBankFile(std::string_view fileName, std::string_view reason) {
   console().printf("\r\n%.*s is damaged: %.*s.\r\n", static_cast<int>(fileName.size()),
                    fileName.data(), static_cast<int>(reason.size()), reason.data());

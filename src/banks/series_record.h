@@ -98,6 +98,14 @@ int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, flo
 void reportUnreadableSeries(std::string_view name, std::string_view bankFile,
                             std::string_view reason);
 
+// The part of a series given from observation 0 at `base` (as a workspace bank holds
+// it) that a record stores: leading and trailing missing values are dropped, `start`
+// becomes the date of the first value kept and `kept` the values from there. A series
+// without any value is kept empty at `base`, or at period 1 of 1925 when `base` lies
+// before the first year a record can name.
+void storedRange(std::span<const float> values, const VexDate& base, VexDate& start,
+                 std::span<const float>& kept);
+
 // Prints why a bank file is refused at open (the bank then prints msgbk 1 as well).
 void reportDamagedBankFile(std::string_view fileName, std::string_view reason);
 

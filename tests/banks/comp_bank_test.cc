@@ -210,6 +210,32 @@ TEST(CompBank, RoundTripThroughTheWriter) {
   EXPECT_EQ(capture.text(), kDestructorMessage);
 }
 
+// A series given from observation 0 of a workspace-style base reads back at its dates.
+TEST(CompBank, SeriesGivenFromABaseDateKeepTheirDates) {
+  TempDir dir;
+  const std::string root = dir.root("based");
+  const float m = MissingValue;
+  CompBankWriter writer;
+  ASSERT_EQ(writer.addSeriesFromBase("Q", VexDate(1990, 1, 4), std::vector<float>{m, m, 1.5f, m, 2.5f, m}), 0);
+  ASSERT_EQ(writer.addSeriesFromBase("NONE", VexDate(1900, 1, 1), std::vector<float>{m, m}), 0);
+  ASSERT_EQ(writer.write(root), 0);
+  ConsoleCapture capture;
+  CompBank bank(root);
+  ASSERT_TRUE(bank.isOpen());
+  Series values;
+  ASSERT_EQ(bank.readSeries("Q", values, -1), 0);
+  const int k = 70 * 4;  // 1990 Q1
+  EXPECT_EQ(values[k + 1], MissingValue);
+  EXPECT_EQ(values[k + 2], 1.5f);
+  EXPECT_EQ(values[k + 3], MissingValue);
+  EXPECT_EQ(values[k + 4], 2.5f);
+  EXPECT_EQ(values[k + 5], MissingValue);
+  EXPECT_EQ(bank.seriesLength(), k + 5);
+  EXPECT_EQ(bank.lastStartPeriod(), 3);
+  ASSERT_EQ(bank.readSeries("NONE", values, -1), 0);
+  for (float v : values) EXPECT_EQ(v, MissingValue);
+}
+
 TEST(CompBank, NamesBeyondTheSeriesCountAreNotFound) {
   TempDir dir;
   const std::string root = dir.root("beyond");

@@ -258,5 +258,43 @@ TEST(SeriesRecord, EncoderRefusesWhatARecordCannotHold) {
   EXPECT_EQ(record[0], 199);
 }
 
+// A series given from observation 0 of a workspace-style base keeps only its values,
+// starting at its first one.
+TEST(SeriesRecord, StoredRangeDropsMissingEnds) {
+  const float m = MissingValue;
+  struct Case {
+    const char* what;
+    VexDate base;
+    std::vector<float> values;
+    VexDate start;
+    std::vector<float> kept;
+  };
+  const Case cases[] = {
+      {"nothing to drop", VexDate(1990, 1, 1), {1, 2}, VexDate(1990, 1, 1), {1, 2}},
+      {"leading and trailing", VexDate(1990, 1, 1), {m, m, 1, m, 2, m}, VexDate(1992, 1, 1), {1, m, 2}},
+      {"quarters over a year end", VexDate(1990, 3, 4), {m, m, m, 5}, VexDate(1991, 2, 4), {5}},
+      {"months", VexDate(1999, 12, 12), {m, 7}, VexDate(2000, 1, 12), {7}},
+      {"empty, base before 1925", VexDate(1900, 1, 4), std::vector<float>(30, m), VexDate(1925, 1, 4), {}},
+      {"empty at a storable base", VexDate(1990, 2, 4), {m, m}, VexDate(1990, 2, 4), {}},
+  };
+  for (const Case& c : cases) {
+    VexDate start;
+    std::span<const float> kept;
+    storedRange(c.values, c.base, start, kept);
+    EXPECT_EQ(std::vector<float>(kept.begin(), kept.end()), c.kept) << c.what;
+    EXPECT_EQ(start.year, c.start.year) << c.what;
+    EXPECT_EQ(start.period, c.start.period) << c.what;
+    EXPECT_EQ(start.frequency, c.start.frequency) << c.what;
+  }
+  // Values after a base before 1925 move the start to the first value.
+  std::vector<float> late(30, m);
+  late[27] = 3;
+  VexDate start;
+  std::span<const float> kept;
+  storedRange(late, VexDate(1900, 1, 1), start, kept);
+  EXPECT_EQ(start.year, 1927);
+  EXPECT_EQ(kept.size(), 1u);
+}
+
 }  // namespace
 }  // namespace tabrix
