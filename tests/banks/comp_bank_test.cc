@@ -111,9 +111,9 @@ std::string damaged(const std::string& file, const std::string& reason) {
   return "\r\n" + file + " is damaged: " + reason + ".\r\n" + openFailure(file);
 }
 
-TEST(CompBank, ReadsThePartsTwoExampleSeries) {
+TEST(CompBank, ReadsAFloatAndAPackedSeries) {
   TempDir dir;
-  const std::string root = dir.root("parts");
+  const std::string root = dir.root("examples");
   RawCompBank raw;
   raw.names = {"QF", "PK"};
   // Quarterly, float form, from 1960 Q3, eight values.

@@ -145,7 +145,7 @@ TEST(HashBank, HashesNamesWithSignedBytes) {
 
 TEST(HashBank, ReadsAQuarterlySeriesFrom1960) {
   TempDir dir;
-  const std::string root = dir.root("parts");
+  const std::string root = dir.root("quarterly");
   RawHashBank raw;
   raw.names = {"QF", "\xC4X"};
   raw.records = {floatRecord(60, 0x43, {1, 2, 3, 4, 5, 6, 7, 8}), floatRecord(95, 0x11, {9})};
