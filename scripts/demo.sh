@@ -1,7 +1,30 @@
 #!/usr/bin/env bash
 # Sets up, builds Tabrix and runs the demo tables in examples/.
+# The three workspace banks are made from examples/data/*.csv with tabrix-bank, in
+# build/demo/ (or $TABRIX_BUILD_DIR/demo/); the tables are written there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 build=$(pwd)/${TABRIX_BUILD_DIR:-build}
-"$build/tabrix" -s || true
+demo=$build/demo
+
+rm -rf "$demo"
+mkdir -p "$demo"
+for alt in base fiscal rates; do
+  "$build/tabrix-bank" create "$demo/$alt" "examples/data/$alt.csv"
+done
+# Response files and stubs go beside the banks, so the run reads and writes only there.
+cp examples/demo.in examples/demo.stb examples/summary.in examples/summary.stb "$demo/"
+
+cd "$demo"
+"$build/tabrix" -s demo.in
+"$build/tabrix" -s summary.in
+
+echo
+echo "The demo tables are in $demo:"
+echo "  demo.txt     six tables and a table of contents (plain text, pages end in form feeds)"
+echo "  summary.rtf  one summary table in RTF, for a word processor"
+echo
+echo "The first page of demo.txt:"
+echo
+awk 'BEGIN { RS = "\f" } NR == 1 { printf "%s", $0; exit }' demo.txt
