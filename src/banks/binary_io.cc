@@ -1,5 +1,6 @@
 #include "banks/binary_io.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -292,12 +293,21 @@ bool BinaryFile::readF32(float& value) {
   return true;
 }
 
+// Floats go through a small buffer on the stack, a chunk at a time, so a series read
+// costs no allocation and a partial float at the end never reaches the caller's slots.
+constexpr size_t kFloatChunk = 256;
+
 size_t BinaryFile::readF32Array(std::span<float> values) {
-  if (values.empty()) return 0;
-  std::vector<uint8_t> bytes(values.size() * 4);
-  size_t got = read(bytes.data(), bytes.size()) / 4;
-  for (size_t i = 0; i < got; ++i) values[i] = decodeF32(bytes.data() + 4 * i);
-  return got;
+  std::array<uint8_t, 4 * kFloatChunk> bytes;
+  size_t done = 0;
+  while (done < values.size()) {
+    size_t want = std::min(kFloatChunk, values.size() - done);
+    size_t got = read(bytes.data(), 4 * want) / 4;
+    for (size_t i = 0; i < got; ++i) values[done + i] = decodeF32(bytes.data() + 4 * i);
+    done += got;
+    if (got < want) break;
+  }
+  return done;
 }
 
 bool BinaryFile::writeU8(uint8_t value) { return write(&value, 1) == 1; }
@@ -321,10 +331,14 @@ bool BinaryFile::writeI32(int32_t value) { return writeU32(static_cast<uint32_t>
 bool BinaryFile::writeF32(float value) { return writeU32(std::bit_cast<uint32_t>(value)); }
 
 bool BinaryFile::writeF32Array(std::span<const float> values) {
-  if (values.empty()) return true;
-  std::vector<uint8_t> bytes(values.size() * 4);
-  for (size_t i = 0; i < values.size(); ++i) encodeF32(bytes.data() + 4 * i, values[i]);
-  return write(bytes.data(), bytes.size()) == bytes.size();
+  std::array<uint8_t, 4 * kFloatChunk> bytes;
+  for (size_t done = 0; done < values.size();) {
+    size_t count = std::min(kFloatChunk, values.size() - done);
+    for (size_t i = 0; i < count; ++i) encodeF32(bytes.data() + 4 * i, values[done + i]);
+    if (write(bytes.data(), 4 * count) != 4 * count) return false;
+    done += count;
+  }
+  return true;
 }
 
 bool BinaryFile::writeBytes(std::span<const uint8_t> bytes) {

@@ -243,13 +243,14 @@ int64_t VexBank::recordOffset(int i) const {
 int16_t VexBank::readSeries(std::string_view name, SeriesSpan values, int16_t count) {
   int16_t i = findSeries(name);
   if (i < 0) return -1;
-  std::string nameText(name);
+  std::string nameText;  // for the messages only
   if (dataFile_.seek(recordOffset(i)) != 0) {
     console().write("\r\n cannot fseek \r\n");
     return -1;
   }
   int8_t frequencyByte;
   if (!dataFile_.readI8(frequencyByte)) {
+    nameText.assign(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;
   }
@@ -261,6 +262,7 @@ int16_t VexBank::readSeries(std::string_view name, SeriesSpan values, int16_t co
   size_t toRead = static_cast<size_t>(std::min<int>(wanted, observations_));
   if (toRead == 0) return 0;
   if (dataFile_.readF32Array(values.first(toRead)) == 0) {
+    nameText.assign(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;
   }
@@ -268,7 +270,8 @@ int16_t VexBank::readSeries(std::string_view name, SeriesSpan values, int16_t co
 }
 
 void VexBank::takeBackName(std::string_view name) {
-  nameIndex_.erase(nameIndex_.find(name));
+  auto entry = nameIndex_.find(name);
+  if (entry != nameIndex_.end()) nameIndex_.erase(entry);
   --seriesCount_;
   nameArea_[nameOffsets_[seriesCount_]] = 0;
   nameOffsets_[seriesCount_ + 1] = 0;
