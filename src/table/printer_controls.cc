@@ -159,8 +159,11 @@ void copyBodyFont(TableLine& table) {
 void startRtf(TableFile& file) { file.write(RtfHeader); }
 
 std::string rtfName(std::string_view outputName) {
-  std::string name(outputName.substr(0, outputName.find('.')));
-  return name + ".rtf";
+  // The first '.' of the file name, not of a directory such as "..\out".
+  std::size_t nameStart = outputName.find_last_of("/\\");
+  nameStart = nameStart == std::string_view::npos ? 0 : nameStart + 1;
+  std::size_t dot = outputName.find('.', nameStart);
+  return std::string(outputName.substr(0, dot)) + ".rtf";
 }
 
 int switchToRtf(TableLine& table, std::string& outputName) {

@@ -46,8 +46,8 @@ extern const char* const RtfLineEnd;
 // Writes the RTF header to the file.
 void startRtf(TableFile& file);
 
-// The name of the RTF file for an output name: everything from its first '.' replaced
-// by ".rtf" (".rtf" appended when there is no '.').
+// The name of the RTF file for an output name: everything from the first '.' of its file
+// name replaced by ".rtf" (".rtf" appended when there is none); dots of directories stay.
 std::string rtfName(std::string_view outputName);
 
 // Moves the table output to RTF (the body of \rtf after its argument): closes table.out,
