@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/keys.h"
 #include "table_fixture.h"
 
 namespace tabrix {
@@ -155,6 +156,13 @@ TEST_F(DateListTest, ResponseScriptLineStoresTokensAsGiven) {
   EXPECT_EQ(readDateList(table, file), -1);
   EXPECT_EQ(table.dateCount, 0);
   std::fclose(file);
+}
+
+TEST_F(DateListTest, TypedLineIsReadFromTheKeys) {
+  ScriptedKeys keys("1990 90-95 s1\n1999\n", false);
+  ScopedKeySource source(keys);
+  EXPECT_EQ(readDateList(table, nullptr), 0);
+  EXPECT_EQ(table.dateSpecs, (Specs{"1990", "90-95", "s1"}));
 }
 
 class DateHeaderTest : public DateListTest {
