@@ -1,0 +1,258 @@
+#include "sheet/vex_font.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "platform/console.h"
+#include "stub/chopper.h"
+
+// The cases name only the fields they change.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace tabrix {
+namespace {
+
+struct Parsed {
+  int result;
+  VexFont font;
+  std::string output;
+  std::string next;  // the token after the parse ("f" line end, "e" end)
+};
+
+Parsed parse(const std::string& line, const VexFont& start = VexFont()) {
+  Chopper reader;
+  reader.setString(line + "\r\nnext");
+  ConsoleCapture capture;
+  Parsed parsed{0, start, "", ""};
+  parsed.result = parseFontSpec(reader, parsed.font);
+  parsed.output = capture.text();
+  int type = reader.nextToken();
+  parsed.next = type == token::kLineEnd ? "f" : type == token::kEnd ? "e" : reader.tokenText();
+  return parsed;
+}
+
+// A font with the listed fields changed from empty.
+struct Expect {
+  std::string name;
+  int point = 0;
+  int pitch = 0;
+  bool italic = false;
+  bool bold = false;
+  char underline = 0;
+  char horizontal = 0;
+  char vertical = 0;
+  std::string colour;
+};
+
+void expectFont(const VexFont& font, const Expect& e) {
+  EXPECT_EQ(font.name, e.name);
+  EXPECT_EQ(font.point, e.point);
+  EXPECT_EQ(font.pitch, e.pitch);
+  EXPECT_EQ(font.italic, e.italic);
+  EXPECT_EQ(font.bold, e.bold);
+  EXPECT_EQ(font.underline, e.underline);
+  EXPECT_EQ(font.horizontal, e.horizontal);
+  EXPECT_EQ(font.vertical, e.vertical);
+  EXPECT_EQ(font.colour, e.colour);
+}
+
+TEST(ParseFontSpecTest, AcceptedLines) {
+  struct Case {
+    std::string line;
+    Expect font;
+  } cases[] = {
+      {"Arial 10 bold center", {.name = "Arial", .pitch = 10, .bold = true, .horizontal = 'c'}},
+      {"point 9 pitch 12", {.point = 9, .pitch = 12}},
+      {"size", {.pitch = 12}},
+      {"size 8", {.pitch = 8}},
+      {"point", {.pitch = 12}},
+      {"point bold", {.pitch = 12, .bold = true}},
+      {"point10 size7", {.pitch = 7}},
+      {"PITCH14", {.pitch = 14}},
+      {"10.7", {.pitch = 10}},
+      {"underline", {.underline = '-'}},
+      {"underline =", {.underline = '='}},
+      {"underline ~ bold", {.bold = true, .underline = '~'}},
+      {"underline no", {.underline = 0}},
+      {"underline 0", {.underline = 0}},
+      {"underline false", {.underline = 0}},
+      {"underline italic", {.italic = true, .underline = '-'}},
+      {"UnderlineDoubleAccounting", {.underline = '~'}},
+      {"UnderlineSingleAccounting", {.underline = '_'}},
+      {"UnderlineDouble UnderlineNone", {.underline = 0}},
+      {"= ", {.underline = '='}},
+      {"_", {.underline = '_'}},
+      {"bold no", {.bold = false}},
+      {"bold 0", {.bold = false}},
+      {"bold false", {.bold = false}},
+      {"bold False", {.bold = true}},
+      {"BOLD ITALIC", {.italic = true, .bold = true}},
+      {"italic no bold", {.bold = true}},
+      {"vjustify", {.vertical = 'j'}},
+      {"vcenter left", {.horizontal = 'l', .vertical = 'c'}},
+      {"top right", {.horizontal = 'r', .vertical = 't'}},
+      {"bottom justify", {.horizontal = 'j', .vertical = 'b'}},
+      {"\"Times New Roman\"", {.name = "Times New Roman"}},
+      {"Times New Roman", {.name = "Times"}},
+      {"courierbold", {.name = "courierbold"}},
+      {"ARIAL", {.name = "ARIAL"}},
+      {"Lime green", {.colour = "32768"}},
+      {"\"Lime green\"", {.colour = "65280"}},
+      {"red", {.colour = "255"}},
+      {"\"Sky blue\" Helvetica", {.colour = "15780518"}},
+      {"None", {.colour = "536870911"}},
+      {"Arial bold clear italic", {.italic = true}},
+      {"Arial Clear", {.name = "Arial"}},
+      {"unknownword another", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Parsed p = parse(c.line);
+    EXPECT_EQ(p.result, 0);
+    expectFont(p.font, c.font);
+    EXPECT_EQ(p.output, "");
+    EXPECT_EQ(p.next, "next");  // the line was read to its end, no further
+  }
+}
+
+TEST(ParseFontSpecTest, RejectedLines) {
+  struct Case {
+    std::string line;
+    Expect font;  // what was applied before the error
+    std::string output;
+    std::string next;
+  } cases[] = {
+      {"bold , italic", {.bold = true}, "Error:  Unrecognized element \",\" in font routine.\n",
+       "italic"},
+      {"Arial ;", {.name = "Arial"}, "Error:  Unrecognized element \";\" in font routine.\n", "f"},
+      {"pitch0 bold", {}, "", "f"},  // the error shows at the next element, which is read
+      {"pitchx", {}, "", "next"},
+      {"size0", {}, "", "next"},
+      {"underlinedouble", {}, "Error:  cannot set underline for font.\n", "next"},
+      {"UNDERLINENONE italic", {}, "Error:  cannot set underline for font.\n", "f"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Parsed p = parse(c.line);
+    EXPECT_EQ(p.result, -1);
+    expectFont(p.font, c.font);
+    EXPECT_EQ(p.output, c.output);
+    EXPECT_EQ(p.next, c.next);
+  }
+}
+
+TEST(ParseFontSpecTest, FieldsNotNamedKeepTheirValues) {
+  VexFont start;
+  start.setName("Arial");
+  start.setPoint(9);
+  start.setColour("Blue");
+  Parsed p = parse("bold 11", start);
+  EXPECT_EQ(p.result, 0);
+  expectFont(p.font,
+             {.name = "Arial", .point = 9, .pitch = 11, .bold = true, .colour = "16711680"});
+  EXPECT_EQ(p.font.size(), 11);
+}
+
+TEST(VexFontTest, Setters) {
+  VexFont font;
+  EXPECT_EQ(font.setPoint(0), -1);
+  EXPECT_EQ(font.setPitch(-3), -1);
+  EXPECT_EQ(font.point, 0);
+  EXPECT_EQ(font.setPoint(9), 0);
+  EXPECT_EQ(font.setPitch(12), 0);
+  EXPECT_EQ(font.size(), 12);
+
+  struct Text {
+    const char* text;
+    int result;
+    char value;
+  };
+  for (Text t : {Text{"underline", 0, '-'}, {"UnderlineSingle", 0, '-'}, {"-", 0, '-'},
+                 {"UnderlineDouble", 0, '='}, {"=", 0, '='}, {"UnderlineSingleAccounting", 0, '_'},
+                 {"_", 0, '_'}, {"UnderlineDoubleAccounting", 0, '~'}, {"~", 0, '~'},
+                 {"Underline", -1, '~'}, {"UnderlineNone", 0, 0}, {"=", 0, '='}, {"", 0, 0}}) {
+    SCOPED_TRACE(t.text);
+    EXPECT_EQ(font.setUnderline(t.text), t.result);
+    EXPECT_EQ(font.underline, t.value);
+  }
+  for (Text t : {Text{"left", 0, 'l'}, {"Center", 0, 'c'}, {"RIGHT", 0, 'r'}, {"j", 0, 'j'},
+                 {"middle", -1, 'j'}, {"", -1, 'j'}}) {
+    SCOPED_TRACE(t.text);
+    EXPECT_EQ(font.alignHorizontal(t.text), t.result);
+    EXPECT_EQ(font.horizontal, t.value);
+  }
+  for (Text t : {Text{"top", 0, 't'}, {"VJustify", 0, 'j'}, {"vcenter", 0, 'c'}, {"v", 0, 'c'},
+                 {"Bottom", 0, 'b'}, {"center", -1, 'b'}, {"", -1, 'b'}}) {
+    SCOPED_TRACE(t.text);
+    EXPECT_EQ(font.alignVertical(t.text), t.result);
+    EXPECT_EQ(font.vertical, t.value);
+  }
+  VexFont copy(font);
+  VexFont other;
+  other.copyFrom(font);
+  EXPECT_EQ(copy.point, 9);
+  EXPECT_EQ(other.vertical, 'b');
+  font.clear();
+  expectFont(font, {});
+}
+
+TEST(VexFontTest, ColourTable) {
+  struct Case {
+    const char* name;
+    const char* stored;  // nullptr: refused
+  } cases[] = {
+      {"None", "536870911"},   {"aqua", "16776960"},  {"Black", "0"},
+      {"", "0"},               {"BLUE", "16711680"},  {"Cream", "15793151"},
+      {"Dark", "8421504"},     {"darkgrey", "8421504"}, {"Fuchsia", "16711935"},
+      {"Gray", "8421504"},     {"Green", "32768"},    {"Lime", "65280"},
+      {"Light", "12632256"},   {"Maroon", "128"},     {"Medium", "10789024"},
+      {"Mint", "12639424"},    {"Navy", "8388608"},   {"Olive", "32896"},
+      {"Purple", "8388736"},   {"Red", "255"},        {"Silver", "12632256"},
+      {"Sky", "15780518"},     {"Teal", "8421376"},   {"White", "16777215"},
+      {"Yellow", "65535"},     {"Olive green", "32896"},
+      {"Oliv", nullptr},       {"Grey", nullptr},     {"Reddish", nullptr},
+      {"Dar", nullptr},        {"Sk", nullptr},       {"Orange", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VexFont font;
+    font.colour = "old";
+    EXPECT_EQ(font.setColour(c.name), c.stored != nullptr ? 0 : -1);
+    EXPECT_EQ(font.colour, c.stored != nullptr ? c.stored : "old");
+    EXPECT_EQ(isColourName(c.name), c.stored != nullptr && c.name[0] != '\0');
+  }
+  EXPECT_EQ(colourTable().size(), 23u);
+  for (const ColourEntry& entry : colourTable()) {
+    SCOPED_TRACE(entry.name);
+    VexFont font;
+    EXPECT_EQ(font.setColour(entry.name), 0);
+    EXPECT_EQ(font.colour, std::to_string(entry.value));
+  }
+}
+
+TEST(VexFontTest, FontNameList) {
+  auto names = fontNames();
+  ASSERT_EQ(names.size(), 237u);
+  EXPECT_EQ(std::string(names[0]), "Courier New");
+  EXPECT_EQ(std::string(names[3]), "Times");
+  EXPECT_EQ(std::string(names[236]), "Wingdings 3");
+  std::set<std::string> distinct(names.begin(), names.end());
+  EXPECT_EQ(distinct.size(), 233u);
+  // The four names listed first come again in their alphabetical place.
+  for (const char* twice : {"Courier New", "Arial", "Times New Roman", "Times"}) {
+    int count = 0;
+    for (const char* name : names) count += std::string(name) == twice;
+    EXPECT_EQ(count, 2) << twice;
+  }
+  for (const char* yes : {"Arial", "arial", "TIMES NEW ROMAN", "Modern No. 20", "courieritalic",
+                          "Wingdings 2", "Lucida Sans Typewriter Bold Oblique"})
+    EXPECT_TRUE(isFontName(yes)) << yes;
+  for (const char* no : {"", "Helvetica", "Arial ", "Wingdings 4", "Times New"})
+    EXPECT_FALSE(isFontName(no)) << no;
+}
+
+}  // namespace
+}  // namespace tabrix
