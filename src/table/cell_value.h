@@ -1,0 +1,48 @@
+// Cell values of the table composer: the number one table cell shows for one alternative
+// and one date column. A column is a single date (with conversion from a series of higher
+// frequency by averaging its sub-periods), a growth rate over a range, a sum or an
+// average; in period-growth mode every column is the growth from the previous period.
+// The base alternative's values are kept per column as the reference for deviations and
+// percentage deviations of the other alternatives.
+#pragma once
+
+#include "dates/vex_date.h"
+#include "table/date_list.h"
+#include "table/table_line.h"
+
+namespace tabrix {
+
+// The observations of one alternative's current series, as the composer reads them.
+struct SeriesView {
+  const float* data = nullptr;  // observation 0 lies at start
+  int size = 0;                 // observations stored (at most MaxObs)
+  VexDate start;                // the date of observation 0
+
+  // The observation at index; the missing marker outside the stored range.
+  float at(long index) const;
+};
+
+// The series cells of alternative row read: its values, or its totals while
+// printingTotals is set. An alternative without an array reads as all missing.
+SeriesView seriesOf(const TableLine& table, int row);
+
+// How a period value came out.
+enum class PeriodStatus {
+  Ok,                 // value holds the observation or the sub-period average
+  BeforeStart,        // the date (or one of its sub-periods) lies before the series start
+  IllegalConversion,  // the series frequency is not a multiple of the date's
+};
+
+// The value of the series at date: the observation when the frequencies agree, else the
+// average of the non-missing observations of the date's sub-periods (the missing marker
+// when none has a value). Prints nothing; value is set only for Ok.
+PeriodStatus periodValue(const SeriesView& series, const VexDate& date, float& value);
+
+// The value of the cell of alternative row (0 is the base) in date column column for the
+// parsed specification spec: 0 for an alternative whose series was not found, else the
+// level, growth rate, sum or average, shown as a deviation or percentage deviation from
+// the base by showMode. Row 0 stores its value in baseRow[column]. The before-start,
+// illegal-conversion and backwards messages are printed here, and the cell is then 0.
+float cellValue(TableLine& table, int row, int column, const DateStruct& spec);
+
+}  // namespace tabrix
