@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "banks/comp_bank.h"
+#include "banks/hash_bank.h"
 #include "banks/workspace_bank.h"
 
 namespace tabrix {
@@ -13,11 +15,19 @@ std::unique_ptr<DataBank> openWorkspace(std::string_view rootName, std::string_v
   return std::make_unique<VexBank>(rootName);
 }
 
+std::unique_ptr<DataBank> openCompressed(std::string_view rootName, std::string_view) {
+  return std::make_unique<CompBank>(rootName);
+}
+
+std::unique_ptr<DataBank> openHashed(std::string_view rootName, std::string_view) {
+  return std::make_unique<HashBank>(rootName);
+}
+
 // A kind becomes available by naming its opener here.
 constexpr std::array<BankKind, 5> kKinds{{
     {'w', "workspace", ".bnk", &openWorkspace},
-    {'c', "compressed", ".cbk", nullptr},
-    {'h', "hashed", ".hbk", nullptr},
+    {'c', "compressed", ".cbk", &openCompressed},
+    {'h', "hashed", ".hbk", &openHashed},
     {'d', "dirfor", ".dfr", nullptr},
     {'v', "vam", ".vam", nullptr},
 }};

@@ -13,7 +13,9 @@
 #include <sstream>
 
 #include "banks/bank_factory.h"
+#include "banks/comp_bank_writer.h"
 #include "banks/data_bank.h"
+#include "banks/hash_bank_writer.h"
 #include "banks/workspace_bank.h"
 #include "platform/console.h"
 #include "support/constants.h"
@@ -412,6 +414,41 @@ int16_t writeWorkspaceBank(const std::string& root, const BankTable& table,
   return 0;
 }
 
+// The base date of a CSV series in a compressed or hashed bank: each series keeps its
+// own frequency, starting at the bank's base year and first month.
+VexDate csvBase(const BankTable& table, const CsvSeries& s) {
+  return VexDate(table.baseYear, s.frequency == 1 ? 1 : table.firstMonth, s.frequency);
+}
+
+// Compressed and hashed banks are written whole by their writers.
+template <typename Writer>
+int16_t writeRecordBank(Writer& writer, const std::string& root, const BankTable& table,
+                        const std::string& csvName) {
+  for (const CsvSeries& s : table.series) {
+    if (writer.addSeriesFromBase(s.name, csvBase(table, s), s.values) != 0) {
+      reportAt(csvName, s.line, "cannot store \"" + s.name + "\"");
+      return -1;
+    }
+  }
+  if (writer.write(root) != 0) {
+    report("cannot write the bank " + root);
+    return -1;
+  }
+  return 0;
+}
+
+int16_t writeCompressedBank(const std::string& root, const BankTable& table,
+                            const std::string& csvName) {
+  CompBankWriter writer(table.title);
+  return writeRecordBank(writer, root, table, csvName);
+}
+
+int16_t writeHashedBank(const std::string& root, const BankTable& table,
+                        const std::string& csvName) {
+  HashBankWriter writer(table.title);
+  return writeRecordBank(writer, root, table, csvName);
+}
+
 // What the tool can do with each kind beyond reading it through the factory. Adding
 // a kind the tool can create is one row here.
 struct ToolKind {
@@ -419,8 +456,10 @@ struct ToolKind {
   BankWriter create;  // nullptr: the tool cannot make banks of this kind
 };
 
-constexpr std::array<ToolKind, 1> kToolKinds{{
+constexpr std::array<ToolKind, 3> kToolKinds{{
     {'w', &writeWorkspaceBank},
+    {'c', &writeCompressedBank},
+    {'h', &writeHashedBank},
 }};
 
 const ToolKind* findToolKind(char letter) {

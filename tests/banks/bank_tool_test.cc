@@ -270,8 +270,8 @@ TEST(BankToolTest, CommandLineErrors) {
       {{"info", "-z", "x"}, 2, "tabrix-bank: unknown option -z"},
       {{"create", dir.file("b"), dir.file("none.csv")}, 1,
        "tabrix-bank: cannot open " + dir.file("none.csv")},
-      {{"create", "-k", "c", dir.file("b"), dir.file("none.csv")}, 1,
-       "tabrix-bank: the tool cannot create banks of the compressed kind"},
+      {{"create", "-k", "d", dir.file("b"), dir.file("none.csv")}, 1,
+       "tabrix-bank: the tool cannot create banks of the dirfor kind"},
       {{"info", "-k", "v", dir.file("b")}, 1,
        "tabrix-bank: banks of the vam kind cannot be read yet"},
   };
