@@ -1,13 +1,31 @@
-// The run driver: the program's entry point and owner of the run.
+// The run driver: the program's entry point and owner of the run. It reads the command
+// line, shows the banner, conducts the response dialogue (alternatives, their banks,
+// the show mode, the stub and the output file), opens the banks, runs the stub through
+// the interpreter, finishes the table and its contents and closes everything in order.
 #pragma once
+
+#include <cstdio>
+#include <string>
 
 namespace tabrix {
 
-// Shows the banner (and, as the run grows, conducts the whole run); returns the
-// process exit status.
+struct RunState;
+class TableLine;
+
+// Performs the whole run for the command line; returns the process exit status.
 int runMain(int argc, char** argv);
 
 // Clears the console and writes the banner.
 void showBanner();
+
+// Reads one answer of the dialogue: a line of the response file (at most bound
+// characters; the rest of a longer line is the next answer) or of the keyboard when
+// source is nullptr. Trailing blanks, tabs and line ends are removed from every
+// position but the first, then leading blanks and tabs unless the line is all blanks.
+// At the end of input the answer keeps its previous content. Returns false at the end.
+bool readAnswer(std::FILE* source, std::string& answer, int bound);
+
+// Removes a pair of double quotes around an answer longer than 2 characters.
+void stripQuotes(std::string& answer);
 
 }  // namespace tabrix

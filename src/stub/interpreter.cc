@@ -7,7 +7,9 @@
 #include "platform/console.h"
 #include "stub/chopper.h"
 #include "stub/commands.h"
+#include "stub/table_lines.h"
 #include "table/table_line.h"
+#include "table/value_rows.h"
 
 namespace tabrix {
 
@@ -77,12 +79,19 @@ std::string readTextWithoutLeadingBlanks(StubContext& context) {
 }
 
 int16_t tableLineHook(StubContext& context, int first) {
-  // The '&' line leaves the characters after it to be read as the next line.
-  if (first != '&') context.reader.skipLine();
-  return 0;
+  switch (first) {
+    case ';':
+      return textLine(context);
+    case '&':
+      return dateHeaderLine(context);
+    case '*':
+      return pageControlLine(context);
+    default:
+      return tableLine(context, first);
+  }
 }
 
-int16_t composeLineHook(TableLine& /*table*/) { return 0; }
+int16_t composeLineHook(TableLine& table) { return static_cast<int16_t>(composeLine(table)); }
 
 int16_t interpret(RunState& run, std::FILE*& file, TableLine& table) {
   if (!run.reader) run.reader = std::make_unique<Chopper>();

@@ -35,12 +35,9 @@ int16_t interpret(RunState& run, std::FILE*& file, TableLine& table);
 // The line handler for table lines (first character a letter, digit, '-', '(' or '@'),
 // text lines (';'), date header lines ('&') and page control lines ('*'), called with
 // the first character already read. Returns 0, or -1 when the run must stop.
-// Until the line handler is in place it consumes the rest of the line (a '&' line
-// consumes nothing) and returns 0.
 int16_t tableLineHook(StubContext& context, int first);
 
 // Composes the current line (\center's text line) through the value-row composer.
-// Until the composer is in place it writes nothing and returns 0.
 int16_t composeLineHook(TableLine& table);
 
 // --- Reading a command's text argument (characters echoed while debugEcho is on) ---

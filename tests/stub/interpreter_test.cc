@@ -370,8 +370,8 @@ TEST_F(InterpreterTest, ACommandNeverTakesItsArgumentFromTheNextLine) {
   EXPECT_EQ(table.spacing, 2);
 }
 
-TEST_F(InterpreterTest, TableLinesGoToTheLineHandlerWithTheirLine) {
-  EXPECT_EQ(runStub("gdp;Gross product \\pl 5\n;text \\pl 6\n*\n\\pl 50\n"), InterpretEnd);
+TEST_F(InterpreterTest, TextAndPageLinesGoToTheLineHandlerWithTheirLine) {
+  EXPECT_EQ(runStub(";text \\pl 6\n*\n\\pl 50\n"), InterpretEnd);
   EXPECT_EQ(table.pageLength, 50);
   EXPECT_EQ(output, "");
 }

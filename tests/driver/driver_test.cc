@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "banks/workspace_bank.h"
+#include "driver/args.h"
+#include "driver/bank_path.h"
+#include "driver/run_driver.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/keys.h"
+
+namespace tabrix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for one test; the current directory is restored afterwards.
+class TempDir {
+ public:
+  TempDir() : saved_(fs::current_path()) {
+    path_ = fs::temp_directory_path() / ("tabrix_driver_" + std::to_string(::getpid()) + "_" +
+                                         std::to_string(counter_++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~TempDir() {
+    fs::current_path(saved_);
+    fs::remove_all(path_);
+  }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  const fs::path& path() const { return path_; }
+  void write(const std::string& name, const std::string& text) const {
+    fs::create_directories((path_ / name).parent_path());
+    std::ofstream(path_ / name, std::ios::binary) << text;
+  }
+
+ private:
+  static inline int counter_ = 0;
+  fs::path saved_;
+  fs::path path_;
+};
+
+// Writes a workspace bank with one annual series from 1990.
+void makeBank(const std::string& root, const std::string& title, float first) {
+  VexBank bank(root, "New", 1990, 20, 1);
+  ASSERT_TRUE(bank.isOpen());
+  bank.setTitle(title);
+  std::array<float, MaxObs> values{};
+  for (int i = 0; i < 20; ++i) values[static_cast<size_t>(i)] = first + static_cast<float>(i);
+  bank.setFrequency(1);
+  ASSERT_GE(bank.writeSeries("GDP", values, 'y', 20), 0);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs the program on a response file, with the keys given for (y/n) questions.
+std::string run(const std::vector<std::string>& words, std::string_view keys = "") {
+  ScriptedKeys script(keys, false);
+  ScopedKeySource source(script);
+  ConsoleCapture capture;
+  std::vector<const char*> argv{"tabrix"};
+  for (const std::string& w : words) argv.push_back(w.c_str());
+  std::vector<char*> mutableArgv;
+  for (const char* a : argv) mutableArgv.push_back(const_cast<char*>(a));
+  EXPECT_EQ(runMain(static_cast<int>(mutableArgv.size()), mutableArgv.data()), 0);
+  return capture.text();
+}
+
+TEST(ArgsTest, SplitsSwitchesAndPlainArguments) {
+  const char* argv[] = {"tabrix", "-s", "/S", "run.in", "/tmp/x/run.in", "-silent"};
+  Args args(6, argv);
+  EXPECT_EQ(args.argumentCount(), 6);
+  EXPECT_EQ(args.switchCount(), 3);
+  EXPECT_TRUE(args.hasSwitch("s"));
+  EXPECT_TRUE(args.hasSwitch("S"));
+  EXPECT_TRUE(args.hasSwitch("silent"));
+  EXPECT_FALSE(args.hasSwitch("SILENT"));
+  ASSERT_EQ(args.plainCount(), 3);
+  EXPECT_STREQ(args.plain(1), "run.in");
+  EXPECT_STREQ(args.plain(2), "/tmp/x/run.in");  // a Linux path is no switch
+  EXPECT_EQ(args.plain(3), nullptr);
+}
+
+TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
+  TempDir dir;
+  dir.write("r.in", "  w  \t\r\nabcdefghij\n   \n\nlast");
+  std::FILE* f = std::fopen(dir.file("r.in").c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string answer;
+  struct Case {
+    int bound;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {79, "w"},       // blanks, tab and CR LF trimmed, leading blanks removed
+      {4, "abcd"},     // cut at the bound ...
+      {79, "efghij"},  // ... the rest is the next answer
+      {79, " "},       // all blanks: the first stays
+      {79, ""},        // an empty line
+      {79, "last"},    // a last line without a line end
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(readAnswer(f, answer, c.bound));
+    EXPECT_EQ(answer, c.expected);
+  }
+  EXPECT_FALSE(readAnswer(f, answer, 79));
+  EXPECT_EQ(answer, "last");  // the end of input keeps the previous answer
+  std::fclose(f);
+}
+
+TEST(ReadAnswerTest, KeyboardAnswersAreBounded) {
+  ScriptedKeys keys(std::string(100, 'x') + "\nshort\n", false);
+  ScopedKeySource source(keys);
+  std::string answer;
+  EXPECT_TRUE(readAnswer(nullptr, answer, 79));
+  EXPECT_EQ(answer.size(), 79u);
+}
+
+TEST(StripQuotesTest, RemovesSurroundingQuotesOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\"my bank\"", "my bank"}, {"\"\"", "\"\""}, {"\"a", "\"a"}, {"plain", "plain"}};
+  for (const auto& [in, out] : cases) {
+    std::string s = in;
+    stripQuotes(s);
+    EXPECT_EQ(s, out) << in;
+  }
+}
+
+TEST(BankPathTest, ResolvesRelativeAbsoluteAndClimbingNames) {
+  TempDir dir;
+  dir.write("a/b/c/.keep", "");
+  dir.write("a/us.vam", "v");
+  dir.write("a/b/c/data/us.bnk", "w");
+  fs::current_path(dir.path() / "a/b/c");
+  ConsoleCapture capture;
+  std::string root;
+
+  EXPECT_EQ(resolveBankPath("..\\..\\us", ".vam", root), 0);
+  EXPECT_EQ(root, dir.file("a/us"));
+  EXPECT_EQ(resolveBankPath("data\\us", ".bnk", root), 0);
+  EXPECT_EQ(root, dir.file("a/b/c/data/us"));
+  EXPECT_EQ(resolveBankPath(dir.file("a/b/c/data/us"), ".bnk", root), 0);
+  EXPECT_EQ(capture.take(), "");
+
+  EXPECT_EQ(resolveBankPath("nothere", ".bnk", root), -1);
+  EXPECT_EQ(capture.take(), "\n\nError:  when reading .in file.\nCannot open nothere.bnk bank in directory " +
+                                fs::current_path().string() +
+                                ".\n\nWarning:  Try providing the full path, including the drive letter.\n");
+  EXPECT_EQ(resolveBankPath("..\\..\\..\\..\\..\\..\\..\\..\\..\\..\\..\\..\\x", ".vam", root), -1);
+  EXPECT_NE(capture.take().find("Cannot open"), std::string::npos);
+  EXPECT_EQ(resolveBankPath("..\\missing", ".vam", root), -1);
+  EXPECT_EQ(capture.take(),
+            "Warning:  bank file cannot be found.  Try providing the full path, including the drive "
+            "letter.\n");
+}
+
+TEST(RunDriverTest, QuietRunShowsBannerAndHeadingOnly) {
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  makeBank(dir.file("alt"), "Alternative", 110);
+  dir.write("t.stb", "\\dates 1991 1995\n");
+  dir.write("t.in", "2\nw\n" + dir.file("base") + "\nw\n" + dir.file("alt") + "\nd\n" +
+                        dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
+  std::string out = run({"-s", dir.file("t.in")});
+  EXPECT_EQ(out,
+            "\r\n                              TABRIX FOR WINDOWS"
+            "\r\n                                 Version 6.592"
+            "\r\nNow making the table as file " + dir.file("t.out") + ".\r\n\r\n"
+            "    Simulations being compared:\r\n"
+            "  1. Base run\r\n"
+            "  2. Alternative\r\n"
+            "\r\n");
+  EXPECT_TRUE(fileExists(dir.file("t.out")));
+}
+
+TEST(RunDriverTest, WritesComparisonTable) {
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  makeBank(dir.file("alt"), "Alternative", 110);
+  dir.write("t.stb", "\\dates 1991 1995\n&\nGDP;Gross product\nNOPE;Missing\nGDP;Twice\n");
+  dir.write("t.in", "2\nw\n" + dir.file("base") + "\nw\n" + dir.file("alt") + "\nd\n" +
+                        dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
+  std::string out = run({"-s", dir.file("t.in")});
+  EXPECT_NE(out.find("(This is in bank 1.)  Continuing...\n"), std::string::npos);
+  EXPECT_NE(out.find("(This is in bank 2.)  Continuing...\n"), std::string::npos);
+  std::string table = readFile(dir.file("t.out"));
+  EXPECT_NE(table.find("Gross product"), std::string::npos) << table;
+  EXPECT_NE(table.find("101.0"), std::string::npos) << table;
+  EXPECT_NE(table.find("10.0"), std::string::npos) << table;  // the deviation of the alternative
+}
+
+TEST(RunDriverTest, SixthWrongCountEndsTheRun) {
+  TempDir dir;
+  dir.write("t.in", "0\n11\n-1\n0\n12\n0\n");
+  std::string out = run({dir.file("t.in")});
+  EXPECT_NE(out.find("\r\nSorry, you can't have 11 alternatives.\r\n"), std::string::npos);
+  EXPECT_NE(out.find("There have been more than 5 wrong responses."), std::string::npos);
+  EXPECT_EQ(out.find("With what stub?"), std::string::npos);
+}
+
+TEST(RunDriverTest, DialogueMessagesForBadBankAnswers) {
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  dir.write("t.stb", "");
+  dir.write("t.in", "1\nx\nw\nbase.bnk\nw\n\nv\nmodel.vam\nw\n" + dir.file("base") + "\n" +
+                        dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
+  std::string out = run({dir.file("t.in")});
+  EXPECT_NE(out.find("Illegal choice.  Pick w,c,h,d or v\n"), std::string::npos);
+  EXPECT_NE(out.find("Do not give file extension.  It will be assumed!\n"), std::string::npos);
+  EXPECT_NE(out.find("Must give root name of bank.\n"), std::string::npos);
+  EXPECT_NE(out.find("Do not give file extension.  It will be assumed!\r\n"), std::string::npos);
+  // One alternative: no show-mode prompt; the bank's title heads the list.
+  EXPECT_EQ(out.find("Show alternatives as"), std::string::npos);
+  EXPECT_NE(out.find("  1. Base run\r\n"), std::string::npos);
+}
+
+TEST(RunDriverTest, UnopenableBankAsksToContinueFromTheKeys) {
+  TempDir dir;
+  dir.write("bad.bnk", "xx");  // exists, but is no bank
+  dir.write("t.in", "1\nw\n" + dir.file("bad") + "\n");
+  std::string out = run({dir.file("t.in")}, "n");
+  EXPECT_NE(out.find("Unable to open " + dir.file("bad") + "\r\nDo you want to continue? (y/n):"),
+            std::string::npos);
+  EXPECT_EQ(out.find("With what stub?"), std::string::npos);
+}
+
+TEST(RunDriverTest, StubFoundBesideTheResponseFile) {
+  TempDir dir;
+  dir.write("run/t.stb", "");
+  makeBank(dir.file("run/base"), "Base run", 100);
+  dir.write("run/t.in", "1\nw\n" + dir.file("run/base") + "\nt.stb\nt.out\n");
+  fs::current_path(dir.path());
+  std::string out = run({"-s", "run/t.in"});
+  EXPECT_NE(out.find("\nFound stub file t.stb in " + dir.file("run/t.stb") +
+                     ".  Changing directory to " + dir.file("run/") + ".\n"),
+            std::string::npos);
+  EXPECT_TRUE(fileExists(dir.file("run/t.out")));  // the output is taken relative to it
+}
+
+TEST(RunDriverTest, MissingResponseFileIsReported) {
+  std::string out = run({"/nonexistent/dir/t.in"});
+  EXPECT_NE(out.find("Cannot open /nonexistent/dir/t.in."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tabrix
