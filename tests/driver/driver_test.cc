@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "banks/comp_bank_writer.h"
+#include "banks/hash_bank_writer.h"
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
@@ -196,6 +198,29 @@ TEST(RunDriverTest, WritesComparisonTable) {
   EXPECT_NE(table.find("Gross product"), std::string::npos) << table;
   EXPECT_NE(table.find("101.0"), std::string::npos) << table;
   EXPECT_NE(table.find("10.0"), std::string::npos) << table;  // the deviation of the alternative
+}
+
+// A table line reads its series from compressed and hashed alternatives, each series
+// aligned on its own start date.
+TEST(RunDriverTest, TablesFromCompressedAndHashedBanks) {
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  std::vector<float> values;
+  for (int i = 0; i < 20; ++i) values.push_back(120.0f + static_cast<float>(i));
+  CompBankWriter comp("Compressed run");
+  ASSERT_EQ(comp.addSeries("GDP", VexDate(1990, 1, 1), values), 0);
+  ASSERT_EQ(comp.write(dir.file("comp")), 0);
+  HashBankWriter hash("Hashed run");
+  ASSERT_EQ(hash.addSeries("GDP", VexDate(1992, 1, 1), values), 0);
+  ASSERT_EQ(hash.write(dir.file("hash")), 0);
+  dir.write("t.stb", "\\dates 1992 1995\nGDP;Gross product\n");
+  dir.write("t.in", "3\nw\n" + dir.file("base") + "\nc\n" + dir.file("comp") + "\nh\n" +
+                        dir.file("hash") + "\na\n" + dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
+  run({"-s", dir.file("t.in")});
+  std::string table = readFile(dir.file("t.out"));
+  EXPECT_NE(table.find("Gross product                     102.0  105.0"), std::string::npos) << table;
+  EXPECT_NE(table.find("                                  122.0  125.0"), std::string::npos) << table;
+  EXPECT_NE(table.find("                                  120.0  123.0"), std::string::npos) << table;
 }
 
 TEST(RunDriverTest, SixthWrongCountEndsTheRun) {
