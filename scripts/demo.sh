@@ -27,4 +27,7 @@ echo "  summary.rtf  one summary table in RTF, for a word processor"
 echo
 echo "The first page of demo.txt:"
 echo
-awk 'BEGIN { RS = "\f" } NR == 1 { printf "%s", $0; exit }' demo.txt
+# Pages end in a form feed; show the first one without its empty bottom margin.
+awk 'BEGIN { RS = "\f" } NR == 1 { n = split($0, line, "\n"); last = n
+       while (last > 0 && line[last] ~ /^[ \t]*$/) last--
+       for (i = 1; i <= last; i++) print line[i]; exit }' demo.txt
