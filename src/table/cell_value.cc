@@ -104,9 +104,9 @@ float periodGrowth(const TableLine& table, const SeriesView& series, const VexDa
 }
 
 // A growth range from-to.
-float rangeGrowth(const TableLine& table, int row, const SeriesView& series, const DateStruct& spec) {
-  const VexDate& a = spec.from;
-  const VexDate& b = spec.to;
+float rangeGrowth(const TableLine& table, int row, const SeriesView& series, const DateStruct& dateSpec) {
+  const VexDate& a = dateSpec.from;
+  const VexDate& b = dateSpec.to;
   const int K = series.start.frequency;
   const int J = a.frequency;
   float Q = 0.0f;
@@ -125,7 +125,7 @@ float rangeGrowth(const TableLine& table, int row, const SeriesView& series, con
     }
     n = ib - ia;
     if (n < 0) {
-      console().printf(BackwardsMessage, spec.label(table.yearFormat).c_str());
+      console().printf(BackwardsMessage, dateSpec.label(table.yearFormat).c_str());
       return 0.0f;
     }
     Q = series.at(ia);
@@ -143,7 +143,7 @@ float rangeGrowth(const TableLine& table, int row, const SeriesView& series, con
     // a) are both a range that does not run forwards.
     n = indexFrom(b, a);
     if (n < 0) {
-      console().printf(BackwardsMessage, spec.label(table.yearFormat).c_str());
+      console().printf(BackwardsMessage, dateSpec.label(table.yearFormat).c_str());
       return 0.0f;
     }
   } else {
@@ -169,21 +169,21 @@ float rangeGrowth(const TableLine& table, int row, const SeriesView& series, con
 }
 
 // A sum a+b or an average a|b over the observations of the range.
-float rangeTotal(const TableLine& table, int row, const SeriesView& series, const DateStruct& spec) {
+float rangeTotal(const TableLine& table, int row, const SeriesView& series, const DateStruct& dateSpec) {
   const int K = series.start.frequency;
-  const int J = spec.from.frequency;
+  const int J = dateSpec.from.frequency;
   if (K != J || K <= 0) {
     // Only ranges at the series' own frequency have a sum or an average.
-    reportIllegalConversion(table, spec.from);
+    reportIllegalConversion(table, dateSpec.from);
     return 0.0f;
   }
-  const int16_t ia = indexFrom(spec.from, series.start);
+  const int16_t ia = indexFrom(dateSpec.from, series.start);
   if (ia < 0) {
-    reportBeforeStart(table, spec.from, row);
+    reportBeforeStart(table, dateSpec.from, row);
     return 0.0f;
   }
   // A negative index for b (before the start, or another frequency) lies before a.
-  const long ib = std::min<long>(indexFrom(spec.to, series.start), series.size - 1L);
+  const long ib = std::min<long>(indexFrom(dateSpec.to, series.start), series.size - 1L);
   double sum = 0.0;
   int present = 0;
   for (long i = ia; i <= ib; ++i) {
@@ -192,21 +192,21 @@ float rangeTotal(const TableLine& table, int row, const SeriesView& series, cons
     sum += value;
     ++present;
   }
-  if (spec.isAverage) return present == 0 ? 0.0f : static_cast<float>(sum / present);
+  if (dateSpec.isAverage) return present == 0 ? 0.0f : static_cast<float>(sum / present);
   return static_cast<float>(sum);
 }
 
 // The cell's value before it is shown against the base.
-float computedValue(const TableLine& table, int row, const DateStruct& spec) {
+float computedValue(const TableLine& table, int row, const DateStruct& dateSpec) {
   const SeriesView series = seriesOf(table, row);
-  if (table.growthMode == 'g') return periodGrowth(table, series, spec.from);
-  if (spec.isGrowth) return rangeGrowth(table, row, series, spec);
-  if (spec.isSum || spec.isAverage) return rangeTotal(table, row, series, spec);
+  if (table.growthMode == 'g') return periodGrowth(table, series, dateSpec.from);
+  if (dateSpec.isGrowth) return rangeGrowth(table, row, series, dateSpec);
+  if (dateSpec.isSum || dateSpec.isAverage) return rangeTotal(table, row, series, dateSpec);
   float value = 0.0f;
-  switch (periodValue(series, spec.from, value)) {
+  switch (periodValue(series, dateSpec.from, value)) {
     case PeriodStatus::Ok: return value;
-    case PeriodStatus::BeforeStart: reportBeforeStart(table, spec.from, row); return 0.0f;
-    case PeriodStatus::IllegalConversion: reportIllegalConversion(table, spec.from); return 0.0f;
+    case PeriodStatus::BeforeStart: reportBeforeStart(table, dateSpec.from, row); return 0.0f;
+    case PeriodStatus::IllegalConversion: reportIllegalConversion(table, dateSpec.from); return 0.0f;
   }
   return 0.0f;
 }
@@ -251,11 +251,11 @@ PeriodStatus periodValue(const SeriesView& series, const VexDate& date, float& v
   return PeriodStatus::Ok;
 }
 
-float cellValue(TableLine& table, int row, int column, const DateStruct& spec) {
+float cellValue(TableLine& table, int row, int column, const DateStruct& dateSpec) {
   if (row < 0 || row >= AltCapacity) return 0.0f;
   // A series not found shows 0, and as the base it is a base of 0 (never the previous
   // line's base).
-  const float r = table.altMissing[static_cast<std::size_t>(row)] ? 0.0f : computedValue(table, row, spec);
+  const float r = table.altMissing[static_cast<std::size_t>(row)] ? 0.0f : computedValue(table, row, dateSpec);
   if (row == 0) {
     if (column >= 0 && column < MaxDateSpecs) {
       if (table.baseRow.size() <= static_cast<std::size_t>(column)) {

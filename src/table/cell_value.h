@@ -39,10 +39,10 @@ enum class PeriodStatus {
 PeriodStatus periodValue(const SeriesView& series, const VexDate& date, float& value);
 
 // The value of the cell of alternative row (0 is the base) in date column column for the
-// parsed specification spec: 0 for an alternative whose series was not found, else the
+// parsed entry dateSpec: 0 for an alternative whose series was not found, else the
 // level, growth rate, sum or average, shown as a deviation or percentage deviation from
 // the base by showMode. Row 0 stores its value in baseRow[column]. The before-start,
 // illegal-conversion and backwards messages are printed here, and the cell is then 0.
-float cellValue(TableLine& table, int row, int column, const DateStruct& spec);
+float cellValue(TableLine& table, int row, int column, const DateStruct& dateSpec);
 
 }  // namespace tabrix

@@ -23,9 +23,9 @@ bool isDateCharacter(char c) {
   return (c >= '0' && c <= '9') || std::strchr(".-+|:", c) != nullptr;
 }
 
-void storeSpec(TableLine& table, std::string_view spec) {
+void storeSpec(TableLine& table, std::string_view dateSpec) {
   if (static_cast<int>(table.dateSpecs.size()) >= MaxDateSpecs) return;
-  table.dateSpecs.emplace_back(spec.substr(0, DateSpecCapacity));
+  table.dateSpecs.emplace_back(dateSpec.substr(0, DateSpecCapacity));
 }
 
 void finishList(TableLine& table) {
@@ -61,13 +61,13 @@ int writeHeaderRow(TableLine& table, bool underlined) {
   if (!underlined) useFont(table, DateFont);
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
   for (int j = 0; j < count; ++j) {
-    const std::string& spec = table.dateSpecs[static_cast<std::size_t>(j)];
+    const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
-    if (isSpacer(spec, &spacer)) {
+    if (isSpacer(dateSpec, &spacer)) {
       table.out.write(std::string(spacer > 0 ? static_cast<std::size_t>(spacer) : 0, ' '));
       continue;
     }
-    DateStruct date(spec);
+    DateStruct date(dateSpec);
     int width = table.fieldWidth;
     if (table.growthWidth != -1 && date.isGrowth) width = table.growthWidth;
     std::string label = date.label(table.yearFormat);
@@ -86,18 +86,18 @@ int writeHeaderRow(TableLine& table, bool underlined) {
 
 }  // namespace
 
-DateStruct::DateStruct(std::string_view spec) {
-  spec = spec.substr(0, DateSpecCapacity);
-  std::size_t split = spec.find_first_of("-+|");
+DateStruct::DateStruct(std::string_view dateSpec) {
+  dateSpec = dateSpec.substr(0, DateSpecCapacity);
+  std::size_t split = dateSpec.find_first_of("-+|");
   if (split == std::string_view::npos) {
-    from = VexDate(spec);
+    from = VexDate(dateSpec);
     return;
   }
-  from = VexDate(spec.substr(0, split));
-  to = VexDate(spec.substr(split + 1));
-  isGrowth = spec[split] == '-';
-  isSum = spec[split] == '+';
-  isAverage = spec[split] == '|';
+  from = VexDate(dateSpec.substr(0, split));
+  to = VexDate(dateSpec.substr(split + 1));
+  isGrowth = dateSpec[split] == '-';
+  isSum = dateSpec[split] == '+';
+  isAverage = dateSpec[split] == '|';
 }
 
 std::string DateStruct::label(int yearFormat) const {
@@ -143,9 +143,9 @@ std::string DateStruct::label(int yearFormat) const {
   return text;
 }
 
-bool isSpacer(std::string_view spec, int* width) {
-  if (spec.empty() || (spec[0] != 's' && spec[0] != 'S')) return false;
-  if (width != nullptr) *width = std::atoi(std::string(spec.substr(1)).c_str());
+bool isSpacer(std::string_view dateSpec, int* width) {
+  if (dateSpec.empty() || (dateSpec[0] != 's' && dateSpec[0] != 'S')) return false;
+  if (width != nullptr) *width = std::atoi(std::string(dateSpec.substr(1)).c_str());
   return true;
 }
 

@@ -1,4 +1,4 @@
-// Date lists: the column specifications of a table (single dates, growth ranges a-b,
+// Date lists: the column entries of a table (single dates, growth ranges a-b,
 // sums a+b, averages a|b and spacers sN), their labels, the two list readers (\dates
 // and a line of the response script) and the date header row.
 #pragma once
@@ -12,11 +12,11 @@
 
 namespace tabrix {
 
-// One parsed column specification.
+// One parsed column entry.
 struct DateStruct {
   DateStruct() = default;
-  // Parses a specification (at most 21 characters are read).
-  explicit DateStruct(std::string_view spec);
+  // Parses an entry (at most 21 characters are read).
+  explicit DateStruct(std::string_view dateSpec);
 
   bool isGrowth = false;   // a growth range from-to
   bool isSum = false;      // a sum over from+to
@@ -30,8 +30,8 @@ struct DateStruct {
   std::string label(int yearFormat) const;
 };
 
-// True when the specification is a spacer sN; width gets N.
-bool isSpacer(std::string_view spec, int* width = nullptr);
+// True when the entry is a spacer sN; width gets N.
+bool isSpacer(std::string_view dateSpec, int* width = nullptr);
 
 // Reads the next token of a list from text at pos (advanced past it). Returns false at
 // the end of the list: a line end or the end of the text before a token, or a character

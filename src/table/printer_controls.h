@@ -1,6 +1,6 @@
 // Printer controls and RTF: the PCL words of the stub's font commands and \pcontrol,
 // the switching between font roles around headers, titles, dates and lines, the words
-// a font specification gives its role, and the RTF wrapping of the table file.
+// a font setting gives its role, and the RTF wrapping of the table file.
 #pragma once
 
 #include <string>
@@ -29,13 +29,13 @@ void useFont(TableLine& table, FontRole role);
 // word is not empty.
 void useBody(TableLine& table, FontRole role);
 
-// Gives a role the printer words of its font specification: the font word becomes the
+// Gives a role the printer words of its font setting: the font word becomes the
 // font's name, the point word "point<n>" and the pitch word "pitch<n>" for a size that
 // is not 0 (sizes of 0 leave the words as they are). Call after parsing into
 // table.fonts[role].font.
 void deriveFontWords(TableLine& table, FontRole role);
 
-// \font's spreading of the body font: copies the body specification into the data,
+// \font's spreading of the body font: copies the body font into the data,
 // name, bank, date, title and head roles (their words stay), then resets the date font.
 void copyBodyFont(TableLine& table);
 

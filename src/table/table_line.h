@@ -32,7 +32,7 @@ constexpr std::size_t SizeWordCapacity = 19;      // a font role's pointWord and
 
 // Alternatives a table compares side by side (rows per table line).
 constexpr int AltCapacity = 10;
-// Date columns a list can hold, and the length of one column specification.
+// Date columns a list can hold, and the length of one column entry.
 constexpr int MaxDateSpecs = 255;
 constexpr std::size_t DateSpecCapacity = 21;
 // Longest output row the composer builds.
@@ -57,10 +57,10 @@ enum FontRole : int {
 };
 constexpr int FontRoleCount = 7;
 
-// One font role: its font specification and the three printer-control words sent
+// One font role: its font setting and the three printer-control words sent
 // when the role is switched on (a role with an empty fontWord sends nothing).
 struct RoleFont {
-  VexFont font;            // the specification given by the role's font command
+  VexFont font;            // the font given by the role's font command
   std::string fontWord;    // typeface word, e.g. "lineprinter" (39 characters)
   std::string pointWord;   // point-size word, e.g. "point" or "point10" (19 characters)
   std::string pitchWord;   // pitch word, e.g. "pitch" or "pitch12" (19 characters)
@@ -151,7 +151,7 @@ class TableLine {
   bool printingTotals = false;  // the composer reads totals instead of values
 
   // --- Date list ---
-  std::vector<std::string> dateSpecs;  // the column specifications (at most 255 of 21)
+  std::vector<std::string> dateSpecs;  // the column entries (at most 255 of 21)
   int16_t dateCount = 1;        // columns in the list; 1 until a list is given
   bool datesSet = false;        // a list was given (\dates, or read for a '&' line)
   bool datesHaveGrowth = false; // the list holds a growth range

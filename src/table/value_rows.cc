@@ -101,7 +101,7 @@ class RowBuffer {
 // One date column of the current line, parsed once for all its rows.
 struct Column {
   bool spacer = false;  // a spacer sN: width blanks and no value
-  DateStruct date;      // the parsed specification (not for spacers)
+  DateStruct date;      // the parsed entry (not for spacers)
   int width = 0;        // the column's width
   int decimals = 0;     // decimals of its values
 };
@@ -117,17 +117,17 @@ void planColumns(const TableLine& table, ColumnPlan& plan) {
       {static_cast<std::size_t>(std::max<int>(table.dateCount, 0)), table.dateSpecs.size(),
        static_cast<std::size_t>(MaxDateSpecs)}));
   for (int j = 0; j < plan.count; ++j) {
-    const std::string& spec = table.dateSpecs[static_cast<std::size_t>(j)];
+    const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     Column& column = plan.columns[static_cast<std::size_t>(j)];
     int blanks = 0;
-    column.spacer = isSpacer(spec, &blanks);
+    column.spacer = isSpacer(dateSpec, &blanks);
     if (column.spacer) {
       column.date = DateStruct();
       column.width = blanks;
       column.decimals = 0;
       continue;
     }
-    column.date = DateStruct(spec);
+    column.date = DateStruct(dateSpec);
     const bool growth = column.date.isGrowth;
     column.width = table.growthWidth != -1 && growth ? table.growthWidth : table.fieldWidth;
     if (growth || table.growthMode == 'g') {

@@ -76,7 +76,7 @@ const double kLn = std::log(1.61051);  // ln of 1995 over 1990 in kAnnual
 struct Case {
   const char* what;
   Data data;
-  const char* spec;
+  const char* dateSpec;
   double expected;       // checked within 1e-4 relative; kMissing for the marker
   std::string message = "";
   char growthType = 'e';
@@ -172,7 +172,7 @@ TEST(CellValueTest, ComputesEveryKindOfColumn) {
     table.aggType = c.aggType;
     table.growthMode = c.growthMode;
     ConsoleCapture capture;
-    const float value = cellValue(table, 0, 0, DateStruct(c.spec));
+    const float value = cellValue(table, 0, 0, DateStruct(c.dateSpec));
     EXPECT_EQ(capture.text(), c.message);
     if (c.expected == kMissing) {
       EXPECT_TRUE(isMissing(value)) << value;
@@ -211,10 +211,10 @@ TEST(CellValueTest, ShowsOtherAlternativesAgainstTheBase) {
     table.showMode = c.showMode;
     setSeries(table, 0, on(1990, 1, 1), {c.base});
     setSeries(table, 1, on(1990, 1, 1), {c.alternative});
-    const DateStruct spec("1990");
-    const float base = cellValue(table, 0, 0, spec);
+    const DateStruct dateSpec("1990");
+    const float base = cellValue(table, 0, 0, dateSpec);
     EXPECT_EQ(base, c.base);  // the base is always shown as computed
-    const float value = cellValue(table, 1, 0, spec);
+    const float value = cellValue(table, 1, 0, dateSpec);
     if (c.expected == kMissing) {
       EXPECT_TRUE(isMissing(value)) << value;
     } else {
@@ -228,15 +228,15 @@ TEST(CellValueTest, SeriesNotFoundShowZeroAndAreABaseOfZero) {
   table.altCount = 3;
   table.showMode = 'd';
   for (int k = 0; k < 3; ++k) setSeries(table, k, on(1990, 1, 1), {100.0f + static_cast<float>(k)});
-  const DateStruct spec("1990");
+  const DateStruct dateSpec("1990");
   // A previous line leaves its base behind; a missing base must not reuse it.
-  EXPECT_EQ(cellValue(table, 0, 0, spec), 100.0f);
+  EXPECT_EQ(cellValue(table, 0, 0, dateSpec), 100.0f);
   table.altMissing[0] = true;
   table.altMissing[2] = true;
-  EXPECT_EQ(cellValue(table, 0, 0, spec), 0.0f);
+  EXPECT_EQ(cellValue(table, 0, 0, dateSpec), 0.0f);
   EXPECT_EQ(table.baseRow[0], 0.0f);
-  EXPECT_EQ(cellValue(table, 1, 0, spec), 101.0f);
-  EXPECT_EQ(cellValue(table, 2, 0, spec), 0.0f);
+  EXPECT_EQ(cellValue(table, 1, 0, dateSpec), 101.0f);
+  EXPECT_EQ(cellValue(table, 2, 0, dateSpec), 0.0f);
 }
 
 TEST(CellValueTest, ReadsTotalsWhilePrintingThem) {
@@ -269,11 +269,11 @@ TEST(CellValueTest, UnusableFrequenciesAreIllegalConversions) {
   EXPECT_EQ(cellValue(table, 0, 0, DateStruct("1990")), 0.0f);
   EXPECT_EQ(capture.take(), "Illegal date conversion for series. Date: 1990.\n");
   setSeries(table, 0, on(1990, 1, 4), {1.0f});
-  DateStruct spec("1990");
-  spec.from.frequency = 0;
-  EXPECT_EQ(cellValue(table, 0, 0, spec), 0.0f);
+  DateStruct dateSpec("1990");
+  dateSpec.from.frequency = 0;
+  EXPECT_EQ(cellValue(table, 0, 0, dateSpec), 0.0f);
   table.growthMode = 'g';
-  EXPECT_EQ(cellValue(table, 0, 0, spec), 0.0f);
+  EXPECT_EQ(cellValue(table, 0, 0, dateSpec), 0.0f);
 }
 
 }  // namespace

@@ -12,11 +12,11 @@
 namespace tabrix {
 namespace {
 
-using Specs = std::vector<std::string>;
+using ColumnList = std::vector<std::string>;
 
 TEST(DateStructTest, ParsesSingleDatesAndRanges) {
   struct Case {
-    const char* spec;
+    const char* dateSpec;
     bool growth, sum, average;
     int fromYear, fromPeriod, fromFrequency;
     int toYear, toPeriod, toFrequency;
@@ -29,8 +29,8 @@ TEST(DateStructTest, ParsesSingleDatesAndRanges) {
       {"1990:1993", false, false, false, 1990, 1, 1, 0, 0, 0},  // names the single date a
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
-    DateStruct d(c.spec);
+    SCOPED_TRACE(c.dateSpec);
+    DateStruct d(c.dateSpec);
     EXPECT_EQ(d.isGrowth, c.growth);
     EXPECT_EQ(d.isSum, c.sum);
     EXPECT_EQ(d.isAverage, c.average);
@@ -45,7 +45,7 @@ TEST(DateStructTest, ParsesSingleDatesAndRanges) {
 
 TEST(DateStructTest, LabelsForEveryYearFormatAndFrequency) {
   struct Case {
-    const char* spec;
+    const char* dateSpec;
     const char* labels[4];  // year formats 0, 1, 2, 3
   } cases[] = {
       {"1995", {"95", "1995", "1995", "1995"}},
@@ -61,8 +61,8 @@ TEST(DateStructTest, LabelsForEveryYearFormatAndFrequency) {
   };
   for (const Case& c : cases) {
     for (int yearFormat = 0; yearFormat < 4; ++yearFormat) {
-      SCOPED_TRACE(std::string(c.spec) + " format " + std::to_string(yearFormat));
-      EXPECT_EQ(DateStruct(c.spec).label(yearFormat), c.labels[yearFormat]);
+      SCOPED_TRACE(std::string(c.dateSpec) + " format " + std::to_string(yearFormat));
+      EXPECT_EQ(DateStruct(c.dateSpec).label(yearFormat), c.labels[yearFormat]);
     }
   }
   ConsoleCapture capture;  // "1995.12" has an invalid period and no frequency
@@ -92,7 +92,7 @@ TEST_F(DateListTest, ParsesDatesCommandLists) {
   struct Case {
     const char* text;
     int yearFormat;
-    Specs specs;
+    ColumnList columns;
     bool growth;
   } cases[] = {
       {" 1995 2000 2005 ", 1, {"1995", "2000", "2005"}, false},
@@ -110,9 +110,9 @@ TEST_F(DateListTest, ParsesDatesCommandLists) {
     table.yearFormat = static_cast<int16_t>(c.yearFormat);
     table.datesHaveGrowth = true;
     EXPECT_EQ(parseDateList(table, c.text), 0);
-    EXPECT_EQ(table.dateSpecs, c.specs);
-    EXPECT_EQ(table.dateCount, static_cast<int>(c.specs.size()));
-    EXPECT_EQ(table.baseRow.size(), c.specs.size());
+    EXPECT_EQ(table.dateSpecs, c.columns);
+    EXPECT_EQ(table.dateCount, static_cast<int>(c.columns.size()));
+    EXPECT_EQ(table.baseRow.size(), c.columns.size());
     EXPECT_EQ(table.datesHaveGrowth, c.growth);
   }
   EXPECT_EQ(capture.text(), "");
@@ -126,7 +126,7 @@ TEST_F(DateListTest, ShortYearsReadBackAsTheSameYears) {
 
 TEST_F(DateListTest, IllegalCharacterKeepsTheColumnsBeforeIt) {
   parseDateList(table, " 1990 1995x 2000 ");
-  EXPECT_EQ(table.dateSpecs, (Specs{"1990"}));
+  EXPECT_EQ(table.dateSpecs, (ColumnList{"1990"}));
   EXPECT_EQ(capture.text(), "Illegal character in date: x.\n");
 }
 
@@ -146,11 +146,11 @@ TEST_F(DateListTest, ResponseScriptLineStoresTokensAsGiven) {
   std::fputs("1990:1993  90-95 2000  \r\n1995\n", file);
   std::rewind(file);
   EXPECT_EQ(readDateList(table, file), 0);
-  EXPECT_EQ(table.dateSpecs, (Specs{"1990:1993", "90-95", "2000"}));
+  EXPECT_EQ(table.dateSpecs, (ColumnList{"1990:1993", "90-95", "2000"}));
   EXPECT_TRUE(table.datesHaveGrowth);
   // The growth flag is only ever set by a response-script list.
   EXPECT_EQ(readDateList(table, file), 0);
-  EXPECT_EQ(table.dateSpecs, (Specs{"1995"}));
+  EXPECT_EQ(table.dateSpecs, (ColumnList{"1995"}));
   EXPECT_TRUE(table.datesHaveGrowth);
   // Nothing more to read: the list is left empty.
   EXPECT_EQ(readDateList(table, file), -1);
@@ -162,7 +162,7 @@ TEST_F(DateListTest, TypedLineIsReadFromTheKeys) {
   ScriptedKeys keys("1990 90-95 s1\n1999\n", false);
   ScopedKeySource source(keys);
   EXPECT_EQ(readDateList(table, nullptr), 0);
-  EXPECT_EQ(table.dateSpecs, (Specs{"1990", "90-95", "s1"}));
+  EXPECT_EQ(table.dateSpecs, (ColumnList{"1990", "90-95", "s1"}));
 }
 
 class DateHeaderTest : public DateListTest {
