@@ -90,13 +90,13 @@ constexpr CommandName kCommands[] = {
     {"pp", 0, 51, pagePrefixCommand},
     {"pcontrol", 2, 52, pcontrolCommand},
     {"pc", 0, 52, pcontrolCommand},
-    {"fonthead", 0, 53, fontHeadCommand},
-    {"fonttitle", 0, 54, fontTitleCommand},
-    {"fontdate", 0, 55, fontDateCommand},
-    {"fontbank", 0, 56, fontBankCommand},
-    {"fontname", 0, 57, fontNameCommand},
-    {"fontdata", 0, 58, fontDataCommand},
-    {"font", 0, 59, fontCommand},
+    {"fonthead", 0, 53, fontCommand<HeadFont>},
+    {"fonttitle", 0, 54, fontCommand<TitleFont>},
+    {"fontdate", 0, 55, fontCommand<DateFont>},
+    {"fontbank", 0, 56, fontCommand<BankFont>},
+    {"fontname", 0, 57, fontCommand<NameFont>},
+    {"fontdata", 0, 58, fontCommand<DataFont>},
+    {"font", 0, 59, fontCommand<BodyFont>},
     {"spacehead", 0, 60, spaceHeadCommand},
     {"pl", 0, 61, pageLengthCommand},
     {"pagelength", 0, 61, pageLengthCommand},
@@ -180,6 +180,28 @@ int16_t tokenInt16(const Chopper& reader) {
   int value = reader.tokenInteger();
   return static_cast<int16_t>(std::clamp(value, static_cast<int>(INT16_MIN),
                                          static_cast<int>(INT16_MAX)));
+}
+
+bool endsArguments(int type) { return type == token::kLineEnd || type == token::kEnd; }
+
+bool readNumberArgument(Chopper& reader, const char* illegal, int16_t& value) {
+  if (reader.nextToken() != token::kNumber) {
+    console().printf(illegal, reader.tokenText().c_str());
+    return false;
+  }
+  value = tokenInt16(reader);
+  return true;
+}
+
+int16_t setNumber(StubContext& context, const NumberSetting& setting) {
+  int16_t value = 0;
+  if (!readNumberArgument(context.reader, setting.illegal, value)) return 0;
+  if (setting.outOfRange != nullptr && (value < setting.lowest || value > setting.highest)) {
+    console().printf(setting.outOfRange, value);
+    value = setting.fallback;
+  }
+  context.table.*setting.field = value;
+  return 0;
 }
 
 void setTitleWidth(TableLine& table, int width) {

@@ -20,6 +20,8 @@
 
 namespace tabrix {
 
+enum FontRole : int;  // table/table_line.h
+
 using CommandHandler = int16_t (*)(StubContext& context);
 
 // One name of a command: the word, its prefix length (0: the whole word must match),
@@ -54,6 +56,29 @@ int16_t laterCommand(StubContext& context);
 
 // The last token's integer value cut into the 16-bit range of the settings.
 int16_t tokenInt16(const Chopper& reader);
+
+// True for the token types that end a command's arguments (the line feed, the end).
+bool endsArguments(int type);
+
+// A command that stores one number argument in a 16-bit setting of the table state.
+// A token that is not a number writes `illegal` with the token's text and changes
+// nothing. With `outOfRange` given, a number outside lowest .. highest writes it with
+// the value and stores `fallback` instead.
+struct NumberSetting {
+  int16_t TableLine::*field;         // the setting
+  const char* illegal;               // printf format taking the rejected token's text
+  const char* outOfRange = nullptr;  // printf format taking the value; nullptr: no range
+  int16_t lowest = 0;                // the accepted values, with outOfRange
+  int16_t highest = 0;
+  int16_t fallback = 0;              // stored for a value outside them
+};
+
+// Reads a number argument: true with its value cut to 16 bits; another token writes
+// `illegal` with the token's text and gives false.
+bool readNumberArgument(Chopper& reader, const char* illegal, int16_t& value);
+
+// Carries out a numeric setting command as its NumberSetting describes. Returns 0.
+int16_t setNumber(StubContext& context, const NumberSetting& setting);
 
 // Sets titleWidth, refusing more than MaxTitleWidth with the two title-width messages
 // (the width then becomes 20).
@@ -131,12 +156,13 @@ int16_t gzeroesCommand(StubContext& context);       // \gzeroes
 int16_t noCommentCommand(StubContext& context);     // \nocomment
 int16_t onePerLineCommand(StubContext& context);    // \oneperline
 int16_t pcontrolCommand(StubContext& context);      // \pcontrol, \pc
-int16_t fontCommand(StubContext& context);          // \font
-int16_t fontHeadCommand(StubContext& context);      // \fonthead
-int16_t fontTitleCommand(StubContext& context);     // \fonttitle
-int16_t fontDateCommand(StubContext& context);      // \fontdate
-int16_t fontBankCommand(StubContext& context);      // \fontbank
-int16_t fontNameCommand(StubContext& context);      // \fontname
-int16_t fontDataCommand(StubContext& context);      // \fontdata
+
+// The seven font commands, one per role: \font (BodyFont), \fonthead, \fonttitle,
+// \fontdate, \fontbank, \fontname and \fontdata.
+int16_t fontRoleCommand(StubContext& context, FontRole role);
+template <FontRole role>
+int16_t fontCommand(StubContext& context) {
+  return fontRoleCommand(context, role);
+}
 
 }  // namespace tabrix

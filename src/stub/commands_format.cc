@@ -3,6 +3,7 @@
 // the growth settings, the show mode, the missing-value text and the contents switch.
 #include <cctype>
 #include <string>
+#include <string_view>
 
 #include "platform/console.h"
 #include "stub/chopper.h"
@@ -13,17 +14,6 @@ namespace tabrix {
 
 namespace {
 
-// Reads one number into the setting; another token writes the message with its text.
-int16_t numberSetting(StubContext& context, int16_t& setting, const char* message) {
-  Chopper& reader = context.reader;
-  if (reader.nextToken() != token::kNumber) {
-    console().printf(message, reader.tokenText().c_str());
-    return 0;
-  }
-  setting = tokenInt16(reader);
-  return 0;
-}
-
 // The first character of the next token (the line feed for the end of the line).
 char firstCharOfNextToken(Chopper& reader) {
   int type = reader.nextToken();
@@ -31,30 +21,40 @@ char firstCharOfNextToken(Chopper& reader) {
   return reader.tokenText()[0];
 }
 
+// Stores the first character of the next token when it is one of `allowed`; another
+// character writes the message with it and changes nothing.
+void setCharChoice(Chopper& reader, char& setting, std::string_view allowed,
+                   const char* illegal) {
+  char c = firstCharOfNextToken(reader);
+  if (allowed.find(c) != std::string_view::npos) {
+    setting = c;
+  } else {
+    console().printf(illegal, c);
+  }
+}
+
 }  // namespace
 
 int16_t decsCommand(StubContext& context) {
-  return numberSetting(context, context.table.decs, "Illegal decs: %s.\tCommand ignored.\n");
+  return setNumber(context, {&TableLine::decs, "Illegal decs: %s.\tCommand ignored.\n"});
 }
 
 int16_t fieldCommand(StubContext& context) {
-  return numberSetting(context, context.table.fieldWidth,
-                       "Illegal field: %s.  Command ignored.\n");
+  return setNumber(context, {&TableLine::fieldWidth, "Illegal field: %s.  Command ignored.\n"});
 }
 
 int16_t growthDecsCommand(StubContext& context) {
-  return numberSetting(context, context.table.growthDecs,
-                       "Illegal growthdecs: %s.  Command ignored.\n");
+  return setNumber(context,
+                   {&TableLine::growthDecs, "Illegal growthdecs: %s.  Command ignored.\n"});
 }
 
 int16_t growthWidthCommand(StubContext& context) {
-  return numberSetting(context, context.table.growthWidth,
-                       "Illegal growthwidth: %s.  Command ignored.\n");
+  return setNumber(context,
+                   {&TableLine::growthWidth, "Illegal growthwidth: %s.  Command ignored.\n"});
 }
 
 int16_t coefDecsCommand(StubContext& context) {
-  return numberSetting(context, context.table.coefDecs,
-                       "Illegal coefdecs: %s.  Command ignored.\n");
+  return setNumber(context, {&TableLine::coefDecs, "Illegal coefdecs: %s.  Command ignored.\n"});
 }
 
 int16_t commasCommand(StubContext& context) {
@@ -155,22 +155,14 @@ int16_t yearFormatCommand(StubContext& context) {
 }
 
 int16_t growthTypeCommand(StubContext& context) {
-  char c = firstCharOfNextToken(context.reader);
-  if (c == 'p' || c == 'c' || c == 'e') {
-    context.table.growthType = c;
-  } else {
-    console().printf("Illegal growthtype: %c.  Command ignored.\n", c);
-  }
+  setCharChoice(context.reader, context.table.growthType, "pce",
+                "Illegal growthtype: %c.  Command ignored.\n");
   return 0;
 }
 
 int16_t aggTypeCommand(StubContext& context) {
-  char c = firstCharOfNextToken(context.reader);
-  if (c == 'b' || c == 'i') {
-    context.table.aggType = c;
-  } else {
-    console().printf("Illegal aggtype: %c.  Command ignored.\n", c);
-  }
+  setCharChoice(context.reader, context.table.aggType, "bi",
+                "Illegal aggtype: %c.  Command ignored.\n");
   return 0;
 }
 

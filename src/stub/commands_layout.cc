@@ -14,24 +14,13 @@ namespace tabrix {
 namespace {
 
 // Widths and spacings beyond this are refused.
-constexpr int kMaxWidth = 600;
+constexpr int16_t kMaxWidth = 600;
 // The page width after a refused \pagewidth, and the portrait and landscape widths.
 constexpr int16_t kPortraitWidth = 132;
 constexpr int16_t kLandscapeWidth = 167;
 // The printer line densities \linesperpage accepts (lines per 10 inches).
 constexpr int kFewestLines = 30;
 constexpr int kMostLines = 200;
-
-// Reads one number into the setting; another token writes the message with its text.
-int16_t numberSetting(StubContext& context, int16_t& setting, const char* message) {
-  Chopper& reader = context.reader;
-  if (reader.nextToken() != token::kNumber) {
-    console().printf(message, reader.tokenText().c_str());
-    return 0;
-  }
-  setting = tokenInt16(reader);
-  return 0;
-}
 
 // Reads an optional on/off word: true for none or any word but "off" (or any other
 // token), false for "off"; a number leaves `changed` false.
@@ -44,79 +33,66 @@ bool readOnOff(Chopper& reader, bool& changed) {
 }  // namespace
 
 int16_t pageLengthCommand(StubContext& context) {
-  return numberSetting(context, context.table.pageLength,
-                       "Illegal pagelength: %s.\tCommand ignored.\n");
+  return setNumber(context,
+                   {&TableLine::pageLength, "Illegal pagelength: %s.\tCommand ignored.\n"});
 }
 
 int16_t topMarginCommand(StubContext& context) {
-  return numberSetting(context, context.table.topMargin,
-                       "Illegal top margin: %s.\tCommand ignored.\n");
+  return setNumber(context, {&TableLine::topMargin, "Illegal top margin: %s.\tCommand ignored.\n"});
 }
 
 int16_t bottomMarginCommand(StubContext& context) {
-  return numberSetting(context, context.table.bottomMargin,
-                       "Illegal bottom margin: %s.\tCommand ignored.\n");
-}
-
-int16_t titleWidthCommand(StubContext& context) {
-  Chopper& reader = context.reader;
-  if (reader.nextToken() != token::kNumber) {
-    console().printf("Illegal title width: %s.\tCommand ignored.\n", reader.tokenText().c_str());
-    return 0;
-  }
-  setTitleWidth(context.table, tokenInt16(reader));
-  return 0;
-}
-
-int16_t pageWidthCommand(StubContext& context) {
-  Chopper& reader = context.reader;
-  if (reader.nextToken() != token::kNumber) {
-    console().printf("Illegal pagewidth: %s.  Command ignored.\n", reader.tokenText().c_str());
-    return 0;
-  }
-  int16_t width = tokenInt16(reader);
-  if (width < 0 || width > kMaxWidth) {
-    console().printf("Bad width: %d.\tCommand ignored.\n", width);
-    width = kPortraitWidth;
-  }
-  context.table.pageWidth = width;
-  return 0;
-}
-
-int16_t spacingCommand(StubContext& context) {
-  Chopper& reader = context.reader;
-  if (reader.nextToken() != token::kNumber) {
-    console().printf("Illegal spacing: %s.\tCommand ignored.\n", reader.tokenText().c_str());
-    return 0;
-  }
-  int16_t spacing = tokenInt16(reader);
-  if (spacing < 0 || spacing > kMaxWidth) {
-    console().printf("Bad Spacing: %d.\tCommand ignored.\n", spacing);
-    spacing = 1;
-  }
-  context.table.spacing = spacing;
-  return 0;
+  return setNumber(context,
+                   {&TableLine::bottomMargin, "Illegal bottom margin: %s.\tCommand ignored.\n"});
 }
 
 int16_t leftMarginCommand(StubContext& context) {
-  return numberSetting(context, context.table.leftMargin,
-                       "Illegal left margin: %s.\tCommand ignored.\n");
+  return setNumber(context,
+                   {&TableLine::leftMargin, "Illegal left margin: %s.\tCommand ignored.\n"});
 }
 
+int16_t spaceHeadCommand(StubContext& context) {
+  return setNumber(context,
+                   {&TableLine::spaceHead, "spacehead illegal field: %s.  Command ignored.\n"});
+}
+
+int16_t pageWidthCommand(StubContext& context) {
+  return setNumber(context, {.field = &TableLine::pageWidth,
+                             .illegal = "Illegal pagewidth: %s.  Command ignored.\n",
+                             .outOfRange = "Bad width: %d.\tCommand ignored.\n",
+                             .lowest = 0,
+                             .highest = kMaxWidth,
+                             .fallback = kPortraitWidth});
+}
+
+int16_t spacingCommand(StubContext& context) {
+  return setNumber(context, {.field = &TableLine::spacing,
+                             .illegal = "Illegal spacing: %s.\tCommand ignored.\n",
+                             .outOfRange = "Bad Spacing: %d.\tCommand ignored.\n",
+                             .lowest = 0,
+                             .highest = kMaxWidth,
+                             .fallback = 1});
+}
+
+int16_t titleWidthCommand(StubContext& context) {
+  int16_t width = 0;
+  if (readNumberArgument(context.reader, "Illegal title width: %s.\tCommand ignored.\n", width)) {
+    setTitleWidth(context.table, width);
+  }
+  return 0;
+}
+
+// The message also answers a number outside the printer's densities, and is written
+// again when a rejected token leaves a value outside them in place.
 int16_t linesPerPageCommand(StubContext& context) {
   const char* message = "Illegal linesperpage: %s.  Command ignored.\n";
   TableLine& table = context.table;
-  numberSetting(context, table.linesPerPage, message);
+  setNumber(context, {&TableLine::linesPerPage, message});
   if (table.linesPerPage < kFewestLines || table.linesPerPage > kMostLines) {
     console().printf(message, context.reader.tokenText().c_str());
     table.linesPerPage = 0;
   }
   return 0;
-}
-
-int16_t spaceHeadCommand(StubContext& context) {
-  return numberSetting(context, context.table.spaceHead,
-                       "spacehead illegal field: %s.  Command ignored.\n");
 }
 
 int16_t landscapeCommand(StubContext& context) {
@@ -147,8 +123,7 @@ int16_t underlineCommand(StubContext& context) {
   TableLine& table = context.table;
   int type = reader.nextToken();
   // A bare \underline asks for the single rule, as the bare \line does.
-  std::string word =
-      (type == token::kLineEnd || type == token::kEnd) ? std::string("-") : reader.tokenText();
+  std::string word = endsArguments(type) ? std::string("-") : reader.tokenText();
   std::string lower = word;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 
@@ -174,7 +149,7 @@ int16_t lineCommand(StubContext& context) {
   Chopper& reader = context.reader;
   int type = reader.nextToken();
   char character = '-';
-  if (type != token::kLineEnd && type != token::kEnd && !reader.tokenText().empty()) {
+  if (!endsArguments(type) && !reader.tokenText().empty()) {
     character = reader.tokenText()[0];
   }
   return static_cast<int16_t>(ruleLine(context.table, character));

@@ -23,8 +23,6 @@ constexpr std::size_t kOutputNameCapacity = 118;
 // Values per data-record line when \gdata gives none (or one below 1).
 constexpr int16_t kDefaultPerLine = 5;
 
-bool isBare(int type) { return type == token::kLineEnd || type == token::kEnd; }
-
 // The switch argument of \rtf, \prn, \gdata and \oneperline: none or a word turns the
 // option on, except a word beginning with 'n' or '0', which turns it off. Returns
 // 1 on, 0 off, -1 for a number (no change).
@@ -42,36 +40,35 @@ void removeTrailingSpace(std::string& text) {
   text.erase(end == std::string::npos ? 0 : end + 1);
 }
 
-// The record layouts need a single alternative and a plain text file; turns the
-// option off with its two messages otherwise.
-bool recordLayoutAllowed(const TableLine& table, const char* tooMany, const char* inconsistent,
-                         const char* turningOff) {
+// The record layouts (\gdata, \oneperline) need a single alternative and a plain text
+// file: otherwise an option that is on is turned off with its two messages. One that
+// stays on takes the record layout's year form.
+void settleRecordLayout(TableLine& table, bool& option, const char* tooMany,
+                        const char* inconsistent, const char* turningOff) {
+  if (!option) return;
   if (table.altCount >= 2) {
     console().write(tooMany);
     console().write("Turning this option off...\n");
-    return false;
-  }
-  if (table.prnMode || table.sheetMode) {
+    option = false;
+  } else if (table.prnMode || table.sheetMode) {
     console().write(inconsistent);
     console().write(turningOff);
-    return false;
+    option = false;
+  } else {
+    table.yearFormat = 3;
   }
-  return true;
 }
 
-// A font command: parses the rest of the line into the role's font and gives the role
-// its printer words. `body` marks \font, which also spreads the font to the other roles.
-int16_t fontRoleCommand(StubContext& context, FontRole role, const char* message, bool body) {
-  TableLine& table = context.table;
-  if (role == DateFont) resetDateFont(table);
-  if (parseFontSpec(context.reader, table.fonts[role].font) != 0) {
-    console().write(message);
-    return 0;
-  }
-  if (body) copyBodyFont(table);
-  deriveFontWords(table, role);
-  return 0;
-}
+// The message of a rejected font line, by role.
+constexpr const char* kFontErrors[FontRoleCount] = {
+    "Error in font command\n",       // BodyFont
+    "Error in headfont command\n",   // HeadFont
+    "Error in fonttitle command\n",  // TitleFont
+    "Error in fontdate command\n",   // DateFont
+    "Error in fontbank command\n",   // BankFont
+    "Error in fontname command\n",   // NameFont
+    "Error in fontdata command\n",   // DataFont
+};
 
 }  // namespace
 
@@ -129,7 +126,7 @@ int16_t gdataCommand(StubContext& context) {
   TableLine& table = context.table;
   Chopper& reader = context.reader;
   int type = reader.nextToken();
-  if (isBare(type)) {
+  if (endsArguments(type)) {
     table.gdataMode = true;
     table.gdataPerLine = kDefaultPerLine;
   } else if (type == token::kNumber) {
@@ -145,13 +142,9 @@ int16_t gdataCommand(StubContext& context) {
   } else {
     table.gdataMode = readSwitch(reader, type) == 1;
   }
-  if (table.gdataMode &&
-      !recordLayoutAllowed(table, "\\gdata option only allowed with one alternative.\n",
-                           "\\prn (or \\wk1) option and \\gdata option inconsistent.\n",
-                           "Turning off gdata...\n")) {
-    table.gdataMode = false;
-  }
-  if (table.gdataMode) table.yearFormat = 3;
+  settleRecordLayout(table, table.gdataMode, "\\gdata option only allowed with one alternative.\n",
+                     "\\prn (or \\wk1) option and \\gdata option inconsistent.\n",
+                     "Turning off gdata...\n");
   return 0;
 }
 
@@ -160,26 +153,24 @@ int16_t onePerLineCommand(StubContext& context) {
   int type = context.reader.nextToken();
   int on = readSwitch(context.reader, type);
   if (on != -1) table.onePerLine = on == 1;
-  if (table.onePerLine &&
-      !recordLayoutAllowed(table, "\\OnePerLine option only allowed with one alternative.\n",
-                           "\\prn (or \\wk1) option and \\oneperline option inconsistent.\n",
-                           "Turning off oneperline...\n")) {
-    table.onePerLine = false;
-  }
-  if (table.onePerLine) table.yearFormat = 3;
+  settleRecordLayout(table, table.onePerLine,
+                     "\\OnePerLine option only allowed with one alternative.\n",
+                     "\\prn (or \\wk1) option and \\oneperline option inconsistent.\n",
+                     "Turning off oneperline...\n");
   return 0;
 }
 
 int16_t gzeroesCommand(StubContext& context) {
   Chopper& reader = context.reader;
   int type = reader.nextToken();
-  bool writeZeroes = !isBare(type) && !reader.tokenText().empty() && reader.tokenText()[0] == 'y';
+  bool writeZeroes =
+      !endsArguments(type) && !reader.tokenText().empty() && reader.tokenText()[0] == 'y';
   context.table.gdataSkipZeroes = !writeZeroes;
   return 0;
 }
 
 int16_t noCommentCommand(StubContext& context) {
-  if (isBare(context.reader.nextToken())) context.table.gdataComments = false;
+  if (endsArguments(context.reader.nextToken())) context.table.gdataComments = false;
   return 0;
 }
 
@@ -190,32 +181,18 @@ int16_t pcontrolCommand(StubContext& context) {
   return 0;
 }
 
-int16_t fontCommand(StubContext& context) {
-  return fontRoleCommand(context, BodyFont, "Error in font command\n", true);
-}
-
-int16_t fontHeadCommand(StubContext& context) {
-  return fontRoleCommand(context, HeadFont, "Error in headfont command\n", false);
-}
-
-int16_t fontTitleCommand(StubContext& context) {
-  return fontRoleCommand(context, TitleFont, "Error in fonttitle command\n", false);
-}
-
-int16_t fontDateCommand(StubContext& context) {
-  return fontRoleCommand(context, DateFont, "Error in fontdate command\n", false);
-}
-
-int16_t fontBankCommand(StubContext& context) {
-  return fontRoleCommand(context, BankFont, "Error in fontbank command\n", false);
-}
-
-int16_t fontNameCommand(StubContext& context) {
-  return fontRoleCommand(context, NameFont, "Error in fontname command\n", false);
-}
-
-int16_t fontDataCommand(StubContext& context) {
-  return fontRoleCommand(context, DataFont, "Error in fontdata command\n", false);
+// Parses the rest of the line into the role's font and gives the role its printer
+// words; \font also spreads the body font to the other roles.
+int16_t fontRoleCommand(StubContext& context, FontRole role) {
+  TableLine& table = context.table;
+  if (role == DateFont) resetDateFont(table);
+  if (parseFontSpec(context.reader, table.fonts[role].font) != 0) {
+    console().write(kFontErrors[role]);
+    return 0;
+  }
+  if (role == BodyFont) copyBodyFont(table);
+  deriveFontWords(table, role);
+  return 0;
 }
 
 }  // namespace tabrix

@@ -67,7 +67,7 @@ std::string joinDateTokens(Chopper& reader) {
   int previous = 0;
   for (;;) {
     int type = reader.nextToken();
-    if (type == token::kLineEnd || type == token::kEnd) break;
+    if (endsArguments(type)) break;
     bool joined = (previous == token::kNumber && isRangeMark(type)) ||
                   (isRangeMark(previous) && type == token::kNumber);
     if (!joined) text.push_back(' ');

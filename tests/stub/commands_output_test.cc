@@ -49,11 +49,13 @@ std::string readFile(const std::string& path) {
 
 class OutputCommandTest : public ::testing::Test {
  protected:
-  int16_t runStub(std::string_view stub) {
+  // Writes the stub to a temporary file and interprets it; keeps the console output.
+  int16_t runStub(std::string_view stub) { return runStub(stub, table); }
+  int16_t runStub(std::string_view stub, TableLine& target) {
     std::FILE* file = std::tmpfile();
     std::fwrite(stub.data(), 1, stub.size(), file);
     std::rewind(file);
-    int16_t result = interpret(run, file, table);
+    int16_t result = interpret(run, file, target);
     if (file != nullptr) std::fclose(file);
     output = capture.take();
     return result;
@@ -121,12 +123,9 @@ TEST_F(OutputCommandTest, RecordLayoutsAndTheirConflicts) {
   for (const ModeCase& c : cases) {
     TableLine fresh;
     c.before(fresh);
-    std::FILE* file = std::tmpfile();
-    std::fputs(c.stub, file);
-    std::rewind(file);
-    EXPECT_EQ(interpret(run, file, fresh), InterpretEnd) << c.stub;
+    EXPECT_EQ(runStub(c.stub, fresh), InterpretEnd) << c.stub;
     EXPECT_EQ(c.probe(fresh), c.expected) << c.stub;
-    EXPECT_EQ(capture.take(), c.messages) << c.stub;
+    EXPECT_EQ(output, c.messages) << c.stub;
   }
 }
 
@@ -200,11 +199,8 @@ TEST_F(OutputCommandTest, RejectedFontLinesWriteTheirRolesMessage) {
     TableLine fresh;
     std::string before = fresh.fonts[c.role].fontWord;
     std::string stub = std::string("\\") + c.command + " Arial , bold\n\\pl 50\n";
-    std::FILE* file = std::tmpfile();
-    std::fputs(stub.c_str(), file);
-    std::rewind(file);
-    EXPECT_EQ(interpret(run, file, fresh), InterpretEnd) << c.command;
-    EXPECT_EQ(capture.take(),
+    EXPECT_EQ(runStub(stub, fresh), InterpretEnd) << c.command;
+    EXPECT_EQ(output,
               std::string("Error:  Unrecognized element \",\" in font routine.\n") + c.message)
         << c.command;
     // The elements before the error stay, but the role keeps its printer words and the
