@@ -146,13 +146,13 @@ void writeAlternatives(TableLine& table) {
 }
 
 // The sentence saying how the alternatives are shown: three lines, counted as two.
+// The twelve blanks indent the sentence: the two lines written are the two counted.
 void writeModeSentence(TableLine& table) {
   table.out.write(blanks(SentenceIndent));
-  table.out.write(table.lineEnd);
   if (const char* sentence = modeSentence(table.showMode)) {
     table.out.write(prnQuoted(table, sentence));
-    table.out.write(table.lineEnd);
   }
+  table.out.write(table.lineEnd);
   table.out.write(table.lineEnd);
   table.lineOnPage += 2;
   table.sheetRow += 2;

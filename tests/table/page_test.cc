@@ -147,8 +147,8 @@ TEST_F(PageTest, OneAlternativeAgainstThree) {
                         "Line 2: High oil - percent difference from base\n" + sp(19) +
                         "Line 3: Low oil - percent difference from base\n"
                         "\n" +
-                        sp(12) + "\n" + "Alternatives are shown in percentage deviations from base.\n" + "\n");
-  // The sentence's three lines count as two.
+                        sp(12) + "Alternatives are shown in percentage deviations from base.\n" + "\n");
+  // The indented sentence and the empty line after it.
   EXPECT_EQ(table.lineOnPage, 3 + 1 + 1 + 1 + 3 + 1 + 2);
 }
 
@@ -162,12 +162,12 @@ TEST_F(PageTest, ModeTextsAndSentences) {
   struct Case {
     char mode;
     const char* text;
-    const char* sentence;  // with its line end, or "" for none
+    const char* sentence;  // with its line end; a lone line end for none
   } cases[] = {
       {'a', "values in levels", "Alternatives are shown as actual values.\n"},
       {'d', "difference from base", "Alternatives are shown in deviations from base values.\n"},
       {'p', "percent difference from base", "Alternatives are shown in percentage deviations from base.\n"},
-      {'x', "values in levels", ""},
+      {'x', "values in levels", "\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
@@ -177,7 +177,7 @@ TEST_F(PageTest, ModeTextsAndSentences) {
     pageHeader(table);
     // tableWidth 39 puts the heading at 7 and the list at -13: both go to column 5.
     EXPECT_EQ(text(), "\n\n\n\n\n" + sp(5) + "Titles of Alternate Runs\n" + sp(5) + "Line 1: A\n" + sp(5) +
-                          "Line 2: B - " + c.text + "\n\n" + sp(12) + "\n" + c.sentence + "\n");
+                          "Line 2: B - " + c.text + "\n\n" + sp(12) + c.sentence + "\n");
   }
 }
 
