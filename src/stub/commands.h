@@ -68,8 +68,8 @@ struct NumberSetting {
   int16_t TableLine::*field;         // the setting
   const char* illegal;               // printf format taking the rejected token's text
   const char* outOfRange = nullptr;  // printf format taking the value; nullptr: no range
-  int16_t lowest = 0;                // the accepted values, with outOfRange
-  int16_t highest = 0;
+  int16_t lowest = 0;                // the smallest value accepted, with outOfRange
+  int16_t highest = 0;               // the largest value accepted, with outOfRange
   int16_t fallback = 0;              // stored for a value outside them
 };
 
