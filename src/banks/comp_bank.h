@@ -15,12 +15,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "banks/data_bank.h"
-#include "banks/series_record.h"
+#include "banks/record_bank.h"
 
 namespace tabrix {
 
-class CompBank : public DataBank {
+class CompBank : public RecordBank {
  public:
   // Size of the data file's header: title, count and table offset.
   static constexpr int kHeaderSize = 88;
@@ -42,28 +41,15 @@ class CompBank : public DataBank {
   // The name's ordinal in the table, or -1 (first match among seriesCount names).
   int findName(std::string_view name) const;
 
-  int16_t lastFrequency() const { return lastFrequency_; }      // of the series last read
-  int16_t lastLength() const { return static_cast<int16_t>(lastLength_); }  // seriesLength
-  int16_t lastStartPeriod() const { return lastStartPeriod_; }  // first period last read
-  int16_t lastIndex() const { return lastCount_; }  // index of the last value read (q)
-  const SeriesRecordHeader& lastHeader() const { return lastHeader_; }  // its first bytes
-
  private:
   // Reads the files; false after printing why the bank cannot be used.
   bool open();
-  // Prints the reason and msgbk 1 for a file refused at open; returns false.
-  bool refuse(const std::string& fileName, std::string_view reason);
 
   uint16_t nameAreaBytes_ = 0;            // size of the name area
   std::vector<char> nameArea_;            // the names, NUL-ended
   std::vector<int32_t> seriesOffsets_;    // record offset of each series
   int32_t tableOffset_ = 0;               // offset of the table, as read
-  int64_t dataFileSize_ = 0;              // bytes in the data file (bounds checks)
   std::unordered_map<std::string_view, uint16_t> nameIndex_;  // name -> first ordinal
-  SeriesRecordHeader lastHeader_;         // year, frequency and code bytes and n last read
-  int16_t lastCount_ = 0;                 // index of the last value of the series last read
-  int16_t lastFrequency_ = 1;             // frequency of the series last read
-  int16_t lastStartPeriod_ = 1;           // first period of the series last read
 };
 
 }  // namespace tabrix

@@ -1,39 +1,22 @@
 #include "banks/hash_bank.h"
 
-#include <cstring>
-
 #include "platform/console.h"
 
 namespace tabrix {
 
-HashBank::HashBank(std::string_view rootName) : DataBank(rootName) {
-  kindName_ = "HashBank";
-  dataFileName_ = std::string(rootName) + ".hbk";
-  indexFileName_ = std::string(rootName) + ".hin";
-  kind_ = 'h';
-  if (open()) {
-    startYear_ = kRecordBaseYear;
-    frequency_ = 1;
-    observations_ = MaxObs;
-    openState_ = 1;
-  } else {
-    openState_ = -1;
+HashBank::HashBank(std::string_view rootName)
+    : RecordBank(rootName, "HashBank", 'h', ".hbk", ".hin") {
+  const bool opened = open();
+  settleOpen(opened);
+  if (!opened) {
     bucketCount_ = 0;
     bucketEntries_.clear();
     bucketNameBytes_.clear();
     bucketOffsets_.clear();
-    dataFile_.close();
-    indexFile_.close();
   }
 }
 
 HashBank::~HashBank() = default;
-
-bool HashBank::refuse(const std::string& fileName, std::string_view reason) {
-  reportDamagedBankFile(fileName, reason);
-  printMessage(1, fileName.c_str());
-  return false;
-}
 
 bool HashBank::open() {
   uint8_t header[kHeaderSize];
@@ -47,7 +30,7 @@ bool HashBank::open() {
     return false;
   }
   if (got < sizeof header) return refuse(dataFileName_, "the header runs short");
-  title_.assign(reinterpret_cast<const char*>(header), strnlen(reinterpret_cast<const char*>(header), 80));
+  takeTitle(header);
   seriesCount_ = decodeU16(header + 80);
   dataFileSize_ = dataFile_.size();
 
@@ -115,15 +98,10 @@ bool HashBank::readBucket(uint16_t bucket, std::vector<uint8_t>& block) {
 template <typename Visit>
 void HashBank::walkBucket(uint16_t bucket, const std::vector<uint8_t>& block, Visit visit) const {
   const size_t nameBytes = bucketNameBytes_[bucket];
-  const char* names = reinterpret_cast<const char*>(block.data());
-  size_t position = 0;
-  for (size_t j = 0; j < bucketEntries_[bucket] && position < nameBytes; ++j) {
-    const void* end = std::memchr(names + position, '\0', nameBytes - position);
-    if (end == nullptr) return;  // a last name without its NUL is not a name
-    const size_t length = static_cast<size_t>(static_cast<const char*>(end) - (names + position));
-    if (!visit(std::string_view(names + position, length), decodeI32(block.data() + nameBytes + 4 * j))) return;
-    position += length + 1;
-  }
+  walkNameArea(reinterpret_cast<const char*>(block.data()), nameBytes, bucketEntries_[bucket],
+               [&](std::string_view name, size_t j) {
+                 return visit(name, decodeI32(block.data() + nameBytes + 4 * j));
+               });
 }
 
 int16_t HashBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
@@ -146,19 +124,7 @@ int16_t HashBank::readSeries(std::string_view name, SeriesSpan values, int16_t /
   block.shrink_to_fit();
   if (!found) return -1;
 
-  SeriesReadResult result;
-  std::string reason;
-  if (readSeriesRecord(dataFile_, offset, dataFileSize_, values.data(), result, reason) != 0) {
-    if (!reason.empty()) reportUnreadableSeries(name, dataFileName_, reason);
-    return -1;
-  }
-  lastHeader_ = result.header;
-  lastCount_ = result.lastIndex;
-  frequency_ = lastFrequency_ = result.frequency;
-  lastStartPeriod_ = result.startPeriod;
-  startPeriod_ = static_cast<uint16_t>(result.startPeriod);
-  lastLength_ = static_cast<uint16_t>(result.length);
-  return 0;
+  return readRecordAt(name, offset, values);
 }
 
 int16_t HashBank::listNames(std::FILE* output, std::string_view pattern, int16_t wide) {

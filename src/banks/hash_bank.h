@@ -13,12 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "banks/data_bank.h"
-#include "banks/series_record.h"
+#include "banks/record_bank.h"
 
 namespace tabrix {
 
-class HashBank : public DataBank {
+class HashBank : public RecordBank {
  public:
   // Bytes of the data file's header: title and series count.
   static constexpr int kHeaderSize = 84;
@@ -44,17 +43,10 @@ class HashBank : public DataBank {
 
   int32_t totalSeries() const { return totalSeries_; }  // T from the index file
   uint16_t bucketCount() const { return bucketCount_; }  // B
-  int16_t lastFrequency() const { return lastFrequency_; }      // of the series last read
-  int16_t lastLength() const { return static_cast<int16_t>(lastLength_); }  // seriesLength
-  int16_t lastStartPeriod() const { return lastStartPeriod_; }  // first period last read
-  int16_t lastIndex() const { return lastCount_; }  // index of the last value read (q)
-  const SeriesRecordHeader& lastHeader() const { return lastHeader_; }  // its first bytes
 
  private:
   // Reads the headers and bucket arrays; false after printing why the bank cannot be used.
   bool open();
-  // Prints the reason and msgbk 1 for a file refused at open; returns false.
-  bool refuse(const std::string& fileName, std::string_view reason);
   // Reads bucket b's block (names, then record offsets) in one read; false when it fails.
   bool readBucket(uint16_t bucket, std::vector<uint8_t>& block);
   // Offers the bucket's names in block order to visit(name, recordOffset) until it
@@ -67,11 +59,6 @@ class HashBank : public DataBank {
   std::vector<uint16_t> bucketEntries_;   // names per bucket
   std::vector<uint16_t> bucketNameBytes_;  // name-block size of each bucket
   std::vector<int32_t> bucketOffsets_;    // index-file offset of each bucket's block
-  int64_t dataFileSize_ = 0;              // bytes in the data file (bounds checks)
-  SeriesRecordHeader lastHeader_;         // year, frequency and code bytes and n last read
-  int16_t lastCount_ = 0;                 // index of the last value of the series last read
-  int16_t lastFrequency_ = 1;             // frequency of the series last read
-  int16_t lastStartPeriod_ = 1;           // first period of the series last read
 };
 
 }  // namespace tabrix
