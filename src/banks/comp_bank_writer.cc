@@ -12,31 +12,12 @@ void CompBankWriter::setTitle(std::string_view title) { title_.assign(title.subs
 
 int16_t CompBankWriter::addSeries(std::string_view name, const VexDate& start,
                                   std::span<const float> values) {
-  if (name.empty() || name.find('\0') != std::string_view::npos) {
-    reportUnstorableSeries(name, "a name must be non-empty text");
-    return -1;
-  }
-  if (known_.count(std::string(name)) != 0) {
-    reportUnstorableSeries(name, "the name is already in the bank");
-    return -1;
-  }
-  if (names_.size() >= kMaxSeries) {
-    reportUnstorableSeries(name, "the bank is full");
-    return -1;
-  }
+  if (!series_.admits(name, kMaxSeries)) return -1;
   if (nameAreaBytes_ + name.size() + 1 > static_cast<size_t>(CompBank::kMaxNameAreaBytes)) {
     reportUnstorableSeries(name, "the name area is full");
     return -1;
   }
-  std::vector<uint8_t> record;
-  std::string reason;
-  if (!encodeSeriesRecord(start, values, record, reason)) {
-    reportUnstorableSeries(name, reason);
-    return -1;
-  }
-  names_.emplace_back(name);
-  known_.emplace(name);
-  records_.push_back(std::move(record));
+  if (!series_.add(name, start, values)) return -1;
   nameAreaBytes_ += name.size() + 1;
   return 0;
 }
@@ -52,10 +33,10 @@ int16_t CompBankWriter::addSeriesFromBase(std::string_view name, const VexDate& 
 int16_t CompBankWriter::write(const std::string& rootName) const {
   std::vector<uint8_t> data;
   appendFixedText(data, title_, 80);
-  appendU32(data, static_cast<uint32_t>(names_.size()));
+  appendU32(data, static_cast<uint32_t>(series_.size()));
   appendI32(data, 0);  // the table offset, known once the records are in
   std::vector<int32_t> offsets;
-  for (const auto& record : records_) {
+  for (const auto& record : series_.records()) {
     offsets.push_back(static_cast<int32_t>(data.size()));
     data.insert(data.end(), record.begin(), record.end());
   }
@@ -63,9 +44,9 @@ int16_t CompBankWriter::write(const std::string& rootName) const {
   for (int32_t offset : offsets) appendI32(data, offset);
 
   std::vector<uint8_t> index;
-  appendU32(index, static_cast<uint32_t>(names_.size()));
+  appendU32(index, static_cast<uint32_t>(series_.size()));
   appendI32(index, static_cast<int32_t>(nameAreaBytes_));
-  for (const auto& name : names_) {
+  for (const auto& name : series_.names()) {
     appendText(index, name);
     appendU8(index, 0);
   }

@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
+#include "banks/series_record.h"
 #include "dates/vex_date.h"
 
 namespace tabrix {
@@ -40,13 +40,11 @@ class CompBankWriter {
   // (a file that cannot be created) or the name of the file that could not be written.
   int16_t write(const std::string& rootName) const;
 
-  size_t seriesCount() const { return names_.size(); }  // series added so far
+  size_t seriesCount() const { return series_.size(); }  // series added so far
 
  private:
   std::string title_;                          // the bank's title
-  std::vector<std::string> names_;             // series names, in the order added
-  std::unordered_set<std::string> known_;      // the same names, for the duplicate test
-  std::vector<std::vector<uint8_t>> records_;  // encoded record of each series
+  SeriesRecordSet series_;                     // the series added, with their records
   size_t nameAreaBytes_ = 0;                   // bytes the names take with their NULs
 };
 

@@ -31,35 +31,15 @@ void HashBankWriter::setTitle(std::string_view title) { title_.assign(title.subs
 
 uint16_t HashBankWriter::bucketCount() const {
   if (requestedBuckets_ != 0) return requestedBuckets_;
-  uint32_t b = std::max<uint32_t>(7, static_cast<uint32_t>(names_.size() / 4));
+  uint32_t b = std::max<uint32_t>(7, static_cast<uint32_t>(series_.size() / 4));
   while (b < 65521 && !isPrime(b)) ++b;
   return static_cast<uint16_t>(std::min<uint32_t>(b, 65521));
 }
 
 int16_t HashBankWriter::addSeries(std::string_view name, const VexDate& start,
                                   std::span<const float> values) {
-  if (name.empty() || name.find('\0') != std::string_view::npos) {
-    reportUnstorableSeries(name, "a name must be non-empty text");
-    return -1;
-  }
-  if (known_.count(std::string(name)) != 0) {
-    reportUnstorableSeries(name, "the name is already in the bank");
-    return -1;
-  }
-  if (names_.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    reportUnstorableSeries(name, "the bank is full");
-    return -1;
-  }
-  std::vector<uint8_t> record;
-  std::string reason;
-  if (!encodeSeriesRecord(start, values, record, reason)) {
-    reportUnstorableSeries(name, reason);
-    return -1;
-  }
-  names_.emplace_back(name);
-  known_.emplace(name);
-  records_.push_back(std::move(record));
-  return 0;
+  if (!series_.admits(name, static_cast<size_t>(std::numeric_limits<int32_t>::max()))) return -1;
+  return series_.add(name, start, values) ? 0 : -1;
 }
 
 int16_t HashBankWriter::addSeriesFromBase(std::string_view name, const VexDate& base,
@@ -74,11 +54,12 @@ int16_t HashBankWriter::write(const std::string& rootName) const {
   const std::string dataName = rootName + ".hbk";
   const std::string indexName = rootName + ".hin";
 
+  const std::vector<std::string>& names = series_.names();
   std::vector<uint8_t> data;
   appendFixedText(data, title_, 80);
-  appendI32(data, static_cast<int32_t>(names_.size()));
+  appendI32(data, static_cast<int32_t>(series_.size()));
   std::vector<int32_t> offsets;
-  for (const auto& record : records_) {
+  for (const auto& record : series_.records()) {
     if (data.size() + record.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
       console().printf("\r\nCannot write %s: the data file would exceed 2 GB.\r\n", dataName.c_str());
       return -1;
@@ -90,14 +71,14 @@ int16_t HashBankWriter::write(const std::string& rootName) const {
   // Spread the series over the buckets, keeping the order they were added in.
   const uint16_t buckets = bucketCount();
   std::vector<std::vector<size_t>> members(buckets);
-  for (size_t i = 0; i < names_.size(); ++i) members[HashBank::hashOf(names_[i]) % buckets].push_back(i);
+  for (size_t i = 0; i < names.size(); ++i) members[HashBank::hashOf(names[i]) % buckets].push_back(i);
 
   std::vector<uint8_t> index;
-  appendI32(index, static_cast<int32_t>(names_.size()));
+  appendI32(index, static_cast<int32_t>(series_.size()));
   appendU16(index, buckets);
   std::vector<size_t> nameBytes(buckets, 0);
   for (uint16_t b = 0; b < buckets; ++b) {
-    for (size_t i : members[b]) nameBytes[b] += names_[i].size() + 1;
+    for (size_t i : members[b]) nameBytes[b] += names[i].size() + 1;
     if (members[b].size() > 65535 || nameBytes[b] > 65535) {
       console().printf("\r\nCannot write %s: bucket %d holds too many names.\r\n", indexName.c_str(),
                        static_cast<int>(b));
@@ -117,7 +98,7 @@ int16_t HashBankWriter::write(const std::string& rootName) const {
   }
   for (uint16_t b = 0; b < buckets; ++b) {
     for (size_t i : members[b]) {
-      appendText(index, names_[i]);
+      appendText(index, names[i]);
       appendU8(index, 0);
     }
     for (size_t i : members[b]) appendI32(index, offsets[i]);

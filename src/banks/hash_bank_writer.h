@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
+#include "banks/series_record.h"
 #include "dates/vex_date.h"
 
 namespace tabrix {
@@ -38,16 +38,14 @@ class HashBankWriter {
   // that cannot be created) or the name of the file that could not be written.
   int16_t write(const std::string& rootName) const;
 
-  size_t seriesCount() const { return names_.size(); }  // series added so far
+  size_t seriesCount() const { return series_.size(); }  // series added so far
   // The number of buckets write() uses.
   uint16_t bucketCount() const;
 
  private:
   std::string title_;                          // the bank's title
   uint16_t requestedBuckets_ = 0;              // B asked for, 0 for the writer's choice
-  std::vector<std::string> names_;             // series names, in the order added
-  std::unordered_set<std::string> known_;      // the same names, for the duplicate test
-  std::vector<std::vector<uint8_t>> records_;  // encoded record of each series
+  SeriesRecordSet series_;                     // the series added, with their records
 };
 
 }  // namespace tabrix

@@ -323,4 +323,33 @@ int16_t writeBankFile(const std::string& path, const std::vector<uint8_t>& bytes
   return 0;
 }
 
+bool SeriesRecordSet::admits(std::string_view name, size_t maxSeries) const {
+  if (name.empty() || name.find('\0') != std::string_view::npos) {
+    reportUnstorableSeries(name, "a name must be non-empty text");
+    return false;
+  }
+  if (known_.count(std::string(name)) != 0) {
+    reportUnstorableSeries(name, "the name is already in the bank");
+    return false;
+  }
+  if (names_.size() >= maxSeries) {
+    reportUnstorableSeries(name, "the bank is full");
+    return false;
+  }
+  return true;
+}
+
+bool SeriesRecordSet::add(std::string_view name, const VexDate& start, std::span<const float> values) {
+  std::vector<uint8_t> record;
+  std::string reason;
+  if (!encodeSeriesRecord(start, values, record, reason)) {
+    reportUnstorableSeries(name, reason);
+    return false;
+  }
+  names_.emplace_back(name);
+  known_.emplace(name);
+  records_.push_back(std::move(record));
+  return true;
+}
+
 }  // namespace tabrix

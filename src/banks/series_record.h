@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "banks/binary_io.h"
@@ -121,5 +122,27 @@ void reportUnstorableSeries(std::string_view name, std::string_view reason);
 // Writes a whole bank file, replacing it; 0, or -1 after printing msgbk 24 (cannot be
 // created) or "\r\nCannot write %s.\r\n".
 int16_t writeBankFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// The series a bank writer has collected: the names in the order added, each with
+// its encoded record. The writers differ only in their limits and file layouts.
+class SeriesRecordSet {
+ public:
+  // Whether a series of this name may join a set of at most `maxSeries`; false after
+  // printing why not: an empty name or one holding a NUL, a name already added, or
+  // the set full.
+  bool admits(std::string_view name, size_t maxSeries) const;
+  // Encodes the series whose first value lies at `start` and keeps it; false after
+  // printing why it cannot be stored (see encodeSeriesRecord).
+  bool add(std::string_view name, const VexDate& start, std::span<const float> values);
+
+  size_t size() const { return names_.size(); }                        // series kept
+  const std::vector<std::string>& names() const { return names_; }     // in the order added
+  const std::vector<std::vector<uint8_t>>& records() const { return records_; }  // likewise
+
+ private:
+  std::vector<std::string> names_;             // series names, in the order added
+  std::unordered_set<std::string> known_;      // the same names, for the duplicate test
+  std::vector<std::vector<uint8_t>> records_;  // encoded record of each series
+};
 
 }  // namespace tabrix
