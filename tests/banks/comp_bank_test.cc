@@ -4,7 +4,6 @@
 #include "banks/comp_bank.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
 #include <bit>
@@ -17,48 +16,18 @@
 #include "banks/binary_io.h"
 #include "banks/comp_bank_writer.h"
 #include "platform/console.h"
+#include "record_bank_fixtures.h"
 #include "support/constants.h"
 
 namespace tabrix {
 namespace {
 
-using Series = std::array<float, MaxObs>;
-
-// A fresh directory removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrix-comp-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string root(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::vector<uint8_t> floatRecord(uint8_t year, uint8_t frequencyByte, const std::vector<float>& values) {
-  std::vector<uint8_t> out;
-  appendU8(out, year);
-  appendU8(out, frequencyByte);
-  appendU8(out, 255);
-  appendI16(out, static_cast<int16_t>(values.size()));
-  for (float v : values) appendF32(out, v);
-  return out;
-}
-
-std::vector<uint8_t> packedRecord(uint8_t year, uint8_t frequencyByte, uint8_t code, int32_t base,
-                                  const std::vector<int16_t>& differences) {
-  std::vector<uint8_t> out;
-  appendU8(out, year);
-  appendU8(out, frequencyByte);
-  appendU8(out, code);
-  appendI16(out, static_cast<int16_t>(differences.size()));
-  appendI32(out, base);
-  for (int16_t d : differences) appendI16(out, d);
-  return out;
-}
+using testing::Series;
+using testing::TempDir;
+using testing::floatRecord;
+using testing::packedRecord;
+using testing::openFailure;
+using testing::damaged;
 
 // A compressed bank assembled byte by byte: header, records, offset table; name file.
 struct RawCompBank {
@@ -103,17 +72,9 @@ void writeRaw(const std::string& root, const std::vector<uint8_t>& cbk, const st
 
 const std::string kDestructorMessage = "CompBank destructor called.  Freeing up memory.\n";
 
-std::string openFailure(const std::string& file) {
-  return "\r\nCannot open " + file + "\r\nNo bank now assigned\r\n";
-}
-
-std::string damaged(const std::string& file, const std::string& reason) {
-  return "\r\n" + file + " is damaged: " + reason + ".\r\n" + openFailure(file);
-}
-
 TEST(CompBank, ReadsAFloatAndAPackedSeries) {
   TempDir dir;
-  const std::string root = dir.root("examples");
+  const std::string root = dir.file("examples");
   RawCompBank raw;
   raw.names = {"QF", "PK"};
   // Quarterly, float form, from 1960 Q3, eight values.
@@ -155,7 +116,7 @@ TEST(CompBank, ReadsAFloatAndAPackedSeries) {
 
 TEST(CompBank, RoundTripThroughTheWriter) {
   TempDir dir;
-  const std::string root = dir.root("trip");
+  const std::string root = dir.file("trip");
   struct Stored {
     const char* name;
     VexDate start;
@@ -213,7 +174,7 @@ TEST(CompBank, RoundTripThroughTheWriter) {
 // A series given from observation 0 of a workspace-style base reads back at its dates.
 TEST(CompBank, SeriesGivenFromABaseDateKeepTheirDates) {
   TempDir dir;
-  const std::string root = dir.root("based");
+  const std::string root = dir.file("based");
   const float m = MissingValue;
   CompBankWriter writer;
   ASSERT_EQ(writer.addSeriesFromBase("Q", VexDate(1990, 1, 4), std::vector<float>{m, m, 1.5f, m, 2.5f, m}), 0);
@@ -238,7 +199,7 @@ TEST(CompBank, SeriesGivenFromABaseDateKeepTheirDates) {
 
 TEST(CompBank, NamesBeyondTheSeriesCountAreNotFound) {
   TempDir dir;
-  const std::string root = dir.root("beyond");
+  const std::string root = dir.file("beyond");
   RawCompBank raw;
   raw.names = {"A", "B", "C"};
   raw.records = {floatRecord(95, 0x11, {1}), floatRecord(95, 0x11, {2})};
@@ -258,7 +219,7 @@ TEST(CompBank, NamesBeyondTheSeriesCountAreNotFound) {
 
 TEST(CompBank, TheFirstOfTwoEqualNamesWins) {
   TempDir dir;
-  const std::string root = dir.root("twice");
+  const std::string root = dir.file("twice");
   RawCompBank raw;
   raw.names = {"X", "Y", "X"};
   raw.records = {floatRecord(95, 0x11, {1}), floatRecord(95, 0x11, {2}), floatRecord(95, 0x11, {3})};
@@ -274,7 +235,7 @@ TEST(CompBank, TheFirstOfTwoEqualNamesWins) {
 
 TEST(CompBank, ALastNameWithoutItsNulIsNotAName) {
   TempDir dir;
-  const std::string root = dir.root("nonul");
+  const std::string root = dir.file("nonul");
   RawCompBank raw;
   raw.names = {"A", "B"};
   raw.records = {floatRecord(95, 0x11, {1}), floatRecord(95, 0x11, {2})};
@@ -292,7 +253,7 @@ TEST(CompBank, ALastNameWithoutItsNulIsNotAName) {
 
 TEST(CompBank, MissingFilesAreReported) {
   TempDir dir;
-  const std::string root = dir.root("absent");
+  const std::string root = dir.file("absent");
   {
     ConsoleCapture capture;
     CompBank bank(root);
@@ -346,7 +307,7 @@ TEST(CompBank, DamagedFilesAreRefusedAtOpen) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    const std::string root = dir.root("bad");
+    const std::string root = dir.file("bad");
     RawCompBank raw;
     raw.names = {"A", "B"};
     raw.records = {floatRecord(95, 0x11, {1}), floatRecord(95, 0x11, {2})};
@@ -392,7 +353,7 @@ TEST(CompBank, DamagedSeriesAreRefusedOnRead) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    const std::string root = dir.root("badseries");
+    const std::string root = dir.file("badseries");
     RawCompBank raw;
     raw.names = {"A", "B"};
     raw.records = {packedRecord(95, 0x11, 0x00, 1, {1, 1}), floatRecord(95, 0x11, {2})};
@@ -419,7 +380,7 @@ TEST(CompBank, DamagedSeriesAreRefusedOnRead) {
 
 TEST(CompBank, PrintsItsDescription) {
   TempDir dir;
-  const std::string root = dir.root("info");
+  const std::string root = dir.file("info");
   CompBankWriter writer("Forecast of May");
   ASSERT_EQ(writer.addSeries("A", VexDate(1995, 1, 1), std::vector<float>{1}), 0);
   ASSERT_EQ(writer.addSeries("B", VexDate(1995, 1, 1), std::vector<float>{1}), 0);
@@ -439,7 +400,7 @@ TEST(CompBank, PrintsItsDescription) {
 
 TEST(CompBank, ListsNamesInNameAreaOrder) {
   TempDir dir;
-  const std::string root = dir.root("list");
+  const std::string root = dir.file("list");
   CompBankWriter writer;
   for (const char* name : {"ZED", "ALPHA", "AB", "ABC", "M1"}) {
     ASSERT_EQ(writer.addSeries(name, VexDate(1995, 1, 1), std::vector<float>{1}), 0);

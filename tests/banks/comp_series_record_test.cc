@@ -13,34 +13,15 @@
 
 #include "banks/binary_io.h"
 #include "platform/console.h"
+#include "record_bank_fixtures.h"
 #include "support/constants.h"
 
 namespace tabrix {
 namespace {
 
-using Series = std::array<float, MaxObs>;
-
-std::vector<uint8_t> floatRecord(uint8_t year, uint8_t frequencyByte, const std::vector<float>& values) {
-  std::vector<uint8_t> out;
-  appendU8(out, year);
-  appendU8(out, frequencyByte);
-  appendU8(out, kFloatFormCode);
-  appendI16(out, static_cast<int16_t>(values.size()));
-  for (float v : values) appendF32(out, v);
-  return out;
-}
-
-std::vector<uint8_t> packedRecord(uint8_t year, uint8_t frequencyByte, uint8_t code, int32_t base,
-                                  const std::vector<int16_t>& differences) {
-  std::vector<uint8_t> out;
-  appendU8(out, year);
-  appendU8(out, frequencyByte);
-  appendU8(out, code);
-  appendI16(out, static_cast<int16_t>(differences.size()));
-  appendI32(out, base);
-  for (int16_t d : differences) appendI16(out, d);
-  return out;
-}
+using testing::floatRecord;
+using testing::packedRecord;
+using testing::Series;
 
 // Decodes a record held in memory the way a bank reads it from its file.
 struct Decoded {

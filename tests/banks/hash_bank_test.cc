@@ -4,7 +4,6 @@
 #include "banks/hash_bank.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
 #include <bit>
@@ -17,36 +16,17 @@
 #include "banks/binary_io.h"
 #include "banks/hash_bank_writer.h"
 #include "platform/console.h"
+#include "record_bank_fixtures.h"
 #include "support/constants.h"
 
 namespace tabrix {
 namespace {
 
-using Series = std::array<float, MaxObs>;
-
-// A fresh directory removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrix-hash-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string root(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::vector<uint8_t> floatRecord(uint8_t year, uint8_t frequencyByte, const std::vector<float>& values) {
-  std::vector<uint8_t> out;
-  appendU8(out, year);
-  appendU8(out, frequencyByte);
-  appendU8(out, 255);
-  appendI16(out, static_cast<int16_t>(values.size()));
-  for (float v : values) appendF32(out, v);
-  return out;
-}
+using testing::Series;
+using testing::TempDir;
+using testing::floatRecord;
+using testing::openFailure;
+using testing::damaged;
 
 // A hashed bank assembled byte by byte, names placed in their hash buckets.
 struct RawHashBank {
@@ -104,14 +84,6 @@ void writeRaw(const std::string& root, const std::vector<uint8_t>& hbk, const st
   ASSERT_TRUE(writeWholeFile(root + ".hin", hin));
 }
 
-std::string openFailure(const std::string& file) {
-  return "\r\nCannot open " + file + "\r\nNo bank now assigned\r\n";
-}
-
-std::string damaged(const std::string& file, const std::string& reason) {
-  return "\r\n" + file + " is damaged: " + reason + ".\r\n" + openFailure(file);
-}
-
 const std::string kCountWarnings =
     "Warning: .hin file does not match .hbk file.\nWarning: # of series set to # in .hin file!\n";
 
@@ -132,7 +104,7 @@ TEST(HashBank, HashesNamesWithSignedBytes) {
   for (const Case& c : cases) EXPECT_EQ(HashBank::hashOf(c.name), c.hash) << c.name;
 
   TempDir dir;
-  const std::string root = dir.root("seven");
+  const std::string root = dir.file("seven");
   HashBankWriter writer("", 7);
   ASSERT_EQ(writer.addSeries("A", VexDate(1995, 1, 1), std::vector<float>{1}), 0);
   ASSERT_EQ(writer.write(root), 0);
@@ -145,7 +117,7 @@ TEST(HashBank, HashesNamesWithSignedBytes) {
 
 TEST(HashBank, ReadsAQuarterlySeriesFrom1960) {
   TempDir dir;
-  const std::string root = dir.root("quarterly");
+  const std::string root = dir.file("quarterly");
   RawHashBank raw;
   raw.names = {"QF", "\xC4X"};
   raw.records = {floatRecord(60, 0x43, {1, 2, 3, 4, 5, 6, 7, 8}), floatRecord(95, 0x11, {9})};
@@ -172,7 +144,7 @@ TEST(HashBank, ReadsAQuarterlySeriesFrom1960) {
 TEST(HashBank, RoundTripThroughTheWriter) {
   for (uint16_t buckets : {uint16_t{1}, uint16_t{7}, uint16_t{0}, uint16_t{4096}}) {
     TempDir dir;
-    const std::string root = dir.root("trip");
+    const std::string root = dir.file("trip");
     HashBankWriter writer("Hashed round trip", buckets);
     const int count = 600;
     for (int i = 0; i < count; ++i) {
@@ -234,7 +206,7 @@ TEST(HashBank, CountMismatchesOnlyWarn) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    const std::string root = dir.root("counts");
+    const std::string root = dir.file("counts");
     RawHashBank raw;
     raw.names = {"A", "B"};
     raw.records = {floatRecord(95, 0x11, {1}), floatRecord(95, 0x11, {2})};
@@ -253,7 +225,7 @@ TEST(HashBank, CountMismatchesOnlyWarn) {
 
 TEST(HashBank, MissingFilesAreReported) {
   TempDir dir;
-  const std::string root = dir.root("absent");
+  const std::string root = dir.file("absent");
   {
     ConsoleCapture capture;
     HashBank bank(root);
@@ -306,7 +278,7 @@ TEST(HashBank, DamagedFilesAreRefusedAtOpen) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    const std::string root = dir.root("bad");
+    const std::string root = dir.file("bad");
     RawHashBank raw;
     raw.names = {"A", "B", "C", "D"};
     raw.records = {floatRecord(95, 0x11, {1}), floatRecord(95, 0x11, {2}), floatRecord(95, 0x11, {3}),
@@ -327,7 +299,7 @@ TEST(HashBank, DamagedFilesAreRefusedAtOpen) {
 
 TEST(HashBank, DamagedSeriesAreRefusedOnRead) {
   TempDir dir;
-  const std::string root = dir.root("badseries");
+  const std::string root = dir.file("badseries");
   RawHashBank raw;
   raw.buckets = 1;
   raw.names = {"A", "B", "C", "D"};
@@ -364,7 +336,7 @@ TEST(HashBank, DamagedSeriesAreRefusedOnRead) {
 
 TEST(HashBank, ListsBucketByBucketAndDescribesItself) {
   TempDir dir;
-  const std::string root = dir.root("list");
+  const std::string root = dir.file("list");
   HashBankWriter writer("Hashed forecast", 2);
   // Buckets with B = 2: ZED 1, ALPHA 0, AB 1, ABC 0, M1 0.
   for (const char* name : {"ZED", "ALPHA", "AB", "ABC", "M1"}) {
@@ -403,7 +375,7 @@ TEST(HashBank, ListsBucketByBucketAndDescribesItself) {
 
 TEST(HashBankWriter, RefusesBucketsThatOverflow) {
   TempDir dir;
-  const std::string root = dir.root("full");
+  const std::string root = dir.file("full");
   HashBankWriter writer("", 1);
   ConsoleCapture capture;
   // One bucket's name block holds at most 65535 bytes.
