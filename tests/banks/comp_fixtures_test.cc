@@ -8,12 +8,15 @@
 
 #include "banks/comp_bank.h"
 #include "platform/console.h"
+#include "record_bank_fixtures.h"
 #include "support/constants.h"
 
 namespace tabrix {
 namespace {
 
-std::string fixture(const std::string& name) { return std::string(TABRIX_TEST_DATA) + "/banks/" + name; }
+using testing::damaged;
+using testing::fixture;
+using testing::openFailure;
 
 TEST(CompBankFixtures, DamagedBanksAreRefusedAtOpen) {
   struct Case {
@@ -31,13 +34,10 @@ TEST(CompBankFixtures, DamagedBanksAreRefusedAtOpen) {
   for (const Case& c : cases) {
     const std::string root = fixture(c.root);
     const std::string file = root + "." + c.file;
-    const std::string cannotOpen = "\r\nCannot open " + file + "\r\nNo bank now assigned\r\n";
     ConsoleCapture capture;
     CompBank bank(root);
     EXPECT_FALSE(bank.isOpen()) << c.root;
-    EXPECT_EQ(capture.take(),
-              c.reason ? "\r\n" + file + " is damaged: " + c.reason + ".\r\n" + cannotOpen : cannotOpen)
-        << c.root;
+    EXPECT_EQ(capture.take(), c.reason ? damaged(file, c.reason) : openFailure(file)) << c.root;
   }
 }
 

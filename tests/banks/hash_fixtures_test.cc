@@ -8,12 +8,14 @@
 
 #include "banks/hash_bank.h"
 #include "platform/console.h"
+#include "record_bank_fixtures.h"
 #include "support/constants.h"
 
 namespace tabrix {
 namespace {
 
-std::string fixture(const std::string& name) { return std::string(TABRIX_TEST_DATA) + "/banks/" + name; }
+using testing::damaged;
+using testing::fixture;
 
 TEST(HashBankFixtures, DamagedBanksAreRefusedAtOpen) {
   struct Case {
@@ -30,9 +32,7 @@ TEST(HashBankFixtures, DamagedBanksAreRefusedAtOpen) {
     ConsoleCapture capture;
     HashBank bank(fixture(c.root));
     EXPECT_FALSE(bank.isOpen()) << c.root;
-    EXPECT_EQ(capture.take(), "\r\n" + file + " is damaged: " + c.reason + ".\r\n\r\nCannot open " + file +
-                                  "\r\nNo bank now assigned\r\n")
-        << c.root;
+    EXPECT_EQ(capture.take(), damaged(file, c.reason)) << c.root;
   }
 }
 

@@ -1,5 +1,6 @@
 // Helpers for the compressed and hashed bank tests: series records assembled byte by
-// byte in either form, and the messages a bank prints when it refuses a file at open.
+// byte in either form, the paths of the hand-made banks in tests/data/banks, and the
+// messages a bank prints when it refuses a file at open.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,11 @@
 #include "banks/series_record.h"
 
 namespace tabrix::testing {
+
+// The path of a hand-made bank under tests/data/banks (root name, no extension).
+inline std::string fixture(const std::string& name) {
+  return std::string(TABRIX_TEST_DATA) + "/banks/" + name;
+}
 
 // A record in the float form.
 inline std::vector<uint8_t> floatRecord(uint8_t year, uint8_t frequencyByte,
