@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bank_test_support.h"
 #include "banks/binary_io.h"
+#include "banks/data_bank.h"
 #include "banks/series_record.h"
 
 namespace tabrix::testing {
@@ -51,6 +54,24 @@ inline std::string openFailure(const std::string& file) {
 // What a bank prints when it refuses a damaged file at open.
 inline std::string damaged(const std::string& file, const std::string& reason) {
   return "\r\n" + file + " is damaged: " + reason + ".\r\n" + openFailure(file);
+}
+
+// What bank.listNames writes to a file for this pattern; `status` gets its result
+// (-2 when no temporary file could be made, which fails the test).
+inline std::string listedNames(DataBank& bank, std::string_view pattern, int16_t wide,
+                               int16_t& status) {
+  std::string text;
+  status = -2;
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    ADD_FAILURE() << "tmpfile failed";
+    return text;
+  }
+  status = bank.listNames(file, pattern, wide);
+  std::rewind(file);
+  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) text.push_back(static_cast<char>(ch));
+  std::fclose(file);
+  return text;
 }
 
 }  // namespace tabrix::testing
