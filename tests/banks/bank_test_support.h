@@ -1,5 +1,5 @@
-// Helpers for the bank tests: a temporary directory removed afterwards, series arrays
-// and whole-file byte access.
+// Helpers for the bank tests: series arrays and whole-file byte access (the temporary
+// directory comes from test_files.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,33 +15,11 @@
 #include "banks/binary_io.h"
 #include "banks/data_bank.h"
 #include "support/constants.h"
+#include "test_files.h"
 
 namespace tabrix::testing {
 
-// A fresh directory under the system's temporary directory, deleted with its files.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrix-banks-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = buffer.data();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  // The directory's path joined with a file name.
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using tabrix::testing::TempDir;
 
 using Series = std::array<float, MaxObs>;
 

@@ -16,6 +16,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "test_files.h"
 
 namespace tabrix {
 namespace {
@@ -23,30 +24,20 @@ namespace {
 namespace fs = std::filesystem;
 
 // A fresh folder for one test; the current directory is restored afterwards.
-class TempDir {
+class TempDir : public testing::TempDir {
  public:
-  TempDir() : saved_(fs::current_path()) {
-    path_ = fs::temp_directory_path() / ("tabrix_driver_" + std::to_string(::getpid()) + "_" +
-                                         std::to_string(counter_++));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    fs::current_path(saved_);
-    fs::remove_all(path_);
-  }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& path() const { return path_; }
+  TempDir() : testing::TempDir("tabrix-driver"), saved_(fs::current_path()) {}
+  ~TempDir() { fs::current_path(saved_); }
   void write(const std::string& name, const std::string& text) const {
-    fs::create_directories((path_ / name).parent_path());
-    std::ofstream(path_ / name, std::ios::binary) << text;
+    fs::create_directories(fs::path(file(name)).parent_path());
+    std::ofstream(file(name), std::ios::binary) << text;
   }
 
  private:
-  static inline int counter_ = 0;
   fs::path saved_;
-  fs::path path_;
 };
+
+using testing::readFile;
 
 // Writes a workspace bank with one annual series from 1990.
 void makeBank(const std::string& root, const std::string& title, float first) {
@@ -57,11 +48,6 @@ void makeBank(const std::string& root, const std::string& title, float first) {
   for (int i = 0; i < 20; ++i) values[static_cast<size_t>(i)] = first + static_cast<float>(i);
   bank.setFrequency(1);
   ASSERT_GE(bank.writeSeries("GDP", values, 'y', 20), 0);
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Runs the program on a response file, with the keys given for (y/n) questions.
@@ -142,7 +128,7 @@ TEST(BankPathTest, ResolvesRelativeAbsoluteAndClimbingNames) {
   dir.write("a/b/c/.keep", "");
   dir.write("a/us.vam", "v");
   dir.write("a/b/c/data/us.bnk", "w");
-  fs::current_path(dir.path() / "a/b/c");
+  fs::current_path(fs::path(dir.path()) / "a/b/c");
   ConsoleCapture capture;
   std::string root;
 

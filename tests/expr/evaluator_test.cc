@@ -22,6 +22,7 @@
 #include "platform/console.h"
 #include "stub/chopper.h"
 #include "support/constants.h"
+#include "test_files.h"
 
 namespace tabrix {
 namespace {
@@ -33,24 +34,7 @@ constexpr int kObs = 200;
 // Observations per series of the second bank (base 1990, first month 3).
 constexpr int kLateObs = 24;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrix-expr-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = buffer.data();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using testing::TempDir;
 
 Series makeSeries(const std::function<float(int)>& f, int length) {
   Series s{};

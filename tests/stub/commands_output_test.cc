@@ -16,56 +16,17 @@
 #include "platform/console.h"
 #include "stub/commands.h"
 #include "stub/interpreter.h"
+#include "stub/interpreter_fixture.h"
 #include "table/printer_controls.h"
 #include "table/table_line.h"
+#include "test_files.h"
 
 namespace tabrix {
 namespace {
 
-// A directory of its own for the files a test writes, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrix-interp-XXXXXX").string();
-    char* made = mkdtemp(pattern.data());
-    path_ = made != nullptr ? made : "";
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
-
- private:
-  std::string path_;
-};
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class OutputCommandTest : public ::testing::Test {
- protected:
-  // Writes the stub to a temporary file and interprets it; keeps the console output.
-  int16_t runStub(std::string_view stub) { return runStub(stub, table); }
-  int16_t runStub(std::string_view stub, TableLine& target) {
-    std::FILE* file = std::tmpfile();
-    std::fwrite(stub.data(), 1, stub.size(), file);
-    std::rewind(file);
-    int16_t result = interpret(run, file, target);
-    if (file != nullptr) std::fclose(file);
-    output = capture.take();
-    return result;
-  }
-
-  RunState run;
-  TableLine table;
-  ConsoleCapture capture;
-  std::string output;
-};
+using testing::readFile;
+using testing::TempDir;
+using OutputCommandTest = testing::StubTest;
 
 std::string str(bool value) { return value ? "1" : "0"; }
 

@@ -15,33 +15,13 @@
 #include "platform/console.h"
 #include "stub/chopper.h"
 #include "stub/commands.h"
+#include "stub/interpreter_fixture.h"
 #include "table/table_line.h"
 
 namespace tabrix {
 namespace {
 
-// A run state, a fresh table state and a console capture; runs stubs given as strings.
-class InterpreterTest : public ::testing::Test {
- protected:
-  // Writes the stub to a temporary file and interprets it; keeps the console output.
-  int16_t runStub(std::string_view stub) { return runStub(stub, table); }
-  int16_t runStub(std::string_view stub, TableLine& target) {
-    std::FILE* file = std::tmpfile();
-    std::fwrite(stub.data(), 1, stub.size(), file);
-    std::rewind(file);
-    int16_t result = interpret(run, file, target);
-    fileCleared = file == nullptr;
-    if (file != nullptr) std::fclose(file);
-    output = capture.take();
-    return result;
-  }
-
-  RunState run;
-  TableLine table;
-  ConsoleCapture capture;
-  std::string output;
-  bool fileCleared = false;
-};
+using InterpreterTest = testing::StubTest;
 
 // ---------------------------------------------------------------------------------
 // The command table
