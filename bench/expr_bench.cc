@@ -9,7 +9,7 @@
 #include "bench_support.h"
 #include "expr/evaluator.h"
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 namespace tabrix::bench {
 namespace {

@@ -313,7 +313,7 @@ int16_t writeBankFile(const std::string& path, const std::vector<uint8_t>& bytes
   BinaryFile file;
   if (!file.open(path, "wb")) {
     VexMessage messages;
-    if (const char* format = messages.fetch("msgbk", 24)) console().printf(format, path.c_str());
+    messages.print("msgbk", 24, path.c_str());
     return -1;
   }
   if (!file.writeBytes(bytes) || file.close() != 0) {

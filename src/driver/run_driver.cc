@@ -1,6 +1,7 @@
 #include "driver/run_driver.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,14 +9,14 @@
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
 #include "platform/process.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "stub/interpreter.h"
-#include "stub/line_editor.h"
+#include "reader/line_editor.h"
 #include "support/text.h"
 #include "table/page.h"
 #include "table/table_line.h"
@@ -68,8 +69,12 @@ class Driver {
   void say(const char* text) {
     if (!state_.quiet) console().write(text);
   }
-  void sayf(const char* format, const char* text) {
-    if (!state_.quiet) console().printf(format, text);
+  void sayf(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    if (state_.quiet) return;
+    va_list args;
+    va_start(args, format);
+    console().vprintf(format, args);
+    va_end(args);
   }
   // Counts a wrong answer; true when this one reaches the limit (the warning is written).
   bool wrongAnswer();

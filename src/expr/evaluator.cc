@@ -12,7 +12,7 @@
 #include "platform/console.h"
 #include "platform/keys.h"
 #include "platform/process.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 namespace tabrix {
 

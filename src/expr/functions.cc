@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 namespace tabrix {
 

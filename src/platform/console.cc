@@ -27,6 +27,13 @@ void Console::printf(const char* format, ...) {
   va_end(args);
 }
 
+void Console::printConstant(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vprintf(format, args);
+  va_end(args);
+}
+
 void Console::vprintf(const char* format, va_list args) {
   char small[512];
   va_list copy;

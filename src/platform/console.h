@@ -16,6 +16,10 @@ class Console {
   // Writes a printf-style message; the format comes from the program, never from user text.
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void vprintf(const char* format, va_list args);
+  // Writes a printf-style message whose format is a program constant chosen at run
+  // time (an entry of the message catalogue or of a command's table of messages),
+  // never user text. The call sites cannot be checked by the compiler, so keep them few.
+  void printConstant(const char* format, ...);
   // Sends buffered output on (before waiting for a key, before exit).
   void flush();
 

@@ -1,6 +1,5 @@
 // VexFont: how one kind of table text looks (typeface, sizes, bold, italic, underline
-// style, alignments, colour), the colour and font-name tables, and parseFontSpec, the
-// parser of the font lines written after the font commands of a stub.
+// style, alignments, colour) and the colour and font-name tables.
 // The table state keeps one VexFont per font role; the worksheet writer and the
 // printer-control words read them.
 #pragma once
@@ -11,8 +10,6 @@
 #include <string_view>
 
 namespace tabrix {
-
-class Chopper;
 
 class VexFont {
  public:
@@ -79,16 +76,5 @@ std::span<const char* const> fontNames();
 bool isColourName(std::string_view word);
 // True when the word equals an entry of the font-name list, ignoring case.
 bool isFontName(std::string_view word);
-
-// Reads a font line (the rest of a font command's line) through the reader into font:
-// numbers (pitch), = ~ - _ (underline), bold / italic [no|false|0...], underline
-// forms, left center right justify, top vcenter bottom vjustify, colour names, font
-// names, pitch / point / size [n] and the joined forms pitch12 point10 size8, and
-// "clear". Unknown words are ignored. Returns 0 when the line was read to its end
-// without error; -1 after an element the setters refuse, a joined size below 1, or a
-// non-word element (which prints "Error:  Unrecognized element \"%s\" in font
-// routine.\n"); the rest of the line is then left unread. Elements before an error
-// stay applied.
-int parseFontSpec(Chopper& reader, VexFont& font);
 
 }  // namespace tabrix

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <climits>
 
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "table/table_line.h"
 
 namespace tabrix {
@@ -186,7 +186,7 @@ bool endsArguments(int type) { return type == token::kLineEnd || type == token::
 
 bool readNumberArgument(Chopper& reader, const char* illegal, int16_t& value) {
   if (reader.nextToken() != token::kNumber) {
-    console().printf(illegal, reader.tokenText().c_str());
+    console().printConstant(illegal, reader.tokenText().c_str());
     return false;
   }
   value = tokenInt16(reader);
@@ -197,7 +197,7 @@ int16_t setNumber(StubContext& context, const NumberSetting& setting) {
   int16_t value = 0;
   if (!readNumberArgument(context.reader, setting.illegal, value)) return 0;
   if (setting.outOfRange != nullptr && (value < setting.lowest || value > setting.highest)) {
-    console().printf(setting.outOfRange, value);
+    console().printConstant(setting.outOfRange, value);
     value = setting.fallback;
   }
   context.table.*setting.field = value;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "stub/commands.h"
 #include "table/table_line.h"
 
@@ -29,7 +29,7 @@ void setCharChoice(Chopper& reader, char& setting, std::string_view allowed,
   if (allowed.find(c) != std::string_view::npos) {
     setting = c;
   } else {
-    console().printf(illegal, c);
+    console().printConstant(illegal, c);
   }
 }
 

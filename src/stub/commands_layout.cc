@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "stub/commands.h"
 #include "table/page.h"
 #include "table/table_line.h"
@@ -89,7 +89,7 @@ int16_t linesPerPageCommand(StubContext& context) {
   TableLine& table = context.table;
   setNumber(context, {&TableLine::linesPerPage, message});
   if (table.linesPerPage < kFewestLines || table.linesPerPage > kMostLines) {
-    console().printf(message, context.reader.tokenText().c_str());
+    console().printConstant(message, context.reader.tokenText().c_str());
     table.linesPerPage = 0;
   }
   return 0;

@@ -5,10 +5,10 @@
 #include <string>
 #include <utility>
 
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
-#include "sheet/vex_font.h"
-#include "stub/chopper.h"
+#include "stub/font_spec.h"
+#include "reader/chopper.h"
 #include "stub/commands.h"
 #include "table/printer_controls.h"
 #include "table/table_file.h"

@@ -3,9 +3,9 @@
 #include <cctype>
 #include <memory>
 
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "stub/commands.h"
 #include "stub/table_lines.h"
 #include "table/table_line.h"

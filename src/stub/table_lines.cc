@@ -5,10 +5,10 @@
 
 #include "banks/data_bank.h"
 #include "banks/workspace_bank.h"
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "expr/evaluator.h"
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "stub/interpreter.h"
 #include "support/constants.h"
 #include "table/date_list.h"

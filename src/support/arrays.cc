@@ -21,7 +21,7 @@ int64_t rangeCount(int lo, int hi) {
 
 void reportVector(const char* kind, int lo, int hi) {
   VexMessage messages;
-  if (const char* text = messages.fetch("msgutil", 1)) console().printf(text, kind, lo, hi);
+  messages.print("msgutil", 1, kind, lo, hi);
 }
 
 template <typename T>
@@ -65,9 +65,7 @@ Matrix matrix(int rlo, int rhi, int clo, int chi) {
   }
   if (!tableMade) {
     VexMessage messages;
-    if (const char* text = messages.fetch("msgutil", 2)) {
-      console().printf(text, "matrix", rlo, rhi, clo, chi);
-    }
+    messages.print("msgutil", 2, "matrix", rlo, rhi, clo, chi);
     return Matrix();
   }
 
@@ -83,9 +81,7 @@ Matrix matrix(int rlo, int rhi, int clo, int chi) {
     }
     if (!rowMade) {
       VexMessage messages;
-      if (const char* text = messages.fetch("msgutil", 3)) {
-        console().printf(text, static_cast<int>(rlo + i), "matrix");
-      }
+      messages.print("msgutil", 3, static_cast<int>(rlo + i), "matrix");
       // Release the rows made so far, last first, then the row table.
       while (!m.rows_.empty()) m.rows_.pop_back();
       return Matrix();

@@ -1,5 +1,8 @@
 #include "support/messages.h"
 
+#include "platform/console.h"
+
+#include <cstdarg>
 #include <optional>
 #include <string>
 #include <vector>
@@ -136,6 +139,15 @@ const char* VexMessage::fetch(std::string_view key, int number) const {
     return nullptr;
   }
   return group->entries[static_cast<size_t>(number)].text();
+}
+
+void VexMessage::print(std::string_view key, int number, ...) const {
+  const char* format = fetch(key, number);
+  if (format == nullptr) return;
+  va_list args;
+  va_start(args, number);
+  console().vprintf(format, args);
+  va_end(args);
 }
 
 int VexMessage::users() { return catalogue().users; }

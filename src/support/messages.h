@@ -17,6 +17,9 @@ class VexMessage {
   // The text of entry `number` of group `key` ("msgbk", "msgvex", "msglsc", "msgrhs",
   // "msgutil"), or nullptr for an unknown key, "msgbpl", or an entry without text.
   const char* fetch(std::string_view key, int number) const;
+  // Writes entry `number` of group `key` to the console as a printf format with the
+  // arguments; nothing when the entry has no text.
+  void print(std::string_view key, int number, ...) const;
 
   // The number of live holders, and whether the groups are built (for tests).
   static int users();

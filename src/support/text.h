@@ -7,6 +7,13 @@
 
 namespace tabrix {
 
+// c lower-cased when it is an ASCII capital, else c.
+char asciiLower(char c);
+// a equals b, ignoring the case of ASCII letters.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// text begins with prefix, ignoring the case of ASCII letters.
+bool startsIgnoringCase(std::string_view text, std::string_view prefix);
+
 // Removes trailing blanks in place.
 void rtrim(std::string& text);
 // The same for a NUL-terminated buffer.

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
 

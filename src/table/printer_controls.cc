@@ -64,12 +64,13 @@ bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// The size sequence of a point or pitch word: n is the integer after the 5 letters.
-std::string sizeSequence(const std::string& word, const char* format) {
+// The size sequence of a point or pitch word: n is the integer after the 5 letters;
+// the sequence ends in `unit` ('V' point size, 'H' pitch).
+std::string sizeSequence(const std::string& word, char unit) {
   int n = std::atoi(word.c_str() + 5);
   if (n == 0) return std::string();
   char sequence[48];
-  std::snprintf(sequence, sizeof sequence, format, static_cast<double>(n));
+  std::snprintf(sequence, sizeof sequence, "\033(s%5.2f%c", static_cast<double>(n), unit);
   return sequence;
 }
 
@@ -84,8 +85,8 @@ const char* const RtfLineEnd = "\\par\n";
 std::string printerSequence(std::string_view word, bool* recognised) {
   std::string text = lowered(word);
   if (recognised != nullptr) *recognised = true;
-  if (startsWith(text, "point")) return sizeSequence(text, "\033(s%5.2fV");
-  if (startsWith(text, "pitch")) return sizeSequence(text, "\033(s%5.2fH");
+  if (startsWith(text, "point")) return sizeSequence(text, 'V');
+  if (startsWith(text, "pitch")) return sizeSequence(text, 'H');
   for (const ControlWord& entry : ControlWords) {
     if (text == entry.word) return entry.sequence;
   }

@@ -20,7 +20,7 @@
 #include "banks/workspace_bank.h"
 #include "dates/vex_date.h"
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "support/constants.h"
 #include "test_files.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
 #include "stub/commands.h"
 #include "stub/interpreter.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
 #include "stub/interpreter.h"
 #include "table/table_line.h"

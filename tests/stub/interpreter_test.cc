@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 #include "platform/console.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 #include "stub/commands.h"
 #include "stub/interpreter_fixture.h"
 #include "table/table_line.h"

@@ -1,4 +1,4 @@
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "stub/line_editor.h"
+#include "reader/line_editor.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "dates/vex_date.h"
-#include "stub/line_editor.h"
+#include "reader/line_editor.h"
 #include "support/messages.h"
 
 namespace tabrix {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 namespace tabrix::testing {
 

@@ -1,8 +1,8 @@
-#include "driver/run_state.h"
+#include "stub/run_state.h"
 
 #include "banks/data_bank.h"
 #include "banks/workspace_bank.h"
-#include "stub/chopper.h"
+#include "reader/chopper.h"
 
 namespace tabrix {
 
