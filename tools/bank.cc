@@ -5,10 +5,11 @@
 
 #include "banks/bank_tool.h"
 #include "platform/console.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  int status = tabrix::runBankTool(args);
+  int status = tabrix::runToExit([&] { return tabrix::runBankTool(args); });
   tabrix::console().flush();
   return status;
 }

@@ -43,7 +43,7 @@ void allocationFailure() {
   console().write("\n\nWARNING!!\n");
   console().write("Error allocating memory.  Check your stub file.\n");
   console().write("If you're having memory problems, you may also want to try tabrixx.\r\n");
-  exitProcess(1);
+  endProcess(1);
 }
 
 // The keyboard's line editor for dialogue answers (one per process, like the keyboard).
@@ -397,8 +397,12 @@ void stripQuotes(std::string& answer) {
 }
 
 int runMain(int argc, char** argv) {
-  Driver driver(argc, argv);
-  return driver.run();
+  // The run's objects live inside, so that an early end of the process (ProcessExit)
+  // closes every file on its way out.
+  return runToExit([&] {
+    Driver driver(argc, argv);
+    return driver.run();
+  });
 }
 
 }  // namespace tabrix

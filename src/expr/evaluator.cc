@@ -41,7 +41,7 @@ using ArrayPtr = std::unique_ptr<float[], FreeDeleter>;
   out.flush();
   keySource().readKey();
   out.write("\r\n");
-  exitProcess(1);
+  endProcess(1);
 }
 
 ArrayPtr allocateArray() {

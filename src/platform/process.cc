@@ -1,17 +1,16 @@
 #include "platform/process.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <new>
 
 #include "platform/console.h"
 
 namespace tabrix {
 
-void exitProcess(int status) {
+void endProcess(int status) {
   console().flush();
   std::fflush(nullptr);
-  std::exit(status);
+  throw ProcessExit(status);
 }
 
 void setAllocationFailureHandler(AllocationFailureHandler handler) {

@@ -118,7 +118,7 @@ bool Chopper::fillFileLine() {
           console().write(
               "   provide it!  Hey, be a little more careful with your stub files!\r\n");
           console().write("Quitting Now...\r\n");
-          exitProcess(1);
+          endProcess(1);
         }
         for (char a : *argument) {
           // A line end or NUL inside an argument would break the line apart.

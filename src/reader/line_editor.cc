@@ -271,7 +271,7 @@ std::optional<std::string> LineEditor::readEdited(KeySource& keys) {
     }
     switch (code) {
       case key::kCtrlC:
-        exitProcess(0);
+        endProcess(0);
       case key::kBackspace:
         if (line.cursor() > 0) {
           std::size_t at = line.cursor() - 1;

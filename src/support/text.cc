@@ -152,7 +152,7 @@ void pausePrompt() {
     keySource().readKey();
     return;
   }
-  if (code == key::kEscape) exitProcess(1);
+  if (code == key::kEscape) endProcess(1);
 }
 
 void outOfMemory(std::string_view place) {
@@ -165,7 +165,7 @@ void outOfMemory(std::string_view place) {
     out.write(place);
     out.write(".\n");
   }
-  exitProcess(1);
+  endProcess(1);
 }
 
 }  // namespace tabrix

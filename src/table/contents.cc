@@ -43,7 +43,7 @@ int16_t toc::addEntry(std::string_view text, int page) {
     console().printf("You have requested more than the maximum (%d) number of tables.\r\n",
                      MaxContentsEntries);
     console().write("Now exiting ...\r\n");
-    exitProcess(1);
+    endProcess(1);
   }
   entries_.push_back(TocEntry{std::string(text), page});
   return entryCount();

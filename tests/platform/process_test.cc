@@ -1,7 +1,6 @@
 #include "platform/process.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <new>
 
@@ -12,15 +11,22 @@ namespace {
 
 void noteFailure() {}
 
-TEST(ProcessDeathTest, ExitProcessFlushesAndUsesTheStatus) {
-  EXPECT_EXIT(
-      {
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        console().write("unfinished line");
-        exitProcess(3);
-      },
-      ::testing::ExitedWithCode(3), "^unfinished line$");
-  EXPECT_EXIT(exitProcess(0), ::testing::ExitedWithCode(0), "");
+TEST(ProcessTest, EndProcessTravelsToMainWithItsStatus) {
+  for (int status : {0, 1, 3}) {
+    int cleanedUp = 0;
+    struct Guard {
+      int& count;
+      ~Guard() { ++count; }
+    };
+    int result = runToExit([&] {
+      Guard guard{cleanedUp};
+      endProcess(status);
+      return 99;
+    });
+    EXPECT_EQ(result, status);
+    EXPECT_EQ(cleanedUp, 1);  // destructors on the way up ran
+  }
+  EXPECT_EQ(runToExit([] { return 7; }), 7);
 }
 
 TEST(ProcessTest, AllocationFailureHandlerIsTheNewHandler) {

@@ -9,6 +9,7 @@
 
 #include "platform/console.h"
 #include "platform/keys.h"
+#include "process_exit.h"
 #include "stub_test_support.h"
 
 namespace tabrix {
@@ -299,22 +300,18 @@ TEST(ChopperArgumentTest, LongSubstitutionsAreCutAtTheLineBuffer) {
   EXPECT_EQ(first.find('\n'), static_cast<std::size_t>(Chopper::kLineCapacity - 3));
 }
 
-TEST(ChopperArgumentDeathTest, MissingArgumentEndsTheRunWithStatus1) {
+TEST(ChopperArgumentTest, MissingArgumentEndsTheRunWithStatus1) {
   const ArgumentTable args{std::string("1990"), std::string("GDP")};
-  EXPECT_EXIT(
-      {
-        // The console writes to standard output; send it where the test can see it.
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        TempStub file("%3\n");
-        Chopper reader;
-        reader.setSource(file.get());
-        reader.setArguments(&args);
-        reader.nextChar();
-      },
-      ::testing::ExitedWithCode(1),
-      "You called an add file that required argument %3, but you did not \r\n"
-      "   provide it!  Hey, be a little more careful with your stub files!\r\n"
-      "Quitting Now...\r\n");
+  ConsoleCapture capture;
+  TempStub file("%3\n");
+  Chopper reader;
+  reader.setSource(file.get());
+  reader.setArguments(&args);
+  EXPECT_EQ(testing::exitStatusOf([&] { reader.nextChar(); }), 1);
+  EXPECT_EQ(capture.text(),
+            "You called an add file that required argument %3, but you did not \r\n"
+            "   provide it!  Hey, be a little more careful with your stub files!\r\n"
+            "Quitting Now...\r\n");
 }
 
 TEST(ChopperBadInputTest, LongLinesNulsAndGarbage) {
@@ -496,18 +493,15 @@ TEST(ChopperConfigLineTest, ReadingGoesOnWithTheNextLine) {
   EXPECT_EQ(text, "t1.ttl");
 }
 
-TEST(ChopperConfigLineDeathTest, EscapeAtThePromptEndsWithStatus1) {
-  EXPECT_EXIT(
-      {
-        ScriptedKeys keys("", false);  // used up: Escape
-        ScopedKeySource scoped(keys);
-        TempStub file("no semicolon\n");
-        Chopper reader;
-        reader.setSource(file.get());
-        std::string value;
-        reader.readConfigLine(value);
-      },
-      ::testing::ExitedWithCode(1), "");
+TEST(ChopperConfigLineTest, EscapeAtThePromptEndsWithStatus1) {
+  ConsoleCapture capture;
+  ScriptedKeys keys("", false);  // used up: Escape
+  ScopedKeySource scoped(keys);
+  TempStub file("no semicolon\n");
+  Chopper reader;
+  reader.setSource(file.get());
+  std::string value;
+  EXPECT_EQ(testing::exitStatusOf([&] { reader.readConfigLine(value); }), 1);
 }
 
 struct ListResult {

@@ -10,6 +10,7 @@
 
 #include "platform/console.h"
 #include "platform/keys.h"
+#include "process_exit.h"
 #include "support/constants.h"
 
 namespace tabrix {
@@ -207,36 +208,31 @@ TEST(PausePromptTest, ExtendedKeyIsTakenWhole) {
   EXPECT_EQ(keySource().readKey(), 'a');
 }
 
-TEST(PausePromptDeathTest, EscapeEndsTheProgramWithStatusOne) {
+TEST(PausePromptTest, EscapeEndsTheProgramWithStatusOne) {
   ScriptedKeys scripted("\x1b" "x");
   ScopedKeySource source(scripted);
-  EXPECT_EXIT(
-      {
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        pausePrompt();
-      },
-      ::testing::ExitedWithCode(1), "Tap a key to continue\\.  ESC to exit\\.");
+  ConsoleCapture capture;
+  EXPECT_EQ(testing::exitStatusOf([] { pausePrompt(); }), 1);
+  EXPECT_EQ(capture.text(), "\nTap a key to continue.  ESC to exit.");
 }
 
-TEST(PausePromptDeathTest, EndOfScriptCountsAsEscape) {
+TEST(PausePromptTest, EndOfScriptCountsAsEscape) {
   ScriptedKeys scripted;
   ScopedKeySource source(scripted);
-  EXPECT_EXIT(pausePrompt(), ::testing::ExitedWithCode(1), "");
+  ConsoleCapture capture;
+  EXPECT_EQ(testing::exitStatusOf([] { pausePrompt(); }), 1);
 }
 
-TEST(OutOfMemoryDeathTest, PrintsThePlaceAndExitsWithStatusOne) {
-  EXPECT_EXIT(
-      {
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        outOfMemory("readSeries");
-      },
-      ::testing::ExitedWithCode(1), "^Out of memory at readSeries\\.\n$");
-  EXPECT_EXIT(
-      {
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        outOfMemory("");
-      },
-      ::testing::ExitedWithCode(1), "^Out of memory\\.\n$");
+TEST(OutOfMemoryTest, PrintsThePlaceAndExitsWithStatusOne) {
+  struct Case {
+    const char* place;
+    const char* printed;
+  } cases[] = {{"readSeries", "Out of memory at readSeries.\n"}, {"", "Out of memory.\n"}};
+  for (const Case& c : cases) {
+    ConsoleCapture capture;
+    EXPECT_EQ(testing::exitStatusOf([&] { outOfMemory(c.place); }), 1);
+    EXPECT_EQ(capture.text(), c.printed);
+  }
 }
 
 }  // namespace
