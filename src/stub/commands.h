@@ -1,9 +1,8 @@
 // The stub's backslash commands: the table of all 89 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
 // the layout, number-format, mode, text, miscellaneous and output-target commands.
-// Commands that belong to later subsystems (definitions and add files, blocks, groups,
-// VAM files, worksheets) are matched like all others and run `laterCommand` until their
-// handlers are in place, so their words never fall through to a later name.
+// A command whose handler is not in place yet (its handler is nullptr) is matched like
+// all others, so its word never falls through to a later name, and says so in one line.
 //
 // A handler is called with the command word read; it reads its own arguments through
 // the reader and returns 0, or -1 when the run must stop. The interpreter skips the
@@ -30,7 +29,7 @@ struct CommandName {
   const char* name;         // the command word, lower case
   int prefix;               // characters that must match; 0 = the whole word
   int number;               // the command's entry in the table, 1 .. 89
-  CommandHandler handler;   // carries out the command
+  CommandHandler handler;   // carries out the command; nullptr: not available yet
 };
 
 // Every command name in matching order (entries with two names list both in place).
@@ -50,9 +49,6 @@ int16_t runCommand(StubContext& context, std::string_view word);
 // fieldWidth, decs, pageLength, topMargin, bottomMargin and titleWidth in this order;
 // the first token that is not a number ends it. Returns 0.
 int16_t numericSettingLine(StubContext& context);
-
-// A command whose subsystem is not yet in place: does nothing, returns 0.
-int16_t laterCommand(StubContext& context);
 
 // The last token's integer value cut into the 16-bit range of the settings.
 int16_t tokenInt16(const Chopper& reader);
