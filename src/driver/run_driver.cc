@@ -95,6 +95,9 @@ class Driver {
   TableLine table_;
   int wrongResponses_ = 0;
   int altCount_ = 1;
+  // The process exit status: 0, or RunFailed when a file the run needs could not be
+  // opened (response file, bank, stub, output) or an output could not be written.
+  int exitStatus_ = 0;
   std::string responseName_;
 };
 
@@ -118,6 +121,7 @@ Step Driver::startUp() {
     state_.responseSource = std::fopen(toPath(responseName_).c_str(), "r");
     if (state_.responseSource == nullptr) {
       console().printf("Cannot open %s.", responseName_.c_str());
+      exitStatus_ = RunFailed;
       return Step::kEndSection;
     }
   }
@@ -200,7 +204,10 @@ Step Driver::askBank(int alternative) {
 
     const BankKind* bankKind = findBankKind(kind);
     std::string rootPath;
-    if (resolveBankPath(name, bankKind->extension, rootPath) != 0) return Step::kStopNow;
+    if (resolveBankPath(name, bankKind->extension, rootPath) != 0) {
+      exitStatus_ = RunFailed;
+      return Step::kStopNow;
+    }
     const int slot = state_.bankCount;
     state_.banks[slot] = openBank(kind, rootPath, description);
     DataBank* bank = state_.banks[slot].get();
@@ -209,6 +216,7 @@ Step Driver::askBank(int alternative) {
       console().write("Do you want to continue? (y/n):");
       console().flush();
       if (keySource().readKey() == 'y') continue;
+      exitStatus_ = RunFailed;
       return Step::kEndSection;
     }
     sayf("%s\r\n", rootPath.c_str());
@@ -266,13 +274,17 @@ Step Driver::askStub() {
         state_.stubName = full;
       } else {
         console().write("\nError:  Stub file is not accessible.\n");
+        exitStatus_ = RunFailed;
         return Step::kStopNow;
       }
     }
     state_.stubFile = std::fopen(toPath(state_.stubName).c_str(), "r");
     if (state_.stubFile != nullptr) break;
     console().printf("\n Can't open stub file: %s\r\n", state_.stubName.c_str());
-    if (wrongAnswer()) return Step::kEndSection;
+    if (wrongAnswer()) {
+      exitStatus_ = RunFailed;
+      return Step::kEndSection;
+    }
   }
   sayf("%s\r\n", state_.stubName.c_str());
   return Step::kNext;
@@ -283,6 +295,7 @@ Step Driver::askOutput() {
   read(state_.outputName, kFileAnswer);
   if (table_.out.open(state_.outputName) != 0) {
     console().printf("\nError: Can't open %s to write output.\r\n", state_.outputName.c_str());
+    exitStatus_ = RunFailed;
     return Step::kEndSection;
   }
   sayf("%s\r\n", state_.outputName.c_str());
@@ -318,7 +331,7 @@ void Driver::makeTable() {
     }
   }
   if (table_.rtfMode) table_.out.write("\n}");
-  table_.out.close();
+  if (table_.out.close() != 0) table_.outputFailed = true;
 }
 
 void Driver::endSection() {
@@ -348,7 +361,8 @@ int Driver::run() {
   if (step != Step::kStopNow) endSection();
   console().resetColours();
   console().flush();
-  return 0;
+  if (table_.outputFailed) return RunFailed;
+  return exitStatus_;
 }
 
 }  // namespace

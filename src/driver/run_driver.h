@@ -12,7 +12,14 @@ namespace tabrix {
 struct RunState;
 class TableLine;
 
-// Performs the whole run for the command line; returns the process exit status.
+// The exit status of a run that stopped because a file it needs could not be opened
+// (the response file, a bank, the stub, the output file) or because an output could
+// not be written whole.
+constexpr int RunFailed = 2;
+
+// Performs the whole run for the command line; returns the process exit status: 0, 1
+// where the run ends at once (a missing add-file argument, Escape at a key prompt, ...)
+// or RunFailed.
 int runMain(int argc, char** argv);
 
 // Clears the console and writes the banner.

@@ -139,6 +139,8 @@ class TableLine {
   bool rtfMode = false;         // the table file is RTF (\rtf)
   bool sheetMode = false;       // the table goes to the worksheet writer (\wk1, \xls)
   bool tocOn = false;           // number table titles and write a table of contents (\toc)
+  bool outputFailed = false;    // an output file could not be written whole (reported);
+                                // the run ends with a failure status
 
   // --- Data of the current table line ---
   std::array<std::vector<float>, AltCapacity> values;  // per alternative, MaxObs observations / divisor
