@@ -146,7 +146,6 @@ class TableLine {
   std::array<std::vector<float>, AltCapacity> values;  // per alternative, MaxObs observations / divisor
   std::array<VexDate, AltCapacity> altStart;           // per alternative, the date of values[k][0]
   std::array<bool, AltCapacity> altMissing{};          // the series was not found in that alternative
-  std::vector<float> baseRow;   // per date column, the base alternative's value of the line
   std::array<std::vector<float>, AltCapacity> totals;  // running sums (\starttotal); empty = none
   bool accumulatingTotals = false;  // table lines add to totals
   bool totalsEnded = false;     // \endtotal was given
