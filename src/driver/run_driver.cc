@@ -46,12 +46,6 @@ void allocationFailure() {
   endProcess(1);
 }
 
-// The keyboard's line editor for dialogue answers (one per process, like the keyboard).
-LineEditor& answerEditor() {
-  static LineEditor editor;
-  return editor;
-}
-
 // How a step of the dialogue ends.
 enum class Step {
   kNext,        // go on
@@ -78,7 +72,9 @@ class Driver {
   }
   // Counts a wrong answer; true when this one reaches the limit (the warning is written).
   bool wrongAnswer();
-  void read(std::string& answer, int bound) { readAnswer(state_.responseSource, answer, bound); }
+  void read(std::string& answer, int bound) {
+    readAnswer(state_.responseSource, answer, bound, answerEditor_);
+  }
 
   Step startUp();
   Step askCount();
@@ -99,6 +95,7 @@ class Driver {
   // opened (response file, bank, stub, output) or an output could not be written.
   int exitStatus_ = 0;
   std::string responseName_;
+  LineEditor answerEditor_;  // typed dialogue answers, with their own history
 };
 
 bool Driver::wrongAnswer() {
@@ -375,7 +372,7 @@ void showBanner() {
   out.printf("\r\n                                 Version %s", kVersion);
 }
 
-bool readAnswer(std::FILE* source, std::string& answer, int bound) {
+bool readAnswer(std::FILE* source, std::string& answer, int bound, LineEditor& editor) {
   std::string line;
   if (source != nullptr) {
     std::string buffer(static_cast<size_t>(bound) + 1, '\0');
@@ -385,7 +382,7 @@ bool readAnswer(std::FILE* source, std::string& answer, int bound) {
     std::optional<std::string> typed;
     KeySource& keys = keySource();
     if (keys.interactive()) {
-      typed = answerEditor().readLine(keys);
+      typed = editor.readLine(keys);
     } else {
       typed = readPlainKeyLine(keys, static_cast<size_t>(bound));
     }

@@ -16,6 +16,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "reader/line_editor.h"
 #include "test_files.h"
 
 namespace tabrix {
@@ -89,6 +90,7 @@ TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
   dir.write("r.in", "  w  \t\r\nabcdefghij\n   \n\nlast");
   std::FILE* f = std::fopen(dir.file("r.in").c_str(), "r");
   ASSERT_NE(f, nullptr);
+  LineEditor editor;
   std::string answer;
   struct Case {
     int bound;
@@ -103,10 +105,10 @@ TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
       {79, "last"},    // a last line without a line end
   };
   for (const Case& c : cases) {
-    EXPECT_TRUE(readAnswer(f, answer, c.bound));
+    EXPECT_TRUE(readAnswer(f, answer, c.bound, editor));
     EXPECT_EQ(answer, c.expected);
   }
-  EXPECT_FALSE(readAnswer(f, answer, 79));
+  EXPECT_FALSE(readAnswer(f, answer, 79, editor));
   EXPECT_EQ(answer, "last");  // the end of input keeps the previous answer
   std::fclose(f);
 }
@@ -114,8 +116,9 @@ TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
 TEST(ReadAnswerTest, KeyboardAnswersAreBounded) {
   ScriptedKeys keys(std::string(100, 'x') + "\nshort\n", false);
   ScopedKeySource source(keys);
+  LineEditor editor;
   std::string answer;
-  EXPECT_TRUE(readAnswer(nullptr, answer, 79));
+  EXPECT_TRUE(readAnswer(nullptr, answer, 79, editor));
   EXPECT_EQ(answer.size(), 79u);
 }
 
