@@ -15,8 +15,8 @@ class TableFile {
   TableFile() = default;
   ~TableFile();  // closes the file (a failed write is still reported)
   TableFile(TableFile&&) noexcept = default;
-  // Takes other's file; the file held before must have been closed (close or abandon).
-  TableFile& operator=(TableFile&&) noexcept = default;
+  // Closes the file held before (a failed write is reported), then takes other's.
+  TableFile& operator=(TableFile&& other) noexcept;
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
 
