@@ -1,5 +1,6 @@
 #include "stub/table_lines.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -187,7 +188,9 @@ int16_t pageControlLine(StubContext& context) {
     } else {
       handBack(reader, type);
     }
-    if (table.lineOnPage + m + table.altCount * n <= table.pageLength - table.bottomMargin) {
+    // n and m may be as large as an int; the room test is taken in 64 bits.
+    const int64_t needed = int64_t{table.lineOnPage} + m + int64_t{table.altCount} * n;
+    if (needed <= table.pageLength - table.bottomMargin) {
       breakNow = false;
     } else if (m == 0) {
       table.lineOnPage = table.pageLength;
