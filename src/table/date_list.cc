@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "platform/console.h"
 #include "reader/chopper.h"
@@ -44,26 +45,51 @@ void storeExpanded(TableLine& table, const std::string& token) {
   }
 }
 
-std::string rightAligned(const std::string& text, int width) {
-  int pad = width - static_cast<int>(text.size());
-  return std::string(pad > 0 ? static_cast<std::size_t>(pad) : 0, ' ') + text;
-}
+// The text of one header row, cut at MaxRowLength characters as the value rows are
+// (a spacer or a field width from the stub can ask for far more); the printer controls
+// written between the characters do not count.
+class HeaderRow {
+ public:
+  explicit HeaderRow(TableFile& out) : out_(out) {}
+
+  void write(std::string_view text) {
+    text = text.substr(0, room());
+    out_.write(text);
+    length_ += text.size();
+  }
+  void blanks(long count) {
+    if (count <= 0) return;
+    write(std::string(std::min(static_cast<std::size_t>(count), room()), ' '));
+  }
+  // The text right-aligned in width characters.
+  void rightAligned(std::string_view text, int width) {
+    blanks(static_cast<long>(width) - static_cast<long>(text.size()));
+    write(text);
+  }
+
+ private:
+  std::size_t room() const { return static_cast<std::size_t>(MaxRowLength) - length_; }
+
+  TableFile& out_;
+  std::size_t length_ = 0;
+};
 
 // One row of the header: the title area, then each column's label (underlined gives
 // the label's characters replaced by underlineChar). Returns -1 when a label is wider
 // than its column.
 int writeHeaderRow(TableLine& table, bool underlined) {
+  HeaderRow row(table.out);
   const int titleWidth = table.titleWidth;
   std::string area(titleWidth > 0 ? static_cast<std::size_t>(titleWidth) : 0, ' ');
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
-  table.out.write(area);
+  row.write(area);
   if (!underlined) useFont(table, DateFont);
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
     if (isSpacer(dateSpec, &spacer)) {
-      table.out.write(std::string(spacer > 0 ? static_cast<std::size_t>(spacer) : 0, ' '));
+      row.blanks(spacer);
       continue;
     }
     DateStruct date(dateSpec);
@@ -76,8 +102,9 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       return -1;
     }
     if (underlined) label.assign(label.size(), table.underlineChar);
-    std::string cell = rightAligned(label, width);
-    table.out.write(table.prnMode ? "\"" + cell + "\"" : cell);
+    if (table.prnMode) row.write("\"");
+    row.rightAligned(label, width);
+    if (table.prnMode) row.write("\"");
   }
   writeCountedLine(table, "");
   return 0;
@@ -144,7 +171,12 @@ std::string DateStruct::label(int yearFormat) const {
 
 bool isSpacer(std::string_view dateSpec, int* width) {
   if (dateSpec.empty() || (dateSpec[0] != 's' && dateSpec[0] != 'S')) return false;
-  if (width != nullptr) *width = std::atoi(std::string(dateSpec.substr(1)).c_str());
+  if (width != nullptr) {
+    // A count beyond the int range is taken as the largest int (the rows cut it).
+    long count = std::strtol(std::string(dateSpec.substr(1)).c_str(), nullptr, 10);
+    *width = static_cast<int>(std::clamp<long>(count, std::numeric_limits<int>::min(),
+                                               std::numeric_limits<int>::max()));
+  }
   return true;
 }
 

@@ -209,6 +209,34 @@ TEST_F(DateHeaderTest, RowsOfLabelsSpacersAndUnderlines) {
   }
 }
 
+// A row is cut at 743 characters, the longest row the composer writes, whatever width
+// a spacer or the field width asks for (expected rows counted by hand).
+TEST_F(DateHeaderTest, RowsAreCutAtTheLongestRow) {
+  struct Case {
+    const char* dates;
+    int fieldWidth;
+    char underline;
+    std::string expected;
+  } cases[] = {
+      {" s2147483647 1995 ", 7, 0, sp(743) + "\n"},
+      {" s99999999999 ", 7, 0, sp(743) + "\n"},  // beyond the int range: as large
+      {" 1995 s100000 2000 ", 7, '-', sp(32) + "   1995" + sp(743 - 39) + "\n" + sp(32) + "   ----" +
+                                          sp(743 - 39) + "\n"},
+      {" 1995 s697 2000 ", 7, 0, sp(32) + "   1995" + sp(697) + "   2000\n"},  // 743 exactly
+      {" 1995 s698 2000 ", 7, 0, sp(32) + "   1995" + sp(698) + "   200\n"},
+      {" 1995 ", 30000, 0, sp(743) + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dates);
+    table.out.openMemory();
+    table.fieldWidth = static_cast<int16_t>(c.fieldWidth);
+    table.underlineChar = c.underline;
+    dates(c.dates);
+    EXPECT_EQ(writeDateHeader(table), 0);
+    EXPECT_EQ(text(), c.expected);
+  }
+}
+
 TEST_F(DateHeaderTest, LabelWiderThanItsFieldStopsTheRun) {
   table.fieldWidth = 5;
   dates(" 1995 1995.012 ");
