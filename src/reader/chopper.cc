@@ -460,8 +460,11 @@ int Chopper::parseNumberList(NumberFlags& flags, int& base) {
   auto inRange = [&](int number) {
     long index = static_cast<long>(number) - base;
     if (index >= 1 && index < kNumberListSize) return true;
-    console().printf("\nNumber %d is outside the list's range (%d to %d).", number, base + 1,
-                     base + kNumberListSize - 1);
+    // The range is taken in 64 bits: a first number near the int range's end takes it
+    // beyond.
+    const long long lowest = static_cast<long long>(base) + 1;
+    console().printf("\nNumber %d is outside the list's range (%lld to %lld).", number, lowest,
+                     lowest + kNumberListSize - 2);
     return false;
   };
   for (;;) {

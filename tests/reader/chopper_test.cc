@@ -558,6 +558,10 @@ TEST(ChopperNumberListTest, Cases) {
       {"1 - 400\n", {}, 1, 0, {1}, "\nNumber 400 is outside the list's range (1 to 299).",
        {"f", "e"}},
       {"\n", {}, 0, 0, {}, "", {"e"}},
+      // A first number beyond the int range counts as 2147483647 (so its range reaches
+      // 2147483647 + 298, past the int range).
+      {"4444444444(0\n", {}, 1, 2147483646, {1},
+       "\nNumber 0 is outside the list's range (2147483647 to 2147483945).", {"f", "e"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stub);
