@@ -36,9 +36,12 @@ struct Catalogue {
   std::vector<Group> groups;
 };
 
+// The catalogue itself is never destroyed: a holder in static storage (a bank kept for
+// the length of the process) may be released after every other static object is gone,
+// and its release still needs the count and the groups.
 Catalogue& catalogue() {
-  static Catalogue instance;
-  return instance;
+  static Catalogue* const instance = new Catalogue;
+  return *instance;
 }
 
 struct GroupSize {

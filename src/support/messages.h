@@ -1,6 +1,7 @@
 // The message catalogue. Every bank object and every stub reader holds a VexMessage;
 // all holders share one set of groups, built on the first acquire and released with
-// the last holder.
+// the last holder. The catalogue outlives every holder, also one released at the very
+// end of the process.
 #pragma once
 
 #include <string_view>

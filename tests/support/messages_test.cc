@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tabrix {
@@ -101,6 +103,20 @@ TEST_F(VexMessageTest, AssignmentKeepsTheCount) {
   VexMessage b;
   a = b;
   EXPECT_EQ(VexMessage::users(), 2);
+}
+
+// A holder in static storage that was set up before the catalogue was first used, so
+// it is destroyed after everything constructed later: a bank kept for the length of a
+// process, for instance.
+std::optional<VexMessage> gLongLivedHolder;
+
+TEST_F(VexMessageTest, CatalogueOutlivesHoldersDestroyedAtProcessEnd) {
+  EXPECT_EXIT(
+      {
+        gLongLivedHolder.emplace();
+        std::exit(gLongLivedHolder->fetch("msgbk", 19) != nullptr ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
