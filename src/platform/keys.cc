@@ -251,16 +251,24 @@ int StdinKeySource::readKey() {
     pending_.pop_front();
     return code;
   }
+  if (ended_) return key::kEscape;
   if (!terminal_) {
     char byte;
-    if (readSome(&byte, 1) == 0) return key::kEscape;
+    if (readSome(&byte, 1) == 0) {
+      ended_ = true;
+      return key::kEscape;
+    }
     return static_cast<unsigned char>(byte);
   }
   while (pending_.empty()) {
     RawMode raw;
     char chunk[64];
     size_t n = readSome(chunk, sizeof chunk);
-    if (n == 0) return key::kEscape;
+    if (n == 0) {
+      // In raw mode a read gives nothing only when the terminal has gone (a hang-up).
+      ended_ = true;
+      return key::kEscape;
+    }
     std::string bytes(chunk, n);
     while (endsIncomplete(bytes) && inputWithin(kEscapeWaitMs)) {
       n = readSome(chunk, sizeof chunk);
@@ -296,7 +304,10 @@ ScriptedKeys& ScriptedKeys::code(int code) {
 }
 
 int ScriptedKeys::readKey() {
-  if (keys_.empty()) return key::kEscape;
+  if (keys_.empty()) {
+    ended_ = true;
+    return key::kEscape;
+  }
   int code = keys_.front();
   keys_.pop_front();
   return code;

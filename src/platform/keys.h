@@ -37,6 +37,10 @@ class KeySource {
   // True when keys come from a person at a terminal: the line editor edits and echoes.
   // Otherwise typed lines are read plainly, byte by byte up to the line end.
   virtual bool interactive() const { return false; }
+  // True once a read found the input at its end (a script used up, a pipe closed, a
+  // terminal hung up); from then on every read gives Escape. Prompts take that Escape
+  // as it comes; the line editor, which would wait for more keys forever, ends there.
+  virtual bool atEnd() const { return false; }
 };
 
 // Keys from standard input. On a terminal: raw mode while reading, escape sequences
@@ -47,13 +51,16 @@ class StdinKeySource : public KeySource {
   ~StdinKeySource() override;
   int readKey() override;
   bool interactive() const override { return terminal_; }
+  bool atEnd() const override { return ended_; }
 
  private:
   bool terminal_;
+  bool ended_ = false;
   std::deque<int> pending_;
 };
 
-// Keys from a script, for tests. When the script is used up every read gives Escape.
+// Keys from a script, for tests. When the script is used up every read gives Escape
+// and atEnd() is true.
 class ScriptedKeys : public KeySource {
  public:
   ScriptedKeys() = default;
@@ -66,12 +73,14 @@ class ScriptedKeys : public KeySource {
   ScriptedKeys& code(int code);
   int readKey() override;
   bool interactive() const override { return interactive_; }
+  bool atEnd() const override { return ended_; }
   void setInteractive(bool on) { interactive_ = on; }
   bool empty() const { return keys_.empty(); }
 
  private:
   std::deque<int> keys_;
   bool interactive_ = true;
+  bool ended_ = false;
 };
 
 // Translates bytes read from a terminal into key codes: plain bytes as they are,

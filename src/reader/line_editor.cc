@@ -287,6 +287,9 @@ std::optional<std::string> LineEditor::readEdited(KeySource& keys) {
         copied = 0;
         break;
       case key::kEscape:
+        // The end of the keys (a terminal that hung up) answers Escape forever: nobody
+        // is left to type, so the wait ends as Ctrl-C ends it.
+        if (keys.atEnd()) endProcess(0);
         line.replace(0, "", 0);
         edited();
         copied = 0;

@@ -47,10 +47,10 @@ class LineEditor {
   static constexpr int kMaxLength = 1197;
 
   // Reads one line from `keys`. Interactive keys are edited and echoed (the keys of
-  // the editor's table; Ctrl-C ends the process with status 0); other sources give a
-  // plain line up to the line feed (a CR before it is dropped). Returns the text
-  // followed by "\r\n", or nothing at the end of input (a plain source's Escape, or
-  // a negative key code).
+  // the editor's table; Ctrl-C ends the process with status 0, and so does the end of
+  // the keys, a terminal that hung up); other sources give a plain line up to the line
+  // feed (a CR before it is dropped). Returns the text followed by "\r\n", or nothing
+  // at the end of input (a plain source's Escape, or a negative key code).
   std::optional<std::string> readLine(KeySource& keys);
 
   // The history of typed lines.

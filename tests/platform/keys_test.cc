@@ -117,7 +117,9 @@ TEST(ScriptedKeysTest, GivesItsKeysThenEscape) {
   EXPECT_EQ(keys.readKey(), key::kF3);
   EXPECT_EQ(keys.readKey(), key::kEnter);
   EXPECT_TRUE(keys.empty());
+  EXPECT_FALSE(keys.atEnd());  // used up, but no read has found the end yet
   EXPECT_EQ(keys.readKey(), key::kEscape);
+  EXPECT_TRUE(keys.atEnd());
   EXPECT_EQ(keys.readKey(), key::kEscape);
   EXPECT_FALSE(ScriptedKeys("x", false).interactive());
 }
@@ -164,9 +166,13 @@ TEST(StdinKeySourceTest, NonTerminalReadsOneByteAndEndsInEscape) {
   StdinKeySource keys;
   EXPECT_FALSE(keys.interactive());
   // Bytes come as they are: no translation away from a terminal.
-  for (int expected : std::initializer_list<int>{'a', 27, '[', 'A', '\n', 27, 27}) {
+  for (int expected : std::initializer_list<int>{'a', 27, '[', 'A', '\n'}) {
     EXPECT_EQ(keys.readKey(), expected);
   }
+  EXPECT_FALSE(keys.atEnd());
+  EXPECT_EQ(keys.readKey(), 27);
+  EXPECT_TRUE(keys.atEnd());
+  EXPECT_EQ(keys.readKey(), 27);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #include "reader/line_editor.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -184,6 +188,52 @@ TEST(LineEditorTest, CtrlCEndsTheRunWithStatus0) {
   ScriptedKeys keys;
   keys.type("abc").code(key::kCtrlC).type("\r");
   EXPECT_EQ(testing::exitStatusOf([&] { editor.readLine(keys); }), 0);
+}
+
+// Keys that refuse to be read long after their end, so that an editor that goes on
+// waiting fails the test instead of spinning.
+class EndingKeys : public ScriptedKeys {
+ public:
+  using ScriptedKeys::ScriptedKeys;
+  int readKey() override {
+    if (empty() && ++readsAfterEnd_ > 100) throw std::runtime_error("the editor kept reading");
+    return ScriptedKeys::readKey();
+  }
+
+ private:
+  int readsAfterEnd_ = 0;
+};
+
+TEST(LineEditorTest, EndOfTheKeysEndsTheRunWithStatus0) {
+  ConsoleCapture capture;
+  LineEditor editor;
+  EndingKeys keys("ab");
+  EXPECT_EQ(testing::exitStatusOf([&] { editor.readLine(keys); }), 0);
+  // An Escape typed before the end still clears the line.
+  EndingKeys escaped("ab\x1b" "cd\r");
+  EXPECT_EQ(editor.readLine(escaped), std::optional<std::string>("cd\r\n"));
+}
+
+// A terminal that hangs up while the editor waits: a read in raw mode gives nothing.
+TEST(LineEditorTest, TerminalThatHangsUpEndsTheRunWithStatus0) {
+  EXPECT_EXIT(
+      {
+        ::alarm(10);  // an editor that keeps waiting is killed, failing the test
+        int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) std::_Exit(5);
+        int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        if (terminal < 0) std::_Exit(5);
+        ::dup2(terminal, STDIN_FILENO);
+        ::close(terminal);
+        StdinKeySource keys;
+        if (!keys.interactive()) std::_Exit(6);
+        ::close(master);  // the hang-up
+        ConsoleCapture capture;
+        LineEditor editor;
+        std::optional<int> status = testing::exitStatusOf([&] { editor.readLine(keys); });
+        std::_Exit(status == 0 && keys.atEnd() ? 0 : 7);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(LineEditorTest, PlainSourcesReadLines) {
