@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -272,7 +275,15 @@ TEST(RunDriverTest, StubFoundBesideTheResponseFile) {
   EXPECT_TRUE(fileExists(dir.file("run/t.out")));  // the output is taken relative to it
 }
 
-// Every run that stops because a file it needs cannot be opened ends with RunFailed.
+// The number of file descriptors the process holds open.
+int openDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+// Every run that stops because a file it needs cannot be opened ends with RunFailed,
+// and leaves no file open (the response file and the stub included).
 TEST(RunDriverTest, FilesThatCannotBeOpenedEndTheRunWithStatus2) {
   TempDir dir;
   makeBank(dir.file("base"), "Base run", 100);
@@ -298,9 +309,11 @@ TEST(RunDriverTest, FilesThatCannotBeOpenedEndTheRunWithStatus2) {
     } else {
       dir.write("t.in", c.response);
     }
+    const int descriptors = openDescriptors();
     auto [out, status] = run({"-s", in});
     EXPECT_EQ(status, RunFailed);
     EXPECT_NE(out.find(c.printed), std::string::npos) << out;
+    EXPECT_EQ(openDescriptors(), descriptors);
   }
 }
 
@@ -316,6 +329,47 @@ TEST(RunDriverTest, TableFileThatCannotBeWrittenEndsTheRunWithStatus2) {
   EXPECT_NE(out.find("\nError:  Could not write /dev/full; the table in it is incomplete.\r\n"),
             std::string::npos)
       << out;
+}
+
+// Every kind of table text output reports a write that fails, naming its file, and the
+// run fails: a table file opened by \break, the RTF file of \rtf, the print-file layout
+// and data records. Each case runs in a child process whose files may not grow beyond
+// a few hundred bytes, as on a full disk.
+TEST(RunDriverTest, EveryTableOutputReportsAWriteThatFails) {
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  std::string lines;
+  for (int i = 0; i < 50; ++i) lines += "GDP;Gross product\n";
+  struct Case {
+    const char* what;
+    std::string stub;
+    std::string failedFile;
+  };
+  const Case cases[] = {
+      {"\\break", "\\break /dev/full\n\\dates 1991 1995\n" + lines, "/dev/full"},
+      {"\\rtf", "\\rtf\n\\dates 1991 1995\n" + lines, dir.file("t.rtf")},
+      {"\\prn", "\\prn\n\\dates 1991 1995\n" + lines, dir.file("t.out")},
+      {"\\gdata", "\\gdata\n\\dates 1991 1995\n" + lines, dir.file("t.out")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("t.stb", c.stub);
+    dir.write("t.in", "1\nw\n" + dir.file("base") + "\n" + dir.file("t.stb") + "\n" +
+                          dir.file("t.out") + "\n");
+    const std::string message =
+        "\nError:  Could not write " + c.failedFile + "; the table in it is incomplete.\r\n";
+    auto child = [&] {
+      std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
+      struct rlimit limit = {400, 400};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      Outcome outcome = run({"-s", dir.file("t.in")});
+      size_t first = outcome.console.find(message);
+      bool once = first != std::string::npos &&
+                  outcome.console.find(message, first + 1) == std::string::npos;
+      std::_Exit(outcome.status == RunFailed && once ? 0 : 1);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+  }
 }
 
 }  // namespace
