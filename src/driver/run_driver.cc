@@ -299,37 +299,7 @@ Step Driver::askOutput() {
   return Step::kNext;
 }
 
-void Driver::makeTable() {
-  state_.reader->setSource(stdin);
-  console().printf("\r\nNow making the table as file %s.\r\n\r\n", state_.outputName.c_str());
-
-  for (int i = 0; i < state_.bankCount; ++i) {
-    std::string title = state_.banks[static_cast<size_t>(i)]->title();
-    if (altCount_ == 1) assignCut(table_.tableTitle, title, LineTextCapacity);
-    rtrim(title);
-    assignCut(table_.altTitles[static_cast<size_t>(i)], title, LineTextCapacity);
-  }
-  table_.altTitlesKnown = true;
-
-  console().write("    Simulations being compared:\r\n");
-  for (int i = 0; i < state_.bankCount; ++i) {
-    console().printf("  %d. %s\r\n", i + 1, table_.altTitles[static_cast<size_t>(i)].c_str());
-  }
-  console().write("\r\n");
-  state_.groupsLoaded = false;
-
-  int16_t result = interpret(state_, state_.stubFile, table_);
-  if (result != -1) {
-    endOfRun(table_);
-    if (table_.out.isOpen() && table_.tocOn && !table_.prnMode) {
-      table_.out.put('\f');
-      table_.contents.writeContents(table_.out, table_.pageWidth, table_.pagePrefix,
-                                    table_.lineEnd);
-    }
-  }
-  if (table_.rtfMode) table_.out.write("\n}");
-  if (table_.out.close() != 0) table_.outputFailed = true;
-}
+void Driver::makeTable() { tabrix::makeTable(state_, table_); }
 
 void Driver::endSection() {
   if (state_.stubFile != nullptr) {
@@ -405,6 +375,37 @@ void stripQuotes(std::string& answer) {
   if (answer.size() > 2 && answer.front() == '"' && answer.back() == '"') {
     answer = answer.substr(1, answer.size() - 2);
   }
+}
+
+void makeTable(RunState& state, TableLine& table) {
+  state.reader->setSource(stdin);
+  console().printf("\r\nNow making the table as file %s.\r\n\r\n", state.outputName.c_str());
+
+  for (int i = 0; i < state.bankCount; ++i) {
+    std::string title = state.banks[static_cast<size_t>(i)]->title();
+    if (table.altCount == 1) assignCut(table.tableTitle, title, LineTextCapacity);
+    rtrim(title);
+    assignCut(table.altTitles[static_cast<size_t>(i)], title, LineTextCapacity);
+  }
+  table.altTitlesKnown = true;
+
+  console().write("    Simulations being compared:\r\n");
+  for (int i = 0; i < state.bankCount; ++i) {
+    console().printf("  %d. %s\r\n", i + 1, table.altTitles[static_cast<size_t>(i)].c_str());
+  }
+  console().write("\r\n");
+  state.groupsLoaded = false;
+
+  int16_t result = interpret(state, state.stubFile, table);
+  if (result != -1) {
+    endOfRun(table);
+    if (table.out.isOpen() && table.tocOn && !table.prnMode) {
+      table.out.put('\f');
+      table.contents.writeContents(table.out, table.pageWidth, table.pagePrefix, table.lineEnd);
+    }
+  }
+  if (table.rtfMode) table.out.write("\n}");
+  if (table.out.close() != 0) table.outputFailed = true;
 }
 
 int runMain(int argc, char** argv) {
