@@ -34,6 +34,11 @@ void Console::printConstant(const char* format, ...) {
   va_end(args);
 }
 
+// The one place a format arrives at run time. It is checked where it is written: the
+// compiler checks the formats of printf's callers; printConstant's and the catalogue's
+// are program constants.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 void Console::vprintf(const char* format, va_list args) {
   char small[512];
   va_list copy;
@@ -49,6 +54,7 @@ void Console::vprintf(const char* format, va_list args) {
   std::vsnprintf(big.data(), big.size(), format, args);
   write(std::string_view(big.data(), static_cast<size_t>(n)));
 }
+#pragma GCC diagnostic pop
 
 void Console::flush() {
   if (capture_ == nullptr) std::fflush(stdout);
