@@ -1,0 +1,309 @@
+#include "fuzz_support.h"
+
+#include <fcntl.h>
+#include <linux/landlock.h>
+#include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "banks/comp_bank_writer.h"
+#include "banks/hash_bank_writer.h"
+#include "banks/workspace_bank.h"
+#include "dates/vex_date.h"
+#include "support/constants.h"
+
+namespace tabrix::fuzz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<Workspace>& workspaceSlot() {
+  static std::unique_ptr<Workspace> workspace;
+  return workspace;
+}
+
+// Where workspaces go: $TMPDIR, else /dev/shm (a memory file system: an input's files
+// cost no disk), else /tmp.
+std::string temporaryRoot() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (tmpdir != nullptr && *tmpdir != '\0') return tmpdir;
+  if (::access("/dev/shm", W_OK | X_OK) == 0) return "/dev/shm";
+  return "/tmp";
+}
+
+[[noreturn]] void fail(const std::string& message) {
+  std::fprintf(stderr, "fuzz target: %s\n", message.c_str());
+  std::abort();
+}
+
+// Restricts every later write of the process (opening for writing, creating, deleting,
+// renaming, truncating) to the folders given, and lets it remove empty folders just
+// under `parent` (the workspace itself, at the end). "" when done, else why not.
+std::string confineWrites(const std::vector<std::string>& folders, const std::string& parent) {
+#ifdef SYS_landlock_create_ruleset
+  const long abi =
+      ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
+  if (abi < 1) return std::string("Landlock is not available: ") + std::strerror(errno);
+  uint64_t writes = LANDLOCK_ACCESS_FS_WRITE_FILE | LANDLOCK_ACCESS_FS_REMOVE_DIR |
+                    LANDLOCK_ACCESS_FS_REMOVE_FILE | LANDLOCK_ACCESS_FS_MAKE_CHAR |
+                    LANDLOCK_ACCESS_FS_MAKE_DIR | LANDLOCK_ACCESS_FS_MAKE_REG |
+                    LANDLOCK_ACCESS_FS_MAKE_SOCK | LANDLOCK_ACCESS_FS_MAKE_FIFO |
+                    LANDLOCK_ACCESS_FS_MAKE_BLOCK | LANDLOCK_ACCESS_FS_MAKE_SYM;
+#ifdef LANDLOCK_ACCESS_FS_REFER
+  if (abi >= 2) writes |= LANDLOCK_ACCESS_FS_REFER;
+#endif
+#ifdef LANDLOCK_ACCESS_FS_TRUNCATE
+  if (abi >= 3) writes |= LANDLOCK_ACCESS_FS_TRUNCATE;
+#endif
+  struct landlock_ruleset_attr ruleset {};
+  ruleset.handled_access_fs = writes;
+  const int rules = static_cast<int>(::syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0));
+  if (rules < 0) return std::string("cannot make a Landlock rule set: ") + std::strerror(errno);
+  auto allow = [&](const std::string& folder, uint64_t access) -> std::string {
+    const int fd = ::open(folder.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0) return "cannot open " + folder + ": " + std::strerror(errno);
+    struct landlock_path_beneath_attr rule {};
+    rule.allowed_access = access;
+    rule.parent_fd = fd;
+    const long added = ::syscall(SYS_landlock_add_rule, rules, LANDLOCK_RULE_PATH_BENEATH, &rule, 0);
+    ::close(fd);
+    if (added != 0) return "cannot allow writes in " + folder + ": " + std::strerror(errno);
+    return "";
+  };
+  std::string error;
+  for (const std::string& folder : folders) {
+    if (error.empty()) error = allow(folder, writes);
+  }
+  if (error.empty()) error = allow(parent, LANDLOCK_ACCESS_FS_REMOVE_DIR);
+  if (error.empty() && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
+    error = std::string("cannot set no_new_privs: ") + std::strerror(errno);
+  }
+  if (error.empty() && ::syscall(SYS_landlock_restrict_self, rules, 0) != 0) {
+    error = std::string("cannot restrict the process: ") + std::strerror(errno);
+  }
+  ::close(rules);
+  return error;
+#else
+  (void)folders;
+  (void)parent;
+  return "this system's headers know no Landlock";
+#endif
+}
+
+}  // namespace
+
+// --- Workspace -----------------------------------------------------------------------
+
+Workspace::Workspace() {
+  std::string pattern = temporaryRoot() + "/tabrix-fuzz-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (::mkdtemp(buffer.data()) == nullptr) fail("cannot make a folder from " + pattern);
+  path_ = fs::canonical(buffer.data()).string();
+  if (::chdir(path_.c_str()) != 0) fail("cannot change to " + path_);
+}
+
+Workspace::~Workspace() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+Workspace& Workspace::get() {
+  std::unique_ptr<Workspace>& workspace = workspaceSlot();
+  if (!workspace) fail("the workspace is used before prepare()");
+  return *workspace;
+}
+
+void Workspace::sweep() {
+  if (::chdir(path_.c_str()) != 0) fail("cannot change to " + path_);
+  std::error_code error;
+  std::vector<fs::path> made;
+  for (const fs::directory_entry& entry : fs::directory_iterator(path_, error)) {
+    if (kept_.count(entry.path().filename().string()) == 0) made.push_back(entry.path());
+  }
+  for (const fs::path& path : made) fs::remove_all(path, error);
+}
+
+void prepare(const std::vector<std::string>& writableFolders, bool required) {
+  std::unique_ptr<Workspace>& workspace = workspaceSlot();
+  if (workspace) return;
+  workspace.reset(new Workspace());
+  std::vector<std::string> folders = writableFolders;
+  folders.push_back(workspace->path());
+  const std::string parent = fs::path(workspace->path()).parent_path().string();
+  std::string why = confineWrites(folders, parent);
+  if (why.empty()) return;
+  const char* unconfined = std::getenv("TABRIX_FUZZ_UNCONFINED");
+  if (!required || (unconfined != nullptr && std::string(unconfined) == "1")) {
+    std::fprintf(stderr, "fuzz target: writes are not confined to %s (%s)\n",
+                 workspace->path().c_str(), why.c_str());
+    return;
+  }
+  std::fprintf(stderr,
+               "fuzz target: cannot confine writes to %s (%s); an input could write anywhere.\n"
+               "Set TABRIX_FUZZ_UNCONFINED=1 to fuzz anyway.\n",
+               workspace->path().c_str(), why.c_str());
+  std::exit(1);
+}
+
+// --- One input -----------------------------------------------------------------------
+
+QuietInput::~QuietInput() {
+  static const bool echo = [] {
+    const char* value = std::getenv("TABRIX_FUZZ_ECHO");
+    return value != nullptr && std::string(value) == "1";
+  }();
+  if (echo) {
+    std::fwrite(capture_.text().data(), 1, capture_.text().size(), stderr);
+    std::fputs("\n----\n", stderr);
+  }
+}
+
+// --- Files in memory -----------------------------------------------------------------
+
+MemoryFile::MemoryFile(std::string_view bytes)
+    : bytes_(bytes), file_(::fmemopen(bytes_.data(), bytes_.size(), "r")) {
+  if (file_ == nullptr) fail(std::string("fmemopen failed: ") + std::strerror(errno));
+}
+
+MemoryFile::~MemoryFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+std::FILE* MemoryFile::release() {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  return file;
+}
+
+bool namesSystemFiles(std::string_view text) {
+  for (std::string_view folder : {"dev", "proc", "sys"}) {
+    for (std::size_t at = text.find(folder); at != std::string_view::npos;
+         at = text.find(folder, at + 1)) {
+      if (at > 0 && (text[at - 1] == '/' || text[at - 1] == '\\')) return true;
+    }
+  }
+  return false;
+}
+
+// --- Fixture banks -------------------------------------------------------------------
+
+namespace {
+
+// A series of count values: start + step * i, with every `gap`-th one missing (0: none).
+std::vector<float> series(int count, float start, float step, int gap = 0) {
+  std::vector<float> values;
+  for (int i = 0; i < count; ++i) {
+    const bool missing = gap > 0 && i % gap == gap - 1;
+    values.push_back(missing ? MissingValue : start + step * static_cast<float>(i));
+  }
+  return values;
+}
+
+struct FixtureSeries {
+  const char* name;
+  int frequency;  // 1, 4, 12
+  std::vector<float> values;
+};
+
+// The series of a workspace bank; `scale` tells the alternatives apart.
+std::vector<FixtureSeries> workspaceSeries(float scale) {
+  return {
+      {"gdp", 1, series(40, 1000 * scale, 25)},
+      {"cons", 1, series(40, 600 * scale, 14)},
+      {"inv", 1, series(40, 200 * scale, 5, 7)},
+      {"rate", 1, series(40, 5 * scale, -0.1f)},
+      {"neg", 1, series(40, -50, 3)},
+      {"zero", 1, series(40, 0, 0)},
+      {"gdpq", 4, series(60, 250 * scale, 6)},
+      {"m1", 12, series(60, 80 * scale, 0.5f, 11)},
+      {"long name", 1, series(40, 1, 1)},
+  };
+}
+
+void writeWorkspaceBank(const std::string& root, const char* title, float scale,
+                        std::vector<std::string>& names) {
+  VexBank bank(root, "New", 1990, 60, 1);
+  if (!bank.isOpen()) fail("cannot write the fixture bank " + root);
+  bank.setTitle(title);
+  std::array<float, MaxObs> values;
+  for (const FixtureSeries& s : workspaceSeries(scale)) {
+    values.fill(MissingValue);
+    std::copy(s.values.begin(), s.values.end(), values.begin());
+    bank.setFrequency(static_cast<int16_t>(s.frequency));
+    if (bank.writeSeries(s.name, values, 'n', -1) < 0) fail("cannot store " + std::string(s.name));
+    names.emplace_back(s.name);
+  }
+  if (bank.writeIndex() != 0) fail("cannot write the index of " + root);
+}
+
+// The series of the compressed and hashed banks, each with its own start.
+struct DatedSeries {
+  const char* name;
+  VexDate start;
+  std::vector<float> values;
+};
+
+template <typename Writer>
+void writeRecordBank(Writer& writer, const std::string& root, const std::vector<DatedSeries>& all,
+                     std::vector<std::string>& names) {
+  for (const DatedSeries& s : all) {
+    if (writer.addSeries(s.name, s.start, s.values) != 0) fail("cannot add " + std::string(s.name));
+    names.emplace_back(s.name);
+  }
+  if (writer.write(root) != 0) fail("cannot write the fixture bank " + root);
+}
+
+FixtureBanks makeFixtureBanks() {
+  Workspace& workspace = Workspace::get();
+  FixtureBanks fixtures;
+  std::vector<std::string>& names = fixtures.seriesNames;
+  ConsoleCapture quiet;
+  writeWorkspaceBank("wbank", "Workspace base run", 1.0f, names);
+  writeWorkspaceBank("wbank2", "Workspace alternative", 1.05f, names);
+
+  CompBankWriter comp("Compressed alternative");
+  writeRecordBank(comp, "cbank",
+                  {{"gdp", VexDate(1990, 1, 1), series(40, 1020, 26)},
+                   {"cons", VexDate(1992, 1, 1), series(30, 610, 15, 9)},
+                   {"gdpq", VexDate(1995, 1, 4), series(60, 255, 6)},
+                   {"m1", VexDate(2000, 3, 12), series(50, 81, 0.5f)},
+                   {"onlyc", VexDate(1990, 1, 1), series(10, 1, 1)}},
+                  names);
+  HashBankWriter hash("Hashed alternative", 7);
+  writeRecordBank(hash, "hbank",
+                  {{"gdp", VexDate(1992, 1, 1), series(38, 1050, 24)},
+                   {"inv", VexDate(1990, 1, 1), series(40, 210, 5, 5)},
+                   {"rate", VexDate(1990, 1, 1), series(40, 5, -0.1f)},
+                   {"gdpq", VexDate(1990, 2, 4), series(80, 240, 5)},
+                   {"onlyh", VexDate(2001, 1, 1), series(5, 7, 0)}},
+                  names);
+  for (const char* file : {"wbank.bnk", "wbank.ind", "wbank2.bnk", "wbank2.ind", "cbank.cbk",
+                           "cbank.cin", "hbank.hbk", "hbank.hin"}) {
+    workspace.keep(file);
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return fixtures;
+}
+
+}  // namespace
+
+const FixtureBanks& fixtureBanks() {
+  static const FixtureBanks fixtures = makeFixtureBanks();
+  return fixtures;
+}
+
+}  // namespace tabrix::fuzz

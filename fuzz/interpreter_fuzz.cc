@@ -1,0 +1,92 @@
+// A whole stub run as the driver runs it after the dialogue (commands, table lines,
+// text, date header and page control lines, the end of the table and its contents)
+// against the fixture banks.
+//
+// Input: one byte choosing the alternatives and the show mode, then the stub text.
+//   byte % 5: 0 wbank; 1 cbank; 2 hbank; 3 wbank, cbank, hbank; 4 wbank, wbank2
+//   byte / 5 % 3: show mode a, d or p (with more than one alternative)
+// The stub is read from memory and the table collected in memory; a date list asked
+// for by a '&' line comes from a fixed response line. File names the stub gives
+// (\break, \rtf) are written in the workspace and swept away after the input.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "banks/bank_factory.h"
+#include "driver/run_driver.h"
+#include "fuzz_support.h"
+#include "stub/run_state.h"
+#include "table/table_line.h"
+
+namespace {
+
+using namespace tabrix;
+
+struct Alternative {
+  char kind;
+  const char* root;
+};
+
+// The alternatives of each choice.
+const std::vector<std::vector<Alternative>> kChoices = {
+    {{'w', "wbank"}},
+    {{'c', "cbank"}},
+    {{'h', "hbank"}},
+    {{'w', "wbank"}, {'c', "cbank"}, {'h', "hbank"}},
+    {{'w', "wbank"}, {'w', "wbank2"}},
+};
+constexpr char kShowModes[] = {'a', 'd', 'p'};
+
+// The response line a '&' line reads when the stub gave no date list.
+constexpr std::string_view kResponseDates = "1991 1995 2000 90-95\n";
+
+// Opens the alternatives as the dialogue does; false when one does not open.
+bool openAlternatives(RunState& run, TableLine& table, const std::vector<Alternative>& chosen) {
+  for (const Alternative& alternative : chosen) {
+    const int slot = run.bankCount;
+    run.banks[static_cast<std::size_t>(slot)] = openBank(alternative.kind, alternative.root);
+    DataBank* bank = run.banks[static_cast<std::size_t>(slot)].get();
+    if (bank == nullptr || !bank->isOpen()) return false;
+    int frequency = bank->frequency();
+    if (frequency != 1 && frequency != 4 && frequency != 12) frequency = 1;
+    VexDate& start = table.altStart[static_cast<std::size_t>(slot)];
+    start.year = static_cast<int16_t>(bank->baseYear());
+    start.period = 1;
+    start.frequency = static_cast<int16_t>(frequency);
+    table.values[static_cast<std::size_t>(slot)].assign(MaxObs, 0.0f);
+    ++run.bankCount;
+  }
+  table.altCount = static_cast<int16_t>(chosen.size());
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 1) return 0;
+  const std::string_view stub = fuzz::asText(data + 1, size - 1);
+  if (fuzz::namesSystemFiles(stub)) return -1;
+  fuzz::Workspace& workspace = fuzz::Workspace::get();
+  fuzz::fixtureBanks();
+  const std::vector<Alternative>& chosen = kChoices[data[0] % kChoices.size()];
+  {
+    fuzz::QuietInput quiet;
+    fuzz::MemoryFile stubFile(stub);
+    fuzz::MemoryFile responses(kResponseDates);
+    RunState run;
+    TableLine table;
+    setDriverDefaults(table);
+    if (!openAlternatives(run, table, chosen)) __builtin_trap();  // the fixtures are broken
+    if (chosen.size() > 1) table.showMode = kShowModes[data[0] / kChoices.size() % 3];
+    run.stubFile = stubFile.release();
+    run.responseSource = responses.release();
+    run.outputName = "table.out";
+    table.out.openMemory();
+    fuzz::runInput([&] { makeTable(run, table); });
+  }
+  workspace.sweep();
+  return 0;
+}
