@@ -49,8 +49,8 @@ std::string temporaryRoot() {
 }
 
 // Restricts every later write of the process (opening for writing, creating, deleting,
-// renaming, truncating) to the folders given, and lets it remove empty folders just
-// under `parent` (the workspace itself, at the end). "" when done, else why not.
+// renaming, truncating) to the folders given, and lets it remove empty folders under
+// `parent` (the workspace itself, at the end). "" when done, else why not.
 std::string confineWrites(const std::vector<std::string>& folders, const std::string& parent) {
 #ifdef SYS_landlock_create_ruleset
   const long abi =
@@ -116,8 +116,11 @@ Workspace::Workspace() {
 }
 
 Workspace::~Workspace() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
+  // The folder's entries, then the folder itself by rmdir: the process may remove
+  // folders where it lives, but no other kind of entry.
+  kept_.clear();
+  sweep();
+  ::rmdir(path_.c_str());
 }
 
 Workspace& Workspace::get() {
