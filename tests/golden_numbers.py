@@ -656,10 +656,7 @@ def date_tokens(text):
     tokens = []
     for word in text.split():
         if not re.fullmatch(r'[0-9.\-+|:sS]+', word):
-            good = re.match(r'[0-9.\-+|:sS]*', word).group(0)
-            if good:
-                tokens.append(good.lower())
-            break
+            raise NotHandled('the date list %r, which holds a character not allowed in dates' % text.strip())
         tokens.append(word.lower())
     return tokens
 
@@ -667,7 +664,8 @@ def date_tokens(text):
 def parse_dates(st, text, expand):
     dates = []
     for token in date_tokens(text):
-        if ':' in token and '-' not in token and expand:
+        # a:b (with none of - + |) stands for every period from a to b.
+        if ':' in token and not re.search(r'[-+|]', token) and expand:
             a, b = token.split(':', 1)
             d, e = Date.parse(a), Date.parse(b)
             while not_after(d, e) != 0:
@@ -915,6 +913,8 @@ class Run:
                                  % (root, banks[root].kind, kind))
             self.alternatives.append(banks[root])
         self.mode = next(self.answers)[:1].lower() if count > 1 else 'a'
+        if self.mode not in ('a', 'd', 'p'):
+            raise NotHandled('the show mode %r' % self.mode)
         self.stub = next(self.answers)
         self.output = next(self.answers)
         self.rtf = False
@@ -982,7 +982,7 @@ def interpret(inputs, run):
             run.blocks.append((run.output, where, title, rows, adjacent))
             adjacent = True
             continue
-        raise NotHandled('%s: a line the program does not recognise' % where)
+        # Any other first character (a tab too): the program reports the line and skips it.
 
 
 # ---- Checking the expected files -------------------------------------------------------
