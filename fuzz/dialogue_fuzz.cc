@@ -4,7 +4,8 @@
 // Input: the response file. The workspace holds the fixture banks (wbank, wbank2, cbank,
 // hbank) and two stubs, t.stb (a table of each kind of line) and e.stb (empty); the
 // output file the responses name is written there and swept away after the input.
-// Keys (a "(y/n)" question) are used up: every one reads as Escape.
+// Keys (a "(y/n)" question) are used up: every one reads as Escape. No file may be left
+// open when the run has ended, whichever way it ended.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -53,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   writeFixtureStubs();
   if (!writeWholeFile("responses", {data, size})) __builtin_trap();
   {
+    fuzz::OpenFilesCheck closed;
     fuzz::QuietInput quiet;
     char program[] = "tabrix";
     char file[] = "responses";

@@ -22,6 +22,7 @@
 #include "banks/workspace_bank.h"
 #include "dates/vex_date.h"
 #include "support/constants.h"
+#include "support/messages.h"
 
 namespace tabrix::fuzz {
 
@@ -142,6 +143,9 @@ void Workspace::sweep() {
 void prepare(const std::vector<std::string>& writableFolders, bool required) {
   std::unique_ptr<Workspace>& workspace = workspaceSlot();
   if (workspace) return;
+  // One holder for the length of the process, so that the message catalogue is not
+  // built anew for every input.
+  static const VexMessage catalogue;
   workspace.reset(new Workspace());
   std::vector<std::string> folders = writableFolders;
   folders.push_back(workspace->path());
@@ -171,6 +175,30 @@ QuietInput::~QuietInput() {
   if (echo) {
     std::fwrite(capture_.text().data(), 1, capture_.text().size(), stderr);
     std::fputs("\n----\n", stderr);
+  }
+}
+
+namespace {
+
+int openDescriptors() {
+  int count = 0;
+  std::error_code error;
+  for (fs::directory_iterator entry("/proc/self/fd", error), end; !error && entry != end;
+       entry.increment(error)) {
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+OpenFilesCheck::OpenFilesCheck() : before_(openDescriptors()) {}
+
+OpenFilesCheck::~OpenFilesCheck() {
+  const int after = openDescriptors();
+  if (after > before_) {
+    std::fprintf(stderr, "fuzz target: the input left %d more files open\n", after - before_);
+    std::abort();
   }
 }
 

@@ -78,6 +78,20 @@ class QuietInput {
   ScopedKeySource source_;
 };
 
+// Counts the process's open file descriptors around one input: an input after which
+// more are open than before is a fault (every file a run opens is closed on every
+// path), reported by a trap.
+class OpenFilesCheck {
+ public:
+  OpenFilesCheck();
+  ~OpenFilesCheck();
+  OpenFilesCheck(const OpenFilesCheck&) = delete;
+  OpenFilesCheck& operator=(const OpenFilesCheck&) = delete;
+
+ private:
+  int before_;
+};
+
 // Runs body; an early end of the process (ProcessExit: a missing add-file argument,
 // Escape at a prompt, Ctrl-C, ...) is an ordinary outcome of an input.
 template <typename Body>

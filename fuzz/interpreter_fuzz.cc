@@ -7,7 +7,8 @@
 //   byte / 5 % 3: show mode a, d or p (with more than one alternative)
 // The stub is read from memory and the table collected in memory; a date list asked
 // for by a '&' line comes from a fixed response line. File names the stub gives
-// (\break, \rtf) are written in the workspace and swept away after the input.
+// (\break, \rtf) are written in the workspace and swept away after the input. No file
+// may be left open when the run has ended.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -73,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::fixtureBanks();
   const std::vector<Alternative>& chosen = kChoices[data[0] % kChoices.size()];
   {
+    fuzz::OpenFilesCheck closed;
     fuzz::QuietInput quiet;
     fuzz::MemoryFile stubFile(stub);
     fuzz::MemoryFile responses(kResponseDates);

@@ -77,6 +77,7 @@ void skipping(Chopper& reader, uint8_t choice) {
 constexpr Operation kOperations[] = {characters, tokens,   quoted,   configLine,
                                      numberList, dateRange, skipping, tokens};
 
+// True once the reader has handed out the end of its input (after the last token read).
 bool atEnd(const Chopper& reader) {
   return reader.currentChar() < 0 || reader.tokenType() == token::kEnd;
 }
@@ -109,12 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // pushed back: the steps end with the input. The bound only catches a reader that
     // would never reach its end.
     const std::size_t bound = 4 * size + 64;
-    for (std::size_t step = 0; step < bound && !atEnd(reader); ++step) {
+    for (std::size_t step = 0;; ++step) {
+      if (step == bound) __builtin_trap();  // the reader never reached the end
       const std::size_t at = (choice & 8) ? (choice + step) % 8 : choice % 8;
       kOperations[at](reader, static_cast<uint8_t>(choice + step));
       reader.nextToken();
       reader.nextToken();
-      if (step + 1 == bound) __builtin_trap();  // the reader never reached the end
+      if (atEnd(reader)) break;
     }
   });
   return 0;

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -549,21 +550,22 @@ std::unique_ptr<DataBank> openForReading(const Options& options, const std::stri
   return opened;
 }
 
-// Lists names into a temporary file and gives back its text (no paging).
+// Lists names into a file in memory and gives back its text (no paging). No temporary
+// file is made, so a listing works where nothing can be written.
 bool listToText(DataBank& bank, std::string_view pattern, int16_t wide, std::string& text) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+  char* buffer = nullptr;
+  size_t length = 0;
+  std::FILE* file = ::open_memstream(&buffer, &length);
   if (file == nullptr) {
-    report("cannot make a temporary file");
+    report("cannot list the names in memory");
     return false;
   }
-  bank.listNames(file.get(), pattern, wide);
-  std::rewind(file.get());
-  text.clear();
-  std::array<char, 4096> buffer;
-  for (size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0;) {
-    text.append(buffer.data(), got);
-  }
-  return true;
+  bank.listNames(file, pattern, wide);
+  const bool closed = std::fclose(file) == 0;
+  if (closed) text.assign(buffer, length);
+  std::free(buffer);
+  if (!closed) report("cannot list the names in memory");
+  return closed;
 }
 
 // The series names of a bank in its listing order, one per line of its listing.
