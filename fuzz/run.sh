@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer (in build-fuzz/) and runs a campaign
-# of every target, one after the other, then prints each target's executions and
-# findings.
+# of every target, one after the other, then prints each target's executions (in all,
+# per second, and per second of CPU time) and findings.
 #   bash fuzz/run.sh SECONDS [TARGET...]     e.g. bash fuzz/run.sh 600, or 60 interpreter
 # Each target's working corpus grows in build-fuzz/corpus/<target> (seeded from
 # fuzz/corpus/<target> and fuzz/regressions/<target>); what it finds (crash-*, leak-*,
@@ -42,17 +42,22 @@ for target in "${targets[@]}"; do
   echo "== $target: $seconds s"
   # The target writes only in its own folder under TMPDIR and in the two folders
   # libFuzzer writes to (the first corpus folder and the artifact prefix).
-  TMPDIR=$scratch "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+  # The CPU time it took tells its speed apart from the load of a shared machine.
+  TIMEFORMAT='%U %S'
+  { time TMPDIR=$scratch "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
     -print_final_stats=1 -artifact_prefix="$findings/" \
-    "$corpus" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target" >"$log" 2>&1 || true
+    "$corpus" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target" >"$log" 2>&1 || true; } \
+    2>"$dir/logs/$target.time"
   rm -rf "$scratch"
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   executions=${executions:-0}
+  cpu=$(awk '{ printf "%d", $1 + $2 + 0.5 }' "$dir/logs/$target.time")
+  [ "$cpu" -gt 0 ] || cpu=1
   found=$(find "$findings" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' \
     -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
   total=$((total + found))
-  summary+=("$(printf '%-16s %12s executions %8s per second %4s findings' "$target" \
-    "$executions" "$((executions / seconds))" "$found")")
+  summary+=("$(printf '%-16s %12s executions %7s/s %7s per CPU second %3s findings' "$target" \
+    "$executions" "$((executions / seconds))" "$((executions / cpu))" "$found")")
   echo "${summary[-1]}"
   [ "$found" -gt 0 ] && tail -40 "$log"
 done

@@ -16,6 +16,7 @@
 #include "dates/vex_date.h"
 #include "fuzz_support.h"
 #include "reader/chopper.h"
+#include "reader/line_editor.h"
 
 namespace {
 
@@ -108,8 +109,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::runInput([&] {
     // Every step then reads two tokens, so at least one beyond a token an operation
     // pushed back: the steps end with the input. The bound only catches a reader that
-    // would never reach its end.
-    const std::size_t bound = 4 * size + 64;
+    // would never reach its end. Edited keys can give more text than they are: each key
+    // (Up, F3) can bring back a whole line of the history.
+    const bool edited = source == 3 && keys.interactive();
+    const std::size_t bound =
+        edited ? 2 * (size + 1) * (LineHistory::kArea + 2) : 4 * size + 64;
     for (std::size_t step = 0;; ++step) {
       if (step == bound) __builtin_trap();  // the reader never reached the end
       const std::size_t at = (choice & 8) ? (choice + step) % 8 : choice % 8;
