@@ -123,6 +123,8 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
       start.period = 1;
       start.frequency = frequency;
       count = bank.seriesLength();
+      // A constant before any series has been read covers the whole bank.
+      if (evaluated.frequency == 0 && count == 0) count = bank.observations();
     } else if (bank.kind() == 'w') {
       start.frequency = frequency;
     }

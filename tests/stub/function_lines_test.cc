@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 #include <string>
 
+#include "banks/comp_bank.h"
+#include "banks/comp_bank_writer.h"
 #include "banks/workspace_bank.h"
 #include "expr/ranges.h"
 #include "stub/interpreter_fixture.h"
@@ -77,6 +80,35 @@ TEST_F(FunctionLineTest, ConstantLinesAtQuarterlyDates) {
             " quarterly                   6.0    7.0\n"
             " five                        5.0    5.0\n"
             " one                         1.0    1.0\n");
+}
+
+// A compressed bank's alternative: before any series is read a constant is annual and
+// covers the whole bank; after a series it takes that series' frequency and length.
+TEST_F(FunctionLineTest, ConstantLinesOfACompressedBank) {
+  {
+    CompBankWriter writer("compressed");
+    const std::vector<float> values = {5, 6, 7, 8, 9, 10, 11, 12};  // as Q's from 1991
+    ASSERT_EQ(writer.addSeries("Q", VexDate(1991, 1, 4), values), 0);
+    ASSERT_EQ(writer.write(dir.file("comp")), 0);
+  }
+  ConsoleCapture quiet;
+  run.banks[1] = std::make_unique<CompBank>(dir.file("comp"));
+  ASSERT_TRUE(run.banks[1]->isOpen());
+  run.bankCount = 2;
+  table.altCount = 2;
+  table.values[1].assign(MaxObs, 0.0f);
+  table.showMode = 'a';
+  EXPECT_EQ(runStub("\\dates 1991 1992\n100; constant\nQ; quarterly\n7; seven\n"), InterpretEnd);
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(rows(table.out.text(), " constant"),
+            " constant                  100.0  100.0\n"
+            "                           100.0  100.0\n"
+            " quarterly                   6.5   10.5\n"
+            "                             6.5   10.5\n"
+            " seven                       7.0    7.0\n"
+            "                             7.0    7.0\n");
+  EXPECT_EQ(table.altStart[1].frequency, 4);
+  run.banks[1].reset();
 }
 
 TEST_F(FunctionLineTest, ConversionsShowAtTheirNewFrequency) {
