@@ -38,21 +38,35 @@ using namespace function_support;
 
 namespace {
 
-// The library's functions, in lookup order.
+// The library's functions, in lookup order. @csum (after cum), @qchain and @pchain
+// (after ifpos) need the group-definition reader and join the table with it.
 constexpr std::array kFunctions{
-    FunctionEntry{"bmk", bmkFunction},       FunctionEntry{"cum", cumFunction},
-    FunctionEntry{"exp", expFunction},       FunctionEntry{"log", logFunction},
-    FunctionEntry{"sin", sinFunction},       FunctionEntry{"fabs", fabsFunction},
-    FunctionEntry{"sq", sqFunction},         FunctionEntry{"sum", sumFunction},
-    FunctionEntry{"pos", posFunction},       FunctionEntry{"pow", powFunction},
-    FunctionEntry{"peak", peakFunction},     FunctionEntry{"atoq", atoqFunction},
-    FunctionEntry{"atoqi", atoqiFunction},   FunctionEntry{"qtom", qtomFunction},
-    FunctionEntry{"qtos", qtosFunction},     FunctionEntry{"atoqe", atoqeFunction},
-    FunctionEntry{"qtome", qtomeFunction},   FunctionEntry{"qtoa", qtoaFunction},
-    FunctionEntry{"mtoq", mtoqFunction},     FunctionEntry{"qtoae", qtoaeFunction},
-    FunctionEntry{"mtoqe", mtoqeFunction},   FunctionEntry{"rand", randFunction},
-    FunctionEntry{"stoq", stoqFunction},     FunctionEntry{"lint", lintFunction},
-    FunctionEntry{"interp", interpFunction}, FunctionEntry{"ifpos", ifposFunction},
+    FunctionEntry{"bmk", bmkFunction},
+    FunctionEntry{"cum", cumFunction},
+    FunctionEntry{"exp", expFunction},
+    FunctionEntry{"log", logFunction},
+    FunctionEntry{"sin", sinFunction},
+    FunctionEntry{"fabs", fabsFunction},
+    FunctionEntry{"sq", sqFunction},
+    FunctionEntry{"sum", sumFunction},
+    FunctionEntry{"pos", posFunction},
+    FunctionEntry{"pow", powFunction},
+    FunctionEntry{"peak", peakFunction},
+    FunctionEntry{"atoq", atoqFunction},
+    FunctionEntry{"atoqi", atoqiFunction},
+    FunctionEntry{"qtom", qtomFunction},
+    FunctionEntry{"qtos", qtosFunction},
+    FunctionEntry{"atoqe", atoqeFunction},
+    FunctionEntry{"qtome", qtomeFunction},
+    FunctionEntry{"qtoa", qtoaFunction},
+    FunctionEntry{"mtoq", mtoqFunction},
+    FunctionEntry{"qtoae", qtoaeFunction},
+    FunctionEntry{"mtoqe", mtoqeFunction},
+    FunctionEntry{"rand", randFunction},
+    FunctionEntry{"stoq", stoqFunction},
+    FunctionEntry{"lint", lintFunction},
+    FunctionEntry{"interp", interpFunction},
+    FunctionEntry{"ifpos", ifposFunction},
 };
 
 // A function of one series argument applied to each of the first evalLength()
