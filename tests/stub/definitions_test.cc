@@ -101,6 +101,19 @@ TEST_F(DefinitionTest, ARedefinitionReplacesTheSeriesAndHidesTheBanksOwn) {
   EXPECT_EQ(run.scratchBanks[0]->seriesCount(), 2);
 }
 
+// The definition keeps 597 characters of its line (600 with its line end and
+// terminator); what lies beyond is not part of it.
+TEST_F(DefinitionTest, ALongDefinitionIsCut) {
+  addBank("Base run", {{"gdp", 1, [](int i) { return 100.0f + static_cast<float>(i); }}});
+  // The text after the command word: 8 characters, 586 blanks, then "+150" whose
+  // "15" stands at characters 596 and 597.
+  const std::string text = " x = gdp" + std::string(586, ' ') + "+150";
+  EXPECT_EQ(runStub("\\f" + text + "\n"), InterpretEnd);
+  EXPECT_EQ(output, "");
+  // x = gdp + 15 = 115 + i.
+  EXPECT_EQ(scratchSeries(0, "x"), expectedSeries([](int i) { return 115.0f + static_cast<float>(i); }));
+}
+
 TEST_F(DefinitionTest, FrequencyOfTheResultIsStored) {
   addBank("Base run", {{"q", 4, [](int i) { return static_cast<float>(i); }}});
   EXPECT_EQ(runStub("\\f six = 2 * 3\n\\f q2 = q * 2\n"), InterpretEnd);
