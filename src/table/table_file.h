@@ -23,7 +23,7 @@ class TableFile {
   // Opens the named file for writing (emptied), after closing any file held; the name
   // may use '\' and a drive letter (mapped by toPath). Returns 0, or -1 when it cannot
   // be opened (nothing is held then).
-  int open(std::string_view name);
+  [[nodiscard]] int open(std::string_view name);
   // Starts collecting output in memory instead of a file (after closing any file held).
   void openMemory();
   // Closes the file (or ends the memory collection); writes go nowhere afterwards.

@@ -139,7 +139,7 @@ TEST_F(PrinterControlTest, PcontrolWordIsRepeatedOnEveryReturnToTheBody) {
   table.fonts[HeadFont].fontWord = "times";
   table.fonts[HeadFont].pointWord = "point12";
   table.out.openMemory();
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   EXPECT_EQ(text(), "\033&l0O\n\n\n" "\033(s1p0s0b16901T\033(s12.00V" "\n" + CourierBold + "\n");
 }
 
@@ -232,7 +232,7 @@ TEST(RtfTest, SwitchingReplacesTheTextFile) {
   EXPECT_EQ(table.lineEnd, "\\par\n");
   table.pageNumbers = false;
   table.topMargin = 1;
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   table.out.write("\n}");  // as the run driver ends an RTF file
   EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(fileText(outputName), std::string(RtfHeader) + "\\par\n\\par\n\\par\n\n}");
