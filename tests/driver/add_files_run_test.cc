@@ -74,9 +74,11 @@ std::pair<int, std::string> runTabrix(const std::string& responseFile) {
 TEST(AddFileRunTest, TableFromADefinitionInAnAddFileWithArguments) {
   RunDir dir;
   makeBank("base", "Base run",
-           {{"gdp", {1000, 1010, 1030, 1050, 1080, 1100}}, {"gdpp", {990, 1005, 1020, 1040, 1060, 1090}}});
+           {{"gdp", {1000, 1010, 1030, 1050, 1080, 1100}},
+            {"gdpp", {990, 1005, 1020, 1040, 1060, 1090}}});
   makeBank("alt", "High growth",
-           {{"gdp", {1000, 1020, 1045, 1070, 1095, 1130}}, {"gdpp", {990, 1010, 1030, 1050, 1080, 1110}}});
+           {{"gdp", {1000, 1020, 1045, 1070, 1095, 1130}},
+            {"gdpp", {990, 1010, 1030, 1050, 1080, 1110}}});
   dir.write("block.add", "\\f gap = %1 - %2\n\\title %3 gap\n&\n%1;%3\ngap;%3 gap\n");
   dir.write("t.stb",
             "\\dates 1991 1993 1995\n\\add block.add gdp gdpp Output\n"

@@ -75,7 +75,8 @@ TEST_F(AddFileTest, AMissingArgumentEndsTheRunWithStatusOne) {
   std::FILE* stub = std::tmpfile();
   std::fputs("\\add sub.add 1990 GDP\n\\echo not reached\n", stub);
   std::rewind(stub);
-  std::optional<int> status = testing::exitStatusOf([&] { interpret(run, stub, table); });
+  std::optional<int> status =
+      testing::exitStatusOf([&] { static_cast<void>(interpret(run, stub, table)); });
   EXPECT_EQ(status, 1);
   EXPECT_EQ(capture.take(),
             "  1990 GDP\r\n"

@@ -44,8 +44,10 @@ TEST_F(DefinitionTest, DefinesTheSeriesInEveryAlternativeFromItsOwnBank) {
   ASSERT_TRUE(run.scratchMade);
 
   // (100 + i) - (90 + 2i) = 10 - i and (200 + 3i) - (150 + i) = 50 + 2i.
-  const std::vector<float> base = expectedSeries([](int i) { return 10.0f - static_cast<float>(i); });
-  const std::vector<float> high = expectedSeries([](int i) { return 50.0f + 2.0f * static_cast<float>(i); });
+  const std::vector<float> base =
+      expectedSeries([](int i) { return 10.0f - static_cast<float>(i); });
+  const std::vector<float> high =
+      expectedSeries([](int i) { return 50.0f + 2.0f * static_cast<float>(i); });
   int16_t frequency = 0;
   EXPECT_EQ(scratchSeries(0, "gap", &frequency), base);
   EXPECT_EQ(frequency, 1);
@@ -79,23 +81,29 @@ TEST_F(DefinitionTest, AFailureInOneAlternativeLeavesTheOthersDefined) {
   EXPECT_EQ(run.status, -1);
   EXPECT_EQ(table.pageLength, 50);  // the stub goes on
   // 100 + i - 1 in the base; nothing in the alternative without prices.
-  EXPECT_EQ(scratchSeries(0, "gap"), expectedSeries([](int i) { return 99.0f + static_cast<float>(i); }));
+  EXPECT_EQ(scratchSeries(0, "gap"),
+            expectedSeries([](int i) { return 99.0f + static_cast<float>(i); }));
   EXPECT_TRUE(scratchSeries(1, "gap").empty());
 
   // A later definition that fails there keeps what the alternative had.
   EXPECT_EQ(runStub("\\f gap = gdp * 2\n\\f gap = gdp / gdpp\n"), InterpretEnd);
-  EXPECT_EQ(scratchSeries(1, "gap"), expectedSeries([](int i) { return 400.0f + 2.0f * static_cast<float>(i); }));
-  EXPECT_EQ(scratchSeries(0, "gap"), expectedSeries([](int i) { return 100.0f + static_cast<float>(i); }));
+  EXPECT_EQ(scratchSeries(1, "gap"),
+            expectedSeries([](int i) { return 400.0f + 2.0f * static_cast<float>(i); }));
+  EXPECT_EQ(scratchSeries(0, "gap"),
+            expectedSeries([](int i) { return 100.0f + static_cast<float>(i); }));
 }
 
 TEST_F(DefinitionTest, ARedefinitionReplacesTheSeriesAndHidesTheBanksOwn) {
   addBank("Base run", {{"gdp", 1, [](int i) { return 100.0f + static_cast<float>(i); }}});
-  EXPECT_EQ(runStub("\\f x = gdp * 2\n\\f x = x + 1\n\\f gdp = gdp + 1000\n\\dates 1990\ngdp;GDP\n"),
-            InterpretEnd);
+  EXPECT_EQ(
+      runStub("\\f x = gdp * 2\n\\f x = x + 1\n\\f gdp = gdp + 1000\n\\dates 1990\ngdp;GDP\n"),
+      InterpretEnd);
   EXPECT_EQ(output, "");
   // x = 2 (100 + i) + 1; gdp = 100 + i + 1000, shown by the table line too.
-  EXPECT_EQ(scratchSeries(0, "x"), expectedSeries([](int i) { return 201.0f + 2.0f * static_cast<float>(i); }));
-  const std::vector<float> gdp = expectedSeries([](int i) { return 1100.0f + static_cast<float>(i); });
+  EXPECT_EQ(scratchSeries(0, "x"),
+            expectedSeries([](int i) { return 201.0f + 2.0f * static_cast<float>(i); }));
+  const std::vector<float> gdp =
+      expectedSeries([](int i) { return 1100.0f + static_cast<float>(i); });
   EXPECT_EQ(scratchSeries(0, "gdp"), gdp);
   EXPECT_EQ(std::vector<float>(table.values[0].begin(), table.values[0].begin() + 10), gdp);
   EXPECT_EQ(run.scratchBanks[0]->seriesCount(), 2);
@@ -111,7 +119,8 @@ TEST_F(DefinitionTest, ALongDefinitionIsCut) {
   EXPECT_EQ(runStub("\\f" + text + "\n"), InterpretEnd);
   EXPECT_EQ(output, "");
   // x = gdp + 15 = 115 + i.
-  EXPECT_EQ(scratchSeries(0, "x"), expectedSeries([](int i) { return 115.0f + static_cast<float>(i); }));
+  EXPECT_EQ(scratchSeries(0, "x"),
+            expectedSeries([](int i) { return 115.0f + static_cast<float>(i); }));
 }
 
 TEST_F(DefinitionTest, FrequencyOfTheResultIsStored) {
@@ -121,7 +130,8 @@ TEST_F(DefinitionTest, FrequencyOfTheResultIsStored) {
   // Numbers alone have no frequency: stored as annual, 6 in every observation.
   EXPECT_EQ(scratchSeries(0, "six", &frequency), expectedSeries([](int) { return 6.0f; }));
   EXPECT_EQ(frequency, 1);
-  EXPECT_EQ(scratchSeries(0, "q2", &frequency), expectedSeries([](int i) { return 2.0f * static_cast<float>(i); }));
+  EXPECT_EQ(scratchSeries(0, "q2", &frequency),
+            expectedSeries([](int i) { return 2.0f * static_cast<float>(i); }));
   EXPECT_EQ(frequency, 4);
 }
 
@@ -166,7 +176,8 @@ TEST_F(DefinitionTest, AScratchBankThatCannotBeCreatedEndsTheRun) {
   std::FILE* stub = std::tmpfile();
   std::fputs("\\f x = gdp\n", stub);
   std::rewind(stub);
-  std::optional<int> status = testing::exitStatusOf([&] { interpret(run, stub, table); });
+  std::optional<int> status =
+      testing::exitStatusOf([&] { static_cast<void>(interpret(run, stub, table)); });
   EXPECT_EQ(status, 1);
   EXPECT_TRUE(keys.empty());  // the key was waited for
   std::string text = capture.take();
@@ -183,7 +194,8 @@ TEST_F(DefinitionTest, DefinitionsInsideAnAddFileUseItsArguments) {
   write("def.add", "\\f %1 = gdp * %2\n");
   EXPECT_EQ(runStub("\\f one = 1\n\\add def.add dbl 2\n\\echo after\n"), InterpretEnd);
   EXPECT_EQ(output, "  after\r\n");
-  EXPECT_EQ(scratchSeries(0, "dbl"), expectedSeries([](int i) { return 200.0f + 2.0f * static_cast<float>(i); }));
+  EXPECT_EQ(scratchSeries(0, "dbl"),
+            expectedSeries([](int i) { return 200.0f + 2.0f * static_cast<float>(i); }));
 }
 
 }  // namespace
