@@ -1,6 +1,6 @@
-// Whole runs of tabrix with add files and definitions: the table a stub builds from an
-// add file called with arguments, defining a series inside it, compared byte for byte
-// with a table file worked out by hand; and the missing-argument end of the run.
+// A whole run of tabrix that ends in an add file: a mark of an argument the \add line
+// did not give ends the program with status 1. (The tables that add files and
+// definitions build are golden cases: tests/data/golden/addfiles.)
 #include <gtest/gtest.h>
 
 #include <array>
@@ -59,40 +59,6 @@ std::pair<int, std::string> runTabrix(const std::string& responseFile) {
   char* argv[] = {program.data(), quiet.data(), response.data()};
   const int status = runMain(3, argv);
   return {status, capture.text()};
-}
-
-// Two alternatives; the stub runs one add file twice with different arguments. Each
-// call defines gap as the difference of its two series arguments (so the second call
-// redefines it) and writes a block: the date header, the first series and gap.
-//
-// The expected numbers, by hand (deviations from the base, one decimal):
-//   gdp   base 1991 1993 1995: 1010 1050 1100; high growth 1020 1070 1130: 10 20 30
-//   gap   = gdp - gdpp: base 1010-1005=5, 1050-1040=10, 1100-1090=10;
-//           high 1020-1010=10, 1070-1050=20, 1130-1110=20: deviations 5 10 10
-//   gdpp  base 1005 1040 1090; high 1010 1050 1110: deviations 5 10 20
-//   gap   = gdpp - gdp: base -5 -10 -10; high -10 -20 -20: deviations -5 -10 -10
-TEST(AddFileRunTest, TableFromADefinitionInAnAddFileWithArguments) {
-  RunDir dir;
-  makeBank("base", "Base run",
-           {{"gdp", {1000, 1010, 1030, 1050, 1080, 1100}},
-            {"gdpp", {990, 1005, 1020, 1040, 1060, 1090}}});
-  makeBank("alt", "High growth",
-           {{"gdp", {1000, 1020, 1045, 1070, 1095, 1130}},
-            {"gdpp", {990, 1010, 1030, 1050, 1080, 1110}}});
-  dir.write("block.add", "\\f gap = %1 - %2\n\\title %3 gap\n&\n%1;%3\ngap;%3 gap\n");
-  dir.write("t.stb",
-            "\\dates 1991 1993 1995\n\\add block.add gdp gdpp Output\n"
-            "\\add block.add gdpp gdp Prices\n;end\n");
-  dir.write("t.in", "2\nw\nbase\nw\nalt\nd\nt.stb\nt.out\n");
-
-  const auto [status, console] = runTabrix(dir.file("t.in"));
-  EXPECT_EQ(status, 0) << console;
-  const std::string expected =
-      testing::readFile(std::string(TABRIX_TEST_DATA) + "/tables/definitions_in_add_file.txt");
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(testing::readFile(dir.file("t.out")), expected);
-  EXPECT_TRUE(fs::exists(dir.file("tws0.bnk")));
-  EXPECT_TRUE(fs::exists(dir.file("tws1.ind")));
 }
 
 // A mark of an argument that was not given ends the whole program with status 1.
