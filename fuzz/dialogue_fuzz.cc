@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fuzz::namesSystemFiles(responses)) return -1;
   fuzz::Workspace& workspace = fuzz::Workspace::get();
   fuzz::fixtureBanks();
+  fuzz::fixtureTexts();
   writeFixtureStubs();
   if (!writeWholeFile("responses", {data, size})) __builtin_trap();
   {

@@ -1,5 +1,6 @@
-// The expression evaluator over any text, line by line as table lines hand it their
-// expressions, against the fixture banks.
+// The expression evaluator and its @ functions over any text, line by line as table
+// lines hand it their expressions, against the fixture banks (and the @interp table
+// "table.txt").
 //
 // Input: one byte choosing the bank (byte % 3: wbank, cbank, hbank; with bit 2 wbank2
 // is the scratch bank looked in first), then the expressions, one a line.
@@ -27,6 +28,7 @@ struct Banks {
 const Banks& banks() {
   static const Banks opened = [] {
     fuzz::fixtureBanks();
+    fuzz::fixtureTexts();
     ConsoleCapture quiet;
     Banks made;
     made.alternatives[0] = openBank('w', "wbank");

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "banks/binary_io.h"
 #include "banks/comp_bank_writer.h"
 #include "banks/hash_bank_writer.h"
 #include "banks/workspace_bank.h"
@@ -335,6 +336,37 @@ FixtureBanks makeFixtureBanks() {
 const FixtureBanks& fixtureBanks() {
   static const FixtureBanks fixtures = makeFixtureBanks();
   return fixtures;
+}
+
+void fixtureTexts() {
+  static const bool written = [] {
+    Workspace& workspace = Workspace::get();
+    struct Text {
+      const char* name;
+      std::string_view text;
+    };
+    const Text texts[] = {
+        {"a.add",
+         "; Add file a.add with %1, %2 and %3\n"
+         "\\title %3\n"
+         "%1;Argument one\n"
+         "%1 * %2;Times argument two\n"
+         "\\f scaled = %1 * %2\n"
+         "scaled;Scaled\n"},
+        {"self.add", "gdp;Once more\n\\add self.add\n"},
+        {"plain.add", "\\dates 1991 1995\n&\ngdp;Product\n*\n"},
+        {"args.txt", "gdp 2 \"First title\"\ncons 0.5 Second\n\ninv\n"},
+        {"table.txt", "1 10\n2 20\n3 35\n4 50\n5 70\n"},
+    };
+    for (const Text& t : texts) {
+      if (!writeWholeFile(t.name, {reinterpret_cast<const uint8_t*>(t.text.data()), t.text.size()})) {
+        fail(std::string("cannot write the fixture ") + t.name);
+      }
+      workspace.keep(t.name);
+    }
+    return true;
+  }();
+  static_cast<void>(written);
 }
 
 }  // namespace tabrix::fuzz

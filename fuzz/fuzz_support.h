@@ -140,4 +140,9 @@ struct FixtureBanks {
 };
 const FixtureBanks& fixtureBanks();
 
+// The fixture text files, written once per process into the workspace: add files
+// "a.add" (marks %1 .. %3, a definition, table lines), "self.add" (calls itself) and
+// "plain.add"; the argument file "args.txt" of \fadd; the @interp table "table.txt".
+void fixtureTexts();
+
 }  // namespace tabrix::fuzz

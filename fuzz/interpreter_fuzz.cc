@@ -6,9 +6,10 @@
 //   byte % 5: 0 wbank; 1 cbank; 2 hbank; 3 wbank, cbank, hbank; 4 wbank, wbank2
 //   byte / 5 % 3: show mode a, d or p (with more than one alternative)
 // The stub is read from memory and the table collected in memory; a date list asked
-// for by a '&' line comes from a fixed response line. File names the stub gives
-// (\break, \rtf) are written in the workspace and swept away after the input. No file
-// may be left open when the run has ended.
+// for by a '&' line comes from a fixed response line. The add files, argument file and
+// @interp table of fixtureTexts() are there to be named. Files the stub makes (\break,
+// \rtf, the scratch banks of \f) are written in the workspace and swept away after the
+// input. No file may be left open when the run has ended.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -72,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fuzz::namesSystemFiles(stub)) return -1;
   fuzz::Workspace& workspace = fuzz::Workspace::get();
   fuzz::fixtureBanks();
+  fuzz::fixtureTexts();
   const std::vector<Alternative>& chosen = kChoices[data[0] % kChoices.size()];
   {
     fuzz::OpenFilesCheck closed;
