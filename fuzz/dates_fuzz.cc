@@ -5,7 +5,8 @@
 // Input: two bytes of layout, then the text.
 //   byte 0: bits 0-1 year format; bit 2 print-file layout; bit 3 an underline row;
 //           bit 4 the list as a response-script line (else as \dates); bit 5 a growth
-//           width of its own; bits 6-7 the field width 4, 7, 9 or 30000
+//           width of its own and the date font's printer codes; bits 6-7 the field
+//           width 4, 7, 9 or 30000
 //   byte 1: the title width (0 .. 255)
 #include <cstdint>
 #include <cstring>
@@ -77,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   setDriverDefaults(table);
   table.out.openMemory();
   table.noFormat = (layout & 0x20) == 0;
+  if (!table.noFormat) table.fonts[DateFont].fontWord = "courierbold";
   table.yearFormat = static_cast<int16_t>(yearFormat);
   table.prnMode = (layout & 4) != 0;
   table.underlineChar = (layout & 8) ? '-' : 0;
