@@ -6,8 +6,8 @@
 # Each target's working corpus grows in build-fuzz/corpus/<target> (seeded from
 # fuzz/corpus/<target> and fuzz/regressions/<target>); what it finds (crash-*, leak-*,
 # timeout-*, oom-*) goes to build-fuzz/findings/<target>/ and its log to
-# build-fuzz/logs/<target>.log. A target stops at its first finding. The exit status is
-# 1 when anything was found.
+# build-fuzz/logs/<target>.log. A target stops at its first finding. Findings count
+# what this campaign found; the exit status is 1 when it found anything.
 #   TABRIX_FUZZ_BUILD_DIR  the build folder (build-fuzz)
 #   CLANGXX                the compiler (clang++-14)
 set -euo pipefail
@@ -39,6 +39,7 @@ for target in "${targets[@]}"; do
   scratch=$dir/tmp/$target
   log=$dir/logs/$target.log
   mkdir -p "$corpus" "$findings" "$scratch" "$(dirname "$log")"
+  touch "$dir/logs/$target.start"  # what this campaign finds is newer
   echo "== $target: $seconds s"
   # The target writes only in its own folder under TMPDIR and in the two folders
   # libFuzzer writes to (the first corpus folder and the artifact prefix).
@@ -53,8 +54,8 @@ for target in "${targets[@]}"; do
   executions=${executions:-0}
   cpu=$(awk '{ printf "%d", $1 + $2 + 0.5 }' "$dir/logs/$target.time")
   [ "$cpu" -gt 0 ] || cpu=1
-  found=$(find "$findings" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' \
-    -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+  found=$(find "$findings" -maxdepth 1 -type f -newer "$dir/logs/$target.start" \
+    \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
   total=$((total + found))
   summary+=("$(printf '%-16s %12s executions %7s/s %7s per CPU second %3s findings' "$target" \
     "$executions" "$((executions / seconds))" "$((executions / cpu))" "$found")")
