@@ -8,6 +8,9 @@ command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/include/xlsxwriter.h ] || missing+=(libxlsxwriter-dev)
+# The workbook read-back test runs Debian's Python with openpyxl.
+/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1 || missing+=(python3-openpyxl)
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
