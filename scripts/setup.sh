@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Installs what building and testing Tabrix needs on a Debian machine, when it is missing.
+# Installs what building Tabrix needs on a Debian machine, when it is missing.
+#   --tests   also what the tests need (GoogleTest, and openpyxl for the workbook read-back)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
+
+tests=0
+[ "${1:-}" = "--tests" ] && tests=1
 
 missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
-[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/xlsxwriter.h ] || missing+=(libxlsxwriter-dev)
-# The workbook read-back test runs Debian's Python with openpyxl.
-/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1 || missing+=(python3-openpyxl)
+if [ "$tests" = 1 ]; then
+  [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+  # The workbook read-back test runs Debian's Python with openpyxl.
+  /usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1 || missing+=(python3-openpyxl)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
