@@ -327,6 +327,12 @@ void Driver::makeTable() {
                                     table_.lineEnd);
     }
   }
+  // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
+  if (table_.sheet != nullptr) {
+    (void)table_.sheet->finishSheet(0, 0, table_.sheetRow, table_.dateCount);
+    if (table_.sheet->close() != 0) table_.outputFailed = true;
+    table_.sheet.reset();
+  }
   if (table_.rtfMode) table_.out.write("\n}");
   if (table_.out.close() != 0) table_.outputFailed = true;
 }

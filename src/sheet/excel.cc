@@ -464,13 +464,13 @@ int Excel::WriteString(std::string_view column, int row, std::string_view text) 
   Cell& cell = worksheet_->at(area.row1 - 1, area.column1 - 1);
   workbook_->dirty = true;
   if (text.empty()) {
-    cell.kind = CellKind::Empty;
+    cell.kind = CellType::Empty;
     cell.text.clear();
     return 0;
   }
   restyle(area, [](CellStyle& style) { style.numberFormat = "@"; });
   Cell& written = worksheet_->at(area.row1 - 1, area.column1 - 1);
-  written.kind = CellKind::Text;
+  written.kind = CellType::Text;
   written.text = toUtf8(text);
   if (written.text.size() > MaxCellText) written.text = utf8Prefix(written.text, MaxCellText);
   if (formatArea(area, font) != 0) {
@@ -736,7 +736,7 @@ int Excel::setFormula(std::string_view column1, int row1, std::string_view colum
     for (int32_t c = area.column1; c <= area.column2; ++c) {
       Cell& cell = worksheet_->at(r - 1, c - 1);
       // A text that is no formula is taken as a value, as the application takes it.
-      cell.kind = text.empty() ? CellKind::Empty : text[0] == '=' ? CellKind::Formula : CellKind::Text;
+      cell.kind = text.empty() ? CellType::Empty : text[0] == '=' ? CellType::Formula : CellType::Text;
       cell.text = text;
     }
   }
@@ -793,10 +793,10 @@ int Excel::WriteNumberArray(std::string_view column, int row, char direction, in
     float value = values[static_cast<std::size_t>(i)];
     cell.text.clear();
     if (isMissing(value)) {
-      cell.kind = CellKind::Empty;
+      cell.kind = CellType::Empty;
       missing.emplace_back(r, c);
     } else {
-      cell.kind = CellKind::Number;
+      cell.kind = CellType::Number;
       cell.number = cellNumber(value);
     }
   }
@@ -811,10 +811,10 @@ int Excel::WriteNumberArray(std::string_view column, int row, char direction, in
     restyle(one, [](CellStyle& style) { style.numberFormat = "@"; });
     Cell& cell = worksheet_->at(r - 1, c - 1);
     if (missingValue.isText) {
-      cell.kind = missingValue.text.empty() ? CellKind::Empty : CellKind::Text;
+      cell.kind = missingValue.text.empty() ? CellType::Empty : CellType::Text;
       cell.text = toUtf8(missingValue.text);
     } else {
-      cell.kind = CellKind::Number;
+      cell.kind = CellType::Number;
       cell.number = missingValue.number;
     }
     if (formatArea(one, font) != 0) {
@@ -870,7 +870,7 @@ int Excel::writeDates(std::string_view column, int row, char direction, int coun
     if (day < 0) return failure();
     Cell& cell = down ? worksheet_->at(area.row1 - 1 + i, area.column1 - 1)
                       : worksheet_->at(area.row1 - 1, area.column1 - 1 + i);
-    cell.kind = CellKind::Date;
+    cell.kind = CellType::Date;
     cell.number = day;
     cell.text.clear();
   }

@@ -84,6 +84,8 @@ class WK1File {
   int writeFormula(int row1, int column1, int row2, int column2, std::string_view formula);
   // The font of the cells that follow. XLS: 0; WK1: -1 (stored, without effect).
   int setFont(const VexFont& font);
+  // The font handed in last.
+  const VexFont& currentFont() const { return currentFont_; }
   // The text a missing number's cell shows. XLS: 0; WK1: -1, nothing done.
   int setMissingText(std::string_view text);
   // Names the current worksheet. XLS: 0 done, -1 refused; WK1: 0.

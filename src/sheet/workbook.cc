@@ -42,7 +42,7 @@ std::size_t Sheet::valueCount() const {
   std::size_t count = 0;
   for (const std::vector<Cell>& cells : rows_)
     for (const Cell& cell : cells)
-      if (cell.kind != CellKind::Empty) ++count;
+      if (cell.kind != CellType::Empty) ++count;
   return count;
 }
 

@@ -48,7 +48,7 @@ class StyleTable {
   std::map<CellStyle, uint32_t> index_;
 };
 
-enum class CellKind : uint8_t {
+enum class CellType : uint8_t {
   Empty,    // no value (it may still carry a style)
   Text,     // text
   Number,   // a number
@@ -57,7 +57,7 @@ enum class CellKind : uint8_t {
 };
 
 struct Cell {
-  CellKind kind = CellKind::Empty;
+  CellType kind = CellType::Empty;
   uint32_t style = 0;   // index in the workbook's style table
   double number = 0;    // the value of a Number or Date cell
   std::string text;     // the text of a Text cell, the formula of a Formula cell

@@ -91,22 +91,22 @@ class Formats {
 lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const Cell& cell,
                     lxw_format* format) {
   switch (cell.kind) {
-    case CellKind::Empty:
+    case CellType::Empty:
       return format == nullptr ? LXW_NO_ERROR : worksheet_write_blank(sheet, row, column, format);
-    case CellKind::Text:
+    case CellType::Text:
       if (cell.text.empty()) return worksheet_write_blank(sheet, row, column, format);
       if (cell.text.size() > MaxCellText) {
         std::string cut = utf8Prefix(cell.text, MaxCellText);
         return worksheet_write_string(sheet, row, column, cut.c_str(), format);
       }
       return worksheet_write_string(sheet, row, column, cell.text.c_str(), format);
-    case CellKind::Number:
-    case CellKind::Date:
+    case CellType::Number:
+    case CellType::Date:
       if (!std::isfinite(cell.number)) {
         return worksheet_write_string(sheet, row, column, nonFiniteText(cell.number).c_str(), format);
       }
       return worksheet_write_number(sheet, row, column, cell.number, format);
-    case CellKind::Formula: {
+    case CellType::Formula: {
       std::string shown;
       if (formulaText(cell.text, shown))
         return worksheet_write_formula_str(sheet, row, column, cell.text.c_str(), format, shown.c_str());
@@ -149,7 +149,7 @@ lxw_error writeSheet(lxw_worksheet* target, const Sheet& sheet, Formats& formats
     const std::vector<Cell>& cells = sheet.row(r);
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const Cell& cell = cells[c];
-      if (cell.kind == CellKind::Empty && cell.style == 0) continue;
+      if (cell.kind == CellType::Empty && cell.style == 0) continue;
       lxw_error error = writeCell(target, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c), cell,
                                   formats.of(cell.style));
       if (error != LXW_NO_ERROR) return error;

@@ -113,10 +113,10 @@ constexpr CommandName kCommands[] = {
     {"spacing", 0, 67, spacingCommand},
     {"threshhold", 5, 68, thresholdCommand},
     {"underline", 5, 69, underlineCommand},
-    {"filetype", 0, 70, nullptr},
+    {"filetype", 0, 70, fileTypeCommand},
     {"xlgraph", 4, 71, nullptr},
-    {"wk1", 0, 72, nullptr},
-    {"xls", 0, 72, nullptr},
+    {"wk1", 0, 72, wk1Command},
+    {"xls", 0, 72, xlsCommand},
     {"rtf", 0, 73, rtfCommand},
     {"yearformat", 0, 74, yearFormatCommand},
     {"yf", 0, 74, yearFormatCommand},
@@ -124,8 +124,8 @@ constexpr CommandName kCommands[] = {
     {"ts", 0, 75, timestampCommand},
     {"center", 2, 76, centerCommand},
     {"title", 2, 77, titleCommand},
-    {"wstitle", 4, 78, nullptr},
-    {"wsfreeze", 0, 79, nullptr},
+    {"wstitle", 4, 78, wsTitleCommand},
+    {"wsfreeze", 0, 79, wsFreezeCommand},
     {"subtitle", 5, 80, subtitleCommand},
     {"tell", 0, 81, tellCommand},
     {"toc", 0, 82, tocCommand},
@@ -213,8 +213,6 @@ void setTitleWidth(TableLine& table, int width) {
     width = kFallbackTitleWidth;
   }
   table.titleWidth = static_cast<int16_t>(width);
-  // With a worksheet target, the worksheet's title column takes the new width here
-  // once the worksheet writer is in place.
 }
 
 int16_t numericSettingLine(StubContext& context) {
@@ -228,6 +226,8 @@ int16_t numericSettingLine(StubContext& context) {
     if (reader.nextToken() != token::kNumber) return 0;
   }
   setTitleWidth(table, tokenInt16(reader));
+  // A worksheet's title column takes the new width.
+  if (table.sheetMode && table.sheet != nullptr) (void)table.sheet->setColumnWidth(0, table.titleWidth);
   return 0;
 }
 

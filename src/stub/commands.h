@@ -153,6 +153,13 @@ int16_t noCommentCommand(StubContext& context);     // \nocomment
 int16_t onePerLineCommand(StubContext& context);    // \oneperline
 int16_t pcontrolCommand(StubContext& context);      // \pcontrol, \pc
 
+// --- Worksheet commands (commands_sheet.cc) ---
+int16_t wk1Command(StubContext& context);           // \wk1
+int16_t xlsCommand(StubContext& context);           // \xls
+int16_t fileTypeCommand(StubContext& context);      // \filetype
+int16_t wsTitleCommand(StubContext& context);       // \wstitle
+int16_t wsFreezeCommand(StubContext& context);      // \wsfreeze
+
 // The seven font commands, one per role: \font (BodyFont), \fonthead, \fonttitle,
 // \fontdate, \fontbank, \fontname and \fontdata.
 int16_t fontRoleCommand(StubContext& context, FontRole role);

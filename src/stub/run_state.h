@@ -45,6 +45,8 @@ struct RunState {
   std::string stubName;
   // The name of the table text file (118 characters); the file is TableLine's `out`.
   std::string outputName;
+  // The worksheet target is a workbook (\xls); off means a WK1 file.
+  bool xlsTarget = false;
   // groups.bin was read at start (the group store comes with the groups subsystem).
   bool groupsLoaded = false;
   // The one stub reader.

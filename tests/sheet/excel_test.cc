@@ -173,7 +173,7 @@ TEST_F(ExcelTest, WriteStringSetsTextFormatAndFont) {
   excel.font.alignHorizontal("right");
   ASSERT_EQ(excel.WriteString("B", 3, "Gross product"), 0);
   ASSERT_NE(cell(3, 2), nullptr);
-  EXPECT_EQ(cell(3, 2)->kind, CellKind::Text);
+  EXPECT_EQ(cell(3, 2)->kind, CellType::Text);
   EXPECT_EQ(cell(3, 2)->text, "Gross product");
   EXPECT_EQ(style(3, 2).numberFormat, "@");
   EXPECT_TRUE(style(3, 2).bold);
@@ -182,7 +182,7 @@ TEST_F(ExcelTest, WriteStringSetsTextFormatAndFont) {
   excel.font.clear();
   excel.font.setItalic(true);
   ASSERT_EQ(excel.WriteString("B", 3, ""), 0);
-  EXPECT_EQ(cell(3, 2)->kind, CellKind::Empty);
+  EXPECT_EQ(cell(3, 2)->kind, CellType::Empty);
   EXPECT_FALSE(style(3, 2).italic);
   EXPECT_TRUE(style(3, 2).bold);
   // A column the sheet cannot address fails as the application does.
@@ -206,7 +206,7 @@ TEST_F(ExcelTest, WriteNumberArrayInEveryDirection) {
     for (int i = 0; i < 3; ++i) {
       const Cell* written = cell(c.cells[i].first, c.cells[i].second);
       ASSERT_NE(written, nullptr);
-      EXPECT_EQ(written->kind, CellKind::Number);
+      EXPECT_EQ(written->kind, CellType::Number);
       EXPECT_EQ(written->number, values[i]);
       EXPECT_EQ(style(c.cells[i].first, c.cells[i].second).numberFormat, "0.00");
     }
@@ -228,13 +228,13 @@ TEST_F(ExcelTest, MissingValuesInARunAreTextCells) {
   excel.decimals = 1;
   // The marker number, until the writer hands over a text.
   ASSERT_EQ(excel.WriteNumberArray("B", 2, 'r', 3, values, false), 0);
-  EXPECT_EQ(cell(2, 3)->kind, CellKind::Number);
+  EXPECT_EQ(cell(2, 3)->kind, CellType::Number);
   EXPECT_EQ(cell(2, 3)->number, static_cast<double>(MissingValue));
   EXPECT_EQ(style(2, 3).numberFormat, "@");
   excel.missingValue.isText = true;
   excel.missingValue.text = "n.a.";
   ASSERT_EQ(excel.WriteNumberArray("B", 3, 'r', 3, values, false), 0);
-  EXPECT_EQ(cell(3, 3)->kind, CellKind::Text);
+  EXPECT_EQ(cell(3, 3)->kind, CellType::Text);
   EXPECT_EQ(cell(3, 3)->text, "n.a.");
   EXPECT_EQ(style(3, 3).numberFormat, "@");
   EXPECT_EQ(cell(3, 2)->number, 12.5);
@@ -398,7 +398,7 @@ TEST_F(ExcelTest, DateSeries) {
     std::array<float, 1> first = {c.date};
     ASSERT_EQ(excel.WriteNumberArray("B", row, 'r', 3, first, true), 0);
     for (int i = 0; i < 3; ++i) {
-      EXPECT_EQ(cell(row, 2 + i)->kind, CellKind::Date);
+      EXPECT_EQ(cell(row, 2 + i)->kind, CellType::Date);
       EXPECT_EQ(cell(row, 2 + i)->number, c.days[i]);
       EXPECT_EQ(style(row, 2 + i).numberFormat, c.format);
     }
@@ -420,11 +420,11 @@ TEST_F(ExcelTest, DateSeries) {
 TEST_F(ExcelTest, SetFormulaAndColumnWidth) {
   excel.font.setName("Courier New");
   ASSERT_EQ(excel.setFormula("A", 4, "A", 4, "=REPT(\"-\",600)"), 0);
-  EXPECT_EQ(cell(4, 1)->kind, CellKind::Formula);
+  EXPECT_EQ(cell(4, 1)->kind, CellType::Formula);
   EXPECT_EQ(cell(4, 1)->text, "=REPT(\"-\",600)");
   EXPECT_EQ(style(4, 1).fontName, "Courier New");
   ASSERT_EQ(excel.setFormula("A", 4, "A", 4, ""), 0);
-  EXPECT_EQ(cell(4, 1)->kind, CellKind::Empty);
+  EXPECT_EQ(cell(4, 1)->kind, CellType::Empty);
   ASSERT_EQ(excel.setColWidth("C", 32), 0);
   EXPECT_EQ(excel.worksheet()->columnWidths.at(2), 32);
   EXPECT_EQ(excel.setColWidth("C", 300), -1);

@@ -208,7 +208,7 @@ TEST_F(XlsFormTest, ARowReachesTheWorkbookOneRunAtATime) {
   EXPECT_EQ(excel.numberRuns(), 5u);
   // Column 3 lies between the two runs: no value, no format.
   ASSERT_NE(cell(5, 3), nullptr);
-  EXPECT_EQ(cell(5, 3)->kind, CellKind::Empty);
+  EXPECT_EQ(cell(5, 3)->kind, CellType::Empty);
   EXPECT_EQ(cell(5, 3)->style, 0u);
   EXPECT_EQ(style(6, 1).numberFormat, "0.0");
   EXPECT_EQ(style(6, 2).numberFormat, "0.00");
@@ -233,7 +233,7 @@ TEST_F(XlsFormTest, MissingValuesFontsAndTheFirstRow) {
   ASSERT_EQ(sheet->setFont(data), 0);
   EXPECT_EQ(sheet->writeNumber(1, 1, 5.0f, 2), 1);
   ASSERT_NE(cell(0, 2), nullptr);
-  EXPECT_EQ(cell(0, 2)->kind, CellKind::Text);
+  EXPECT_EQ(cell(0, 2)->kind, CellType::Text);
   EXPECT_EQ(cell(0, 2)->text, "-0.0");
   EXPECT_EQ(style(0, 2).numberFormat, "@");
   EXPECT_EQ(cell(0, 3)->number, 4.0);
@@ -252,7 +252,7 @@ TEST_F(XlsFormTest, MissingValuesFontsAndTheFirstRow) {
   EXPECT_EQ(capture.take(), "\nError:  cannot format values in Excel file.\n");
   // A rule formula and a column width.
   ASSERT_EQ(sheet->writeFormula(6, 0, 6, 0, "=REPT(\"-\",600)"), 0);
-  EXPECT_EQ(cell(6, 0)->kind, CellKind::Formula);
+  EXPECT_EQ(cell(6, 0)->kind, CellType::Formula);
   EXPECT_EQ(sheet->setColumnWidth(0, 32), 1);
   EXPECT_EQ(sheet->setColumnWidth(1, 300), 1);  // the widest a column holds
   EXPECT_EQ(current().columnWidths.at(0), 32);
@@ -310,7 +310,7 @@ TEST_F(XlsFormTest, DateRowsForCharts) {
   EXPECT_EQ(sheet->excel().numberRuns(), 1u);  // the run of row 1 went first
   EXPECT_EQ(sheet->writeNumber(3, 1, 5.0f, 1), 1);
   // Dates from column B (counted from 1 here): 2012, 2013, 2014 as day numbers.
-  EXPECT_EQ(cell(2, 1)->kind, CellKind::Date);
+  EXPECT_EQ(cell(2, 1)->kind, CellType::Date);
   EXPECT_EQ(cell(2, 1)->number, 40909);
   EXPECT_EQ(cell(2, 3)->number, 41640);
   EXPECT_TRUE(style(2, 1).bold);
