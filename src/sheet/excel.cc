@@ -282,13 +282,21 @@ bool Excel::sheetNameAllowed(const std::string& name, const Sheet* self) const {
 
 std::string Excel::uniqueSheetName(const std::string& name, const Sheet* self) const {
   const std::size_t limit = static_cast<std::size_t>(xl::SheetNameLength);
-  // name followed by suffix, the name cut so that both fit a sheet name.
-  auto withSuffix = [&](const std::string& suffix) {
-    std::size_t room = limit > suffix.size() ? limit - suffix.size() : 0;
-    std::string stem = utf8Length(name) + suffix.size() > limit ? utf8Prefix(name, room) : name;
-    return stem + suffix;
+  const std::size_t nameLength = utf8Length(name);
+  // The name in front of a suffix of `length` characters: cut so that both fit a sheet
+  // name. One stem per suffix length, worked out once.
+  std::vector<std::string> stems;
+  auto stem = [&](std::size_t length) -> const std::string& {
+    if (stems.size() <= length) stems.resize(length + 1);
+    std::string& cut = stems[length];
+    if (cut.empty()) cut = nameLength + length > limit ? utf8Prefix(name, limit > length ? limit - length : 0) : name;
+    return cut;
   };
-  auto candidate = [&](int k) { return k == 1 ? name : withSuffix("-" + std::to_string(k)); };
+  auto candidate = [&](int k) {
+    if (k == 1) return name;
+    std::string suffix = "-" + std::to_string(k);
+    return stem(suffix.size()) + suffix;
+  };
   // Sheets named like the new one: name itself, or name-k (the name cut to fit).
   auto namedSo = [&](const std::string& sheetName) {
     if (sheetName == name) return true;
@@ -296,12 +304,11 @@ std::string Excel::uniqueSheetName(const std::string& name, const Sheet* self) c
     if (dash == std::string::npos || dash + 1 >= sheetName.size()) return false;
     for (std::size_t i = dash + 1; i < sheetName.size(); ++i)
       if (sheetName[i] < '0' || sheetName[i] > '9') return false;
-    return sheetName == withSuffix(sheetName.substr(dash));
+    return sheetName.compare(0, dash, stem(sheetName.size() - dash)) == 0;
   };
   int count = 0;
-  std::vector<Sheet*> sheets = workbook_->worksheets();
-  for (const Sheet* sheet : sheets)
-    if (sheet != self && namedSo(sheet->name)) ++count;
+  for (const auto& sheet : workbook_->sheets)
+    if (sheet.get() != self && sheet->kind == SheetKind::Worksheet && namedSo(sheet->name)) ++count;
   int k = count > 0 ? count + 1 : 1;
   // A name taken otherwise (a sheet renamed by hand, a name with a '-' of its own) moves
   // on to the next free number.
