@@ -10,6 +10,8 @@ right: it does not run the program and shares no code with it. For each case it 
   - every response file (*.in): alternatives, banks, show mode, stub, output file,
   - the stubs: the commands that shape numbers (\\mode, \\dates, \\decs, \\field,
     \\growthtype, \\commas, \\missing, ...) and every table line "expression; title",
+  - the add files that \\add and \\fadd run (with %1 .. %9 replaced by their
+    arguments), and the series that \\f defines in each alternative,
 
 computes every cell from the CSV data by the table's formulas, and checks that each
 table line appears in the expected output file as exactly those rows, in stub order:
@@ -259,7 +261,7 @@ class Expression:
     numbers, series names with a lag [n] or a date {d}. Dividing by an observation of
     exactly 0.0 leaves the dividend as it is; missing values take part like numbers."""
 
-    def __init__(self, text, bank):
+    def __init__(self, text, bank, scratch=None):
         self.tokens = []
         pos = 0
         text = text.split('#', 1)[0]
@@ -272,6 +274,7 @@ class Expression:
             self.tokens.append((kind, m.group(kind)))
         self.at = 0
         self.bank = bank
+        self.scratch = scratch or {}   # the alternative's \\f definitions, looked up first
         self.length = bank.eval_length()
         self.last_series = None
         self.freq = 0
@@ -331,7 +334,7 @@ class Expression:
         raise NotHandled('expression element %r' % (text,))
 
     def series(self, name):
-        s = self.bank.series.get(name)
+        s = self.scratch.get(name) or self.bank.series.get(name)
         if s is None:
             raise SeriesNotFound(name)
         if self.freq and self.freq != s.freq:
@@ -601,10 +604,10 @@ def table_rows(st, alternatives, title):
     return rows
 
 
-def line_values(st, bank, expression):
+def line_values(st, bank, expression, scratch=None):
     """The alternative's observations for a table line: a Column, or None when a name
-    is not in its bank."""
-    e = Expression(expression, bank)
+    is neither among its definitions nor in its bank."""
+    e = Expression(expression, bank, scratch)
     try:
         result = e.evaluate()
     except SeriesNotFound:
@@ -787,6 +790,133 @@ def cmd_break(st, rest, run):
     run.output = name
 
 
+# ---- Definitions and add files ---------------------------------------------------------
+
+MAX_ADD_DEPTH = 50           # add files running inside one another
+MAX_ARGUMENTS = 10
+ARGUMENT_LINE_LENGTH = 599   # characters of an argument-file line read
+
+ADD_TOKEN = re.compile(r'\s*(?:"(?P<quoted>[^"\n]*)"|(?P<num>[0-9.](?:[0-9.]|E[+-]?)*)'
+                       r'|(?P<word>[A-Za-z\\][A-Za-z0-9._$\\:&!]*)|(?P<punct>[^\sA-Za-z0-9]))')
+
+
+def add_tokens(text):
+    """The tokens of an add-file command or an argument line, as (kind, text): words,
+    numbers, single punctuation characters and quoted texts (without their quotes); a
+    '#' ends them."""
+    tokens = []
+    pos = 0
+    while pos < len(text):
+        m = ADD_TOKEN.match(text, pos)
+        if not m or m.end() == pos:
+            break
+        pos = m.end()
+        kind = m.lastgroup
+        token = m.group(kind)
+        if kind == 'punct' and token == '#':
+            break
+        if kind == 'punct' and token == '"':
+            raise NotHandled('a quoted text without its closing quote')
+        if kind in ('num', 'word') and len(token) > 39:
+            raise NotHandled('a word of more than 39 characters')
+        tokens.append((kind, token))
+    return tokens
+
+
+def argument_table(tokens):
+    """The argument table of an add file: the first ten token texts, the other
+    entries not given (None)."""
+    texts = [text for _, text in tokens[:MAX_ARGUMENTS]]
+    return texts + [None] * (MAX_ARGUMENTS - len(texts))
+
+
+def substitute(line, arguments, where):
+    """The line of an add file with its marks %1 .. %9 replaced by the arguments; with
+    no argument table a '%' is an ordinary character."""
+    if arguments is None:
+        return line
+    out = ''
+    i = 0
+    while i < len(line):
+        if line[i] == '%' and i + 1 < len(line) and line[i + 1] in '123456789':
+            n = int(line[i + 1])
+            if arguments[n - 1] is None:
+                raise NotHandled('%s: argument %%%d is not given (the run ends)' % (where, n))
+            out += arguments[n - 1]
+            i += 2
+            continue
+        out += line[i]
+        i += 1
+    return out
+
+
+def input_file(run, name):
+    if name not in run.inputs or '/' in name or '\\' in name:
+        raise NotHandled('the file %s, which is not among the inputs' % name)
+    return name
+
+
+def run_add_file(run, name, arguments):
+    if run.depth >= MAX_ADD_DEPTH:
+        raise NotHandled('add files nested more than %d deep' % MAX_ADD_DEPTH)
+    run.depth += 1
+    interpret_file(run, name, arguments)
+    run.depth -= 1
+
+
+def cmd_add(st, rest, run):
+    tokens = add_tokens(rest)
+    if not tokens or tokens[0][0] not in ('word', 'quoted'):
+        return      # reported by the program; nothing is run
+    name = tokens[0][1]
+    if name == 'keyboard':
+        raise NotHandled('the keyboard add file')
+    arguments = argument_table(tokens[1:]) if len(tokens) > 1 else None
+    run_add_file(run, input_file(run, name), arguments)
+
+
+def cmd_fadd(st, rest, run):
+    tokens = add_tokens(rest)
+    if len(tokens) < 2 or any(kind not in ('word', 'quoted') for kind, _ in tokens[:2]):
+        return      # reported by the program; nothing is run
+    add_name = input_file(run, tokens[0][1])
+    with open(run.inputs[input_file(run, tokens[1][1])], 'rb') as f:
+        lines = f.read().decode('latin-1').split('\n')
+    for line in lines:
+        if len(line) > ARGUMENT_LINE_LENGTH:
+            line = line[:ARGUMENT_LINE_LENGTH]
+        elif line.endswith('\r'):
+            line = line[:-1]
+        line = line.lstrip(' ')
+        if line == '' or line[0] == ';':
+            continue
+        line_tokens = add_tokens(line)
+        if line_tokens:
+            run_add_file(run, add_name, argument_table(line_tokens))
+
+
+def cmd_define(st, rest, run):
+    """\\f name = expression: the name is defined in every alternative where the
+    expression can be computed; elsewhere the alternative keeps what it had."""
+    if rest.lstrip(' \t').startswith('"'):
+        raise NotHandled('a quoted name')
+    m = re.match(r'[ \t]*([A-Za-z\\][A-Za-z0-9._$\\:&!]*)[ \t]*=(.*)$', rest)
+    if not m:
+        return      # reported by the program; nothing is defined
+    name, expression = m.group(1), m.group(2)
+    base = run.alternatives[0]
+    for k, bank in enumerate(run.alternatives):
+        if bank.kind != 'w' or (bank.base_year, bank.observations) != (base.base_year, base.observations):
+            raise NotHandled('definitions with alternatives laid out unlike the base bank')
+        e = Expression(expression, bank, run.scratch[k])
+        try:
+            result = e.evaluate()
+        except SeriesNotFound:
+            continue
+        # A result of numbers only has no frequency: it is stored as annual.
+        run.scratch[k][name] = Series(e.freq or 1, result)
+
+
 def ignored(st, rest, run):
     pass
 
@@ -800,7 +930,7 @@ def not_handled(st, rest, run):
 # are the name's. Commands that only shape layout and text are ignored here; the ones
 # the check does not compute yet are not_handled.
 COMMANDS = [
-    ('add', 2, not_handled), ('fadd', 3, not_handled),
+    ('add', 2, cmd_add), ('fadd', 3, cmd_fadd),
     ('aggtype', 0, cmd_choice('agg_type', 'bi')), ('at', 0, cmd_choice('agg_type', 'bi')),
     ('announce', 3, ignored), ('echo', 0, ignored),
     ('ar', 0, cmd_value('annual_rates', 'y')),
@@ -814,7 +944,7 @@ COMMANDS = [
     ('debug', 0, ignored),
     ('decs', 0, set_number('decs')),
     ('div', 0, cmd_float('divisor')),
-    ('f', 0, not_handled),
+    ('f', 0, cmd_define),
     ('field', 0, set_number('field')),
     ('g', 0, cmd_value('growth_mode', 'g')),
     ('growthtype', 0, cmd_choice('growth_type', 'pce')), ('gt', 0, cmd_choice('growth_type', 'pce')),
@@ -919,29 +1049,42 @@ class Run:
         self.output = next(self.answers)
         self.rtf = False
         self.blocks = []    # (output file, title, rows) for every table line
+        self.scratch = [dict() for _ in self.alternatives]  # \\f definitions per alternative
+        self.inputs = {}
+        self.settings = None
+        self.depth = 0      # add files running
+        self.adjacent = False
 
 
 def interpret(inputs, run):
-    st = Settings()
-    st.mode = run.mode
+    run.settings = Settings()
+    run.settings.mode = run.mode
+    run.inputs = inputs
     if run.stub not in inputs:
         raise NotHandled('the stub %s, which is not among the inputs' % run.stub)
-    with open(inputs[run.stub], encoding='utf-8') as f:
+    interpret_file(run, run.stub, None)
+
+
+def interpret_file(run, name, arguments):
+    """Reads a stub or add file line by line; an add file's lines have their argument
+    marks replaced first."""
+    st = run.settings
+    with open(run.inputs[name], encoding='utf-8') as f:
         lines = f.read().split('\n')
     if lines and lines[-1] == '':
         lines.pop()
-    # True while nothing but commands that print nothing came since the last table line.
-    adjacent = False
+    # run.adjacent: true while nothing but commands that print nothing came since the
+    # last table line.
     for number, raw in enumerate(lines, 1):
-        line = raw.rstrip('\r').lstrip(' ')
-        where = '%s:%d' % (run.stub, number)
+        where = '%s:%d' % (name, number)
+        line = substitute(raw, arguments, where).rstrip('\r').lstrip(' ')
         if line == '' or line[0] == '#':
             continue
         if line[0] in ';*':
-            adjacent = False
+            run.adjacent = False
             continue
         if line[0] == '&':
-            adjacent = False
+            run.adjacent = False
             if not st.dates_set:
                 st.dates = parse_dates(st, next(run.answers), False)
                 st.dates_set = True
@@ -956,15 +1099,15 @@ def interpret(inputs, run):
             if word[0].isdigit() or word[0] == '.':
                 numeric_setting_line(st, line[1:])
                 continue
-            name, handler = find_command(word)
+            command, handler = find_command(word)
             if handler is None:
                 continue
-            if name in PRINTING_COMMANDS:
-                adjacent = False
+            if command in PRINTING_COMMANDS:
+                run.adjacent = False
             try:
                 handler(st, line[m.end():], run)
             except NotHandled as e:
-                raise NotHandled('%s: \\%s: %s' % (where, name, e))
+                raise NotHandled('%s: \\%s: %s' % (where, command, e))
             continue
         if line[0].isalnum() or line[0] in '-(@':
             if ';' not in line:
@@ -975,12 +1118,13 @@ def interpret(inputs, run):
                                              if spacer_width(d) is None):
                 raise NotHandled('%s: \\g with growth ranges stops the run' % where)
             try:
-                alternatives = [line_values(st, bank, expression) for bank in run.alternatives]
+                alternatives = [line_values(st, bank, expression, run.scratch[k])
+                                for k, bank in enumerate(run.alternatives)]
                 rows = table_rows(st, alternatives, title)
             except NotHandled as e:
                 raise NotHandled('%s: %s' % (where, e))
-            run.blocks.append((run.output, where, title, rows, adjacent))
-            adjacent = True
+            run.blocks.append((run.output, where, title, rows, run.adjacent))
+            run.adjacent = True
             continue
         # Any other first character (a tab too): the program reports the line and skips it.
 
