@@ -101,6 +101,14 @@ TEST(Wk1FormTest, NamesAndLimits) {
   ASSERT_EQ(file.size(), kBof.size() + 2 * 17 + kEof.size());
   EXPECT_EQ(static_cast<unsigned char>(file[kBof.size() + 4]), 0x8F);
   EXPECT_EQ(static_cast<unsigned char>(file[kBof.size() + 17 + 4]), 0x80);
+  // A column width beyond the record's byte is held at 255.
+  std::string wide = dir.file("wide");
+  {
+    WK1File sheet(wide, 1, SheetForm::WK1, "", SheetTitles{});
+    EXPECT_EQ(sheet.setColumnWidth(0, 300), 1);
+    EXPECT_EQ(sheet.close(), 0);
+  }
+  EXPECT_EQ(readFile(dir.file("wide.wk1")), kBof + bytes({8, 0, 3, 0, 0, 0, 255}) + kEof);
   // A row no record can address is reported once and makes the close fail.
   std::string big = dir.file("big");
   WK1File sheet(big, 1, SheetForm::WK1, "", SheetTitles{});
@@ -308,13 +316,16 @@ TEST_F(XlsFormTest, DateRowsForCharts) {
   EXPECT_EQ(sheet->writeNumber(1, 1, 2.0f, 1), 1);
   EXPECT_EQ(sheet->writeDateRow(2, 2, VexDate(2012, 1, 1), 3, dataFont, dateFont), 0);
   EXPECT_EQ(sheet->excel().numberRuns(), 1u);  // the run of row 1 went first
-  EXPECT_EQ(sheet->writeNumber(3, 1, 5.0f, 1), 1);
+  // A run after the date row takes its own decimals.
+  EXPECT_EQ(sheet->writeNumber(3, 1, 5.0f, 2), 1);
+  EXPECT_EQ(sheet->writeNumber(4, 1, 6.0f, 2), 1);
+  EXPECT_EQ(style(3, 1).numberFormat, "0.00");
   // Dates from column B (counted from 1 here): 2012, 2013, 2014 as day numbers.
   EXPECT_EQ(cell(2, 1)->kind, CellType::Date);
   EXPECT_EQ(cell(2, 1)->number, 40909);
   EXPECT_EQ(cell(2, 3)->number, 41640);
   EXPECT_TRUE(style(2, 1).bold);
-  EXPECT_EQ(sheet->chartRows(), (std::vector<int32_t>{2, 3, 4}));
+  EXPECT_EQ(sheet->chartRows(), (std::vector<int32_t>{2, 3, 4, 5}));
   sheet->setRecording(false);
   EXPECT_TRUE(sheet->chartRows().empty());
   // Quarters start on their first month: the second quarter of 1995 is April.
@@ -394,10 +405,12 @@ TEST_F(XlsFormTest, ClosingSavesTheWorkbookOnce) {
   std::string output = capture.take();
   EXPECT_EQ(output.rfind("\nError:  cannot write the workbook " + dir.file("gone/book.xlsx") + ": ", 0), 0u)
       << output;
-  // A workbook that cannot be made at all.
+  // A workbook that cannot be made at all; closing it saves nothing anywhere else.
   open("none/book");
   EXPECT_FALSE(sheet->isOpen());
   EXPECT_NE(capture.take().find("Unable to open " + dir.file("none/book") + " for writing.\n"), std::string::npos);
+  EXPECT_EQ(sheet->close(), 0);
+  EXPECT_FALSE(fileExists(currentDirectory() + "/Book1.xlsx"));
 }
 
 }  // namespace
