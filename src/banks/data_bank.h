@@ -86,8 +86,7 @@ class DataBank {
   const std::string& indexFileName() const { return indexFileName_; }  // or ""
   uint16_t startYear() const { return startYear_; }        // year of observation 0
   uint16_t seriesCount() const { return seriesCount_; }    // series held
-  // Frequency (1, 4, 12) of the series last read; the evaluator also sets it to the
-  // frequency of an expression's result, and a writer sets it before a store.
+  // Frequency (1, 4, 12) of the series last read; a writer sets it before a store.
   int16_t frequency() const { return frequency_; }
   void setFrequency(int16_t frequency) { frequency_ = frequency; }
   uint16_t observations() const { return observations_; }  // observations per series

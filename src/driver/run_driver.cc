@@ -46,12 +46,6 @@ void allocationFailure() {
   endProcess(1);
 }
 
-// The keyboard's line editor for dialogue answers (one per process, like the keyboard).
-LineEditor& answerEditor() {
-  static LineEditor editor;
-  return editor;
-}
-
 // How a step of the dialogue ends.
 enum class Step {
   kNext,        // go on
@@ -78,7 +72,9 @@ class Driver {
   }
   // Counts a wrong answer; true when this one reaches the limit (the warning is written).
   bool wrongAnswer();
-  void read(std::string& answer, int bound) { readAnswer(state_.responseSource, answer, bound); }
+  void read(std::string& answer, int bound) {
+    readAnswer(state_.responseSource, answer, bound, answerEditor_);
+  }
 
   Step startUp();
   Step askCount();
@@ -95,7 +91,11 @@ class Driver {
   TableLine table_;
   int wrongResponses_ = 0;
   int altCount_ = 1;
+  // The process exit status: 0, or RunFailed when a file the run needs could not be
+  // opened (response file, bank, stub, output) or an output could not be written.
+  int exitStatus_ = 0;
   std::string responseName_;
+  LineEditor answerEditor_;  // typed dialogue answers, with their own history
 };
 
 bool Driver::wrongAnswer() {
@@ -118,6 +118,7 @@ Step Driver::startUp() {
     state_.responseSource = std::fopen(toPath(responseName_).c_str(), "r");
     if (state_.responseSource == nullptr) {
       console().printf("Cannot open %s.", responseName_.c_str());
+      exitStatus_ = RunFailed;
       return Step::kEndSection;
     }
   }
@@ -200,7 +201,10 @@ Step Driver::askBank(int alternative) {
 
     const BankKind* bankKind = findBankKind(kind);
     std::string rootPath;
-    if (resolveBankPath(name, bankKind->extension, rootPath) != 0) return Step::kStopNow;
+    if (resolveBankPath(name, bankKind->extension, rootPath) != 0) {
+      exitStatus_ = RunFailed;
+      return Step::kStopNow;
+    }
     const int slot = state_.bankCount;
     state_.banks[slot] = openBank(kind, rootPath, description);
     DataBank* bank = state_.banks[slot].get();
@@ -209,6 +213,7 @@ Step Driver::askBank(int alternative) {
       console().write("Do you want to continue? (y/n):");
       console().flush();
       if (keySource().readKey() == 'y') continue;
+      exitStatus_ = RunFailed;
       return Step::kEndSection;
     }
     sayf("%s\r\n", rootPath.c_str());
@@ -266,13 +271,17 @@ Step Driver::askStub() {
         state_.stubName = full;
       } else {
         console().write("\nError:  Stub file is not accessible.\n");
+        exitStatus_ = RunFailed;
         return Step::kStopNow;
       }
     }
     state_.stubFile = std::fopen(toPath(state_.stubName).c_str(), "r");
     if (state_.stubFile != nullptr) break;
     console().printf("\n Can't open stub file: %s\r\n", state_.stubName.c_str());
-    if (wrongAnswer()) return Step::kEndSection;
+    if (wrongAnswer()) {
+      exitStatus_ = RunFailed;
+      return Step::kEndSection;
+    }
   }
   sayf("%s\r\n", state_.stubName.c_str());
   return Step::kNext;
@@ -283,6 +292,7 @@ Step Driver::askOutput() {
   read(state_.outputName, kFileAnswer);
   if (table_.out.open(state_.outputName) != 0) {
     console().printf("\nError: Can't open %s to write output.\r\n", state_.outputName.c_str());
+    exitStatus_ = RunFailed;
     return Step::kEndSection;
   }
   sayf("%s\r\n", state_.outputName.c_str());
@@ -318,7 +328,7 @@ void Driver::makeTable() {
     }
   }
   if (table_.rtfMode) table_.out.write("\n}");
-  table_.out.close();
+  if (table_.out.close() != 0) table_.outputFailed = true;
 }
 
 void Driver::endSection() {
@@ -348,7 +358,8 @@ int Driver::run() {
   if (step != Step::kStopNow) endSection();
   console().resetColours();
   console().flush();
-  return 0;
+  if (table_.outputFailed) return RunFailed;
+  return exitStatus_;
 }
 
 }  // namespace
@@ -361,7 +372,7 @@ void showBanner() {
   out.printf("\r\n                                 Version %s", kVersion);
 }
 
-bool readAnswer(std::FILE* source, std::string& answer, int bound) {
+bool readAnswer(std::FILE* source, std::string& answer, int bound, LineEditor& editor) {
   std::string line;
   if (source != nullptr) {
     std::string buffer(static_cast<size_t>(bound) + 1, '\0');
@@ -371,7 +382,7 @@ bool readAnswer(std::FILE* source, std::string& answer, int bound) {
     std::optional<std::string> typed;
     KeySource& keys = keySource();
     if (keys.interactive()) {
-      typed = answerEditor().readLine(keys);
+      typed = editor.readLine(keys);
     } else {
       typed = readPlainKeyLine(keys, static_cast<size_t>(bound));
     }

@@ -270,6 +270,7 @@ int composeTableRows(TableLine& table) {
   // Carried from row to row: a row stays when any cell of it or of an earlier row of
   // the line reaches the limits.
   float largest = 0.0f;
+  std::array<float, MaxDateSpecs> base{};  // the base row's cells, the reference of the others
   for (int k = 0; k < rowCount; ++k) {
     const bool printable = table.printBase || k > 0;
     rows.begin();
@@ -280,7 +281,9 @@ int composeTableRows(TableLine& table) {
         if (printable) rows.spacer(column.width);
         continue;
       }
-      const float v = cellValue(table, k, j, column.date);
+      const std::size_t at = static_cast<std::size_t>(j);
+      const float v = cellValue(table, k, column.date, base[at]);
+      if (k == 0) base[at] = v;
       largest = std::max(largest, std::fabs(v));
       if (printable) rows.value(classify(table, v), v, column.width, column.decimals);
     }
@@ -391,7 +394,7 @@ int onePerLineRows(TableLine& table) {
   for (int j = 0; j < plan.count; ++j) {
     const Column& column = plan.columns[static_cast<std::size_t>(j)];
     if (column.spacer) continue;
-    values[static_cast<std::size_t>(j)] = cellValue(table, 0, j, column.date);
+    values[static_cast<std::size_t>(j)] = cellValue(table, 0, column.date, 0.0f);
     largest = std::max(largest, std::fabs(values[static_cast<std::size_t>(j)]));
   }
   if ((table.noZeroRows && largest < ZeroRowLimit) || largest < effectiveThreshold(table)) return 0;

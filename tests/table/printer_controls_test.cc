@@ -116,7 +116,7 @@ TEST_F(PrinterControlTest, NoFormatSendsNothing) {
 }
 
 TEST_F(PrinterControlTest, NoTableFileStillRecognises) {
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(printerControl(table, "courier", true), 1);
   EXPECT_EQ(table.fonts[BodyFont].fontWord, "courier");
 }
@@ -232,7 +232,7 @@ TEST(RtfTest, SwitchingReplacesTheTextFile) {
   table.topMargin = 1;
   pageHeader(table);
   table.out.write("\n}");  // as the run driver ends an RTF file
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(fileText(outputName), std::string(RtfHeader) + "\\par\n\\par\n\\par\n\n}");
 }
 

@@ -71,7 +71,7 @@ TEST(TableFileTest, WritesReplacesAndClosesFiles) {
   next.write("b");
   file = std::move(next);  // the first file is closed here
   EXPECT_EQ(file.name(), second);
-  file.close();
+  EXPECT_EQ(file.close(), 0);
   auto contents = [](const std::string& path) {
     std::string text;
     std::FILE* in = std::fopen(path.c_str(), "r");
