@@ -57,7 +57,8 @@ class DataBank {
   // (frequency() is then the series' frequency), negative when not found or not
   // readable (not found: no message; read errors: the kind's own message). On failure
   // the array's contents are undefined.
-  virtual int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) = 0;
+  [[nodiscard]] virtual int16_t readSeries(std::string_view name, SeriesSpan values,
+                                           int16_t count) = 0;
 
   // Slot 3. Prints the names matching pattern (wildcardMatch; an invalid pattern
   // matches everything), 5 per line when wide is non-zero, else 1. output == stdout or

@@ -54,6 +54,6 @@ int readDateList(TableLine& table, std::FILE* file);
 // Writes the date header row (and the underline row) when a list was given and gdataMode
 // is off, starting a new page when the row does not fit. Returns -1 after the
 // wider-than-field message when a label does not fit its column, 0 otherwise.
-int writeDateHeader(TableLine& table);
+[[nodiscard]] int writeDateHeader(TableLine& table);
 
 }  // namespace tabrix

@@ -9,6 +9,19 @@ TableFile::~TableFile() {
   if (file_) static_cast<void>(close());  // reported; no caller is left to tell
 }
 
+TableFile& TableFile::operator=(TableFile&& other) noexcept {
+  if (this != &other) {
+    if (file_) static_cast<void>(close());
+    file_ = std::move(other.file_);
+    writeFailed_ = other.writeFailed_;
+    memory_ = other.memory_;
+    name_ = std::move(other.name_);
+    text_ = std::move(other.text_);
+    other.abandon();
+  }
+  return *this;
+}
+
 int TableFile::open(std::string_view name) {
   static_cast<void>(close());
   std::string path = toPath(name);

@@ -15,15 +15,15 @@ class TableFile {
   TableFile() = default;
   ~TableFile();  // closes the file (a failed write is still reported)
   TableFile(TableFile&&) noexcept = default;
-  // Takes other's file; the file held before must have been closed (close or abandon).
-  TableFile& operator=(TableFile&&) noexcept = default;
+  // Closes the file held before (a failed write is reported), then takes other's.
+  TableFile& operator=(TableFile&& other) noexcept;
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
 
   // Opens the named file for writing (emptied), after closing any file held; the name
   // may use '\' and a drive letter (mapped by toPath). Returns 0, or -1 when it cannot
   // be opened (nothing is held then).
-  int open(std::string_view name);
+  [[nodiscard]] int open(std::string_view name);
   // Starts collecting output in memory instead of a file (after closing any file held).
   void openMemory();
   // Closes the file (or ends the memory collection); writes go nowhere afterwards.

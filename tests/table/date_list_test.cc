@@ -242,7 +242,7 @@ TEST_F(DateHeaderTest, DateFontAroundTheRows) {
   table.underlineChar = '-';
   table.titleWidth = 2;
   dates(" 1995 ");
-  writeDateHeader(table);
+  EXPECT_EQ(writeDateHeader(table), 0);
   const std::string courierBold = "\033(s0p0s3b4099T";
   const std::string linePrinter = "\033(s0p16.67h0s0b0T";
   EXPECT_EQ(text(), sp(2) + courierBold + "   1995\n" + sp(2) + "   ----\n" + linePrinter);
