@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building Tabrix needs on a Debian machine, when it is missing.
-#   --tests   also what the tests need (GoogleTest)
+#   --tests   also what the tests need (GoogleTest, Python 3)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
 
@@ -13,6 +13,7 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 if [ "$tests" = 1 ]; then
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+  command -v python3 >/dev/null 2>&1 || missing+=(python3)
 fi
 
 if [ ${#missing[@]} -eq 0 ]; then

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <climits>
 
+#include "stub/add_files.h"
+#include "stub/definitions.h"
 #include "stub/run_state.h"
 #include "platform/console.h"
 #include "reader/chopper.h"
@@ -22,8 +24,8 @@ constexpr int kFallbackTitleWidth = 20;
 // took (\timestamp and \titlewidth come before \title's "ti", \mem after \missing's
 // "mi"). Entries whose handler is laterCommand belong to subsystems not yet in place.
 constexpr CommandName kCommands[] = {
-    {"add", 2, 1, nullptr},
-    {"fadd", 3, 2, nullptr},
+    {"add", 2, 1, addCommand},
+    {"fadd", 3, 2, faddCommand},
     {"aggtype", 0, 3, aggTypeCommand},
     {"at", 0, 3, aggTypeCommand},
     {"announce", 3, 4, echoCommand},
@@ -42,7 +44,7 @@ constexpr CommandName kCommands[] = {
     {"debug", 0, 13, debugCommand},
     {"decs", 0, 14, decsCommand},
     {"div", 0, 15, divCommand},
-    {"f", 0, 16, nullptr},
+    {"f", 0, 16, defineCommand},
     {"field", 0, 17, fieldCommand},
     {"g", 0, 18, growthOnCommand},
     {"growthtype", 0, 19, growthTypeCommand},

@@ -68,6 +68,11 @@ struct RunState {
   int16_t status = 0;
   // The expression evaluator's working state, shared by table lines and definitions.
   EvalContext eval;
+  // Add files running inside one another: 0 while the stub itself is read.
+  int16_t addFileDepth = 0;
+  // An add file was refused for nesting too deep: every add file running is being
+  // ended, and the stub goes on after the line that ran the outermost one.
+  bool addNestingRefused = false;
 };
 
 }  // namespace tabrix

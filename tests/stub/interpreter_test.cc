@@ -357,18 +357,16 @@ TEST_F(InterpreterTest, TextAndPageLinesGoToTheLineHandlerWithTheirLine) {
 }
 
 TEST_F(InterpreterTest, CommandsNotAvailableSaySoAndSkipTheirLine) {
-  EXPECT_EQ(runStub("\\add file.txt 1990 gdp\n\\zebra 3\n\\color 3\n\\cutoff 0.5 1990\n"
-                    "\\wk1 book\n\\xlgraph 1990\n\\f x = y\n\\pl 50\n"),
+  EXPECT_EQ(runStub("\\zebra 3\n\\color 3\n\\cutoff 0.5 1990\n"
+                    "\\wk1 book\n\\xlgraph 1990\n\\pl 50\n"),
             InterpretEnd);
   EXPECT_EQ(table.pageLength, 50);
   // \color is no command at all and stays silent.
   EXPECT_EQ(output,
-            "\\add is not available in this version; line skipped.\n"
             "\\col is not available in this version; line skipped.\n"
             "\\cutoff is not available in this version; line skipped.\n"
             "\\wk1 is not available in this version; line skipped.\n"
-            "\\xlgraph is not available in this version; line skipped.\n"
-            "\\f is not available in this version; line skipped.\n");
+            "\\xlgraph is not available in this version; line skipped.\n");
 }
 
 TEST_F(InterpreterTest, InvalidPrintbaseStopsTheRunAndLeavesTheFileOpen) {
