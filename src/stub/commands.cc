@@ -144,6 +144,9 @@ constexpr CommandName kCommands[] = {
     {"printsort", 0, 88, printSortCommand},
     {"ps", 0, 88, printSortCommand},
     {"mode", 2, 89, modeCommand},
+    // After every other name, so that no existing command word changes meaning.
+    {"sumrange", 0, 90, sumRangeCommand},
+    {"chainrange", 0, 91, chainRangeCommand},
 };
 
 std::string lowered(std::string_view word) {

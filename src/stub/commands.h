@@ -1,4 +1,4 @@
-// The stub's backslash commands: the table of all 89 commands in matching order, the
+// The stub's backslash commands: the table of all 91 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
 // the layout, number-format, mode, text, miscellaneous, output-target, block and group
 // commands.
@@ -25,11 +25,11 @@ enum FontRole : int;  // table/table_line.h
 using CommandHandler = int16_t (*)(StubContext& context);
 
 // One name of a command: the word, its prefix length (0: the whole word must match),
-// the command's number in the table (1 .. 89) and its handler.
+// the command's number in the table (1 .. 91) and its handler.
 struct CommandName {
   const char* name;         // the command word, lower case
   int prefix;               // characters that must match; 0 = the whole word
-  int number;               // the command's entry in the table, 1 .. 89
+  int number;               // the command's entry in the table, 1 .. 91
   CommandHandler handler;   // carries out the command; nullptr: not available yet
 };
 
@@ -164,6 +164,10 @@ int16_t printSortCommand(StubContext& context);     // \printsort, \ps
 int16_t groupCommand(StubContext& context);         // \group, \grp
 int16_t listGroupsCommand(StubContext& context);    // \listgroups
 int16_t groupListCommand(StubContext& context);     // \grouplist, \glist
+
+// --- Range commands of the function library (commands_ranges.cc) ---
+int16_t sumRangeCommand(StubContext& context);      // \sumrange first last
+int16_t chainRangeCommand(StubContext& context);    // \chainrange first last
 
 // The seven font commands, one per role: \font (BodyFont), \fonthead, \fonttitle,
 // \fontdate, \fontbank, \fontname and \fontdata.

@@ -59,6 +59,16 @@ int16_t bankBaseYear(int year) {
   return static_cast<int16_t>(year);
 }
 
+// The frequency of a table line's result: the one the evaluation produced (so a
+// frequency conversion shows at its new frequency); a result without one (numbers
+// only, @rand()) takes the frequency of the alternative's series last read, annual
+// before any has been read.
+int16_t lineFrequency(const EvalResult& evaluated, const DataBank& bank) {
+  if (evaluated.frequency != 0) return evaluated.frequency;
+  const int16_t last = bank.frequency();
+  return last == 1 || last == 2 || last == 4 || last == 12 ? last : int16_t{1};
+}
+
 // Reads the expression and title of a table line whose first character is `first`.
 // Returns false (after the bad-line message) when the line has no ';'.
 bool readTableLine(StubContext& context, int first, std::string& expression) {
@@ -109,13 +119,16 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
 
     int count = bank.observations();
     VexDate& start = table.altStart[k];
+    const int16_t frequency = lineFrequency(evaluated, bank);
     if (bank.kind() == 'h' || bank.kind() == 'c') {
       start.year = bankBaseYear(bank.baseYear());
       start.period = 1;
-      start.frequency = evaluated.frequency;
+      start.frequency = frequency;
       count = bank.seriesLength();
+      // A constant before any series has been read covers the whole bank.
+      if (evaluated.frequency == 0 && count == 0) count = bank.observations();
     } else if (bank.kind() == 'w') {
-      start.frequency = evaluated.frequency;
+      start.frequency = frequency;
     }
     if (count > MaxObs) count = MaxObs;
     if (count < 0) count = 0;
