@@ -15,6 +15,8 @@ namespace tabrix {
 class DataBank;
 class VexBank;
 class Chopper;
+class GroupHome;
+struct SortTable;
 
 // Maximum number of alternatives compared side by side.
 constexpr int MaxAlternatives = 10;
@@ -47,8 +49,17 @@ struct RunState {
   std::string outputName;
   // The worksheet target is a workbook (\xls); off means a WK1 file.
   bool xlsTarget = false;
-  // groups.bin was read at start (the group store comes with the groups subsystem).
+  // The group store: made by the run driver at start-up (and by the first group
+  // command of a run without one).
+  std::unique_ptr<GroupHome> groups;
+  // groups.bin was read before the stub ran.
   bool groupsLoaded = false;
+  // The sorted block being recorded or waiting for \printsort; none outside a block.
+  std::unique_ptr<SortTable> sortTable;
+  // Table lines are recorded into sortTable instead of written.
+  bool sortInProgress = false;
+  // The date-column entry whose base-alternative value is the sort key.
+  std::string sortDate;
   // The one stub reader.
   std::unique_ptr<Chopper> reader;
   // Name of the matrix-listing configuration file.
