@@ -75,7 +75,11 @@ EvalResult csumFunction(EvalContext& context, Chopper& reader, SeriesSpan operan
     }
     for (int i = 0; i < n; ++i) operand[static_cast<std::size_t>(i)] += member[i];
   }
-  if (applySuffix(context, reader, operand, bank, frequency) != 0) return failed();
+  // With no member found the sum is all 0.0; its suffix is still read (as annual, so that
+  // a date constant needs no frequency of its own).
+  if (applySuffix(context, reader, operand, bank, frequency != 0 ? frequency : int16_t{1}) != 0) {
+    return failed();
+  }
   return {0, frequency};
 }
 

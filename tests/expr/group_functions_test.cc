@@ -105,6 +105,10 @@ TEST_F(CsumTest, ASuffixAfterTheCallAppliesOnceToTheSum) {
   // At 1990 (observation 30): 30 + 60 = 90 in every slot.
   EXPECT_EQ(run("@csum(x, 1-2){1990}"), EndedByLineEnd);
   expectSeries([](int) { return 90.0; }, kObs);
+  // No member found: 0.0, and the suffix is still read.
+  EXPECT_EQ(run("@csum(z, 1){1990} + 1"), EndedByLineEnd);
+  EXPECT_EQ(output, "z1 can't be found \r\n");
+  expectSeries([](int) { return 1.0; }, kObs);
 }
 
 TEST_F(CsumTest, MalformedCallsAndMixedFrequenciesAreRefused) {
