@@ -4,11 +4,13 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "banks/bank_factory.h"
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
+#include "groups/group_home.h"
 #include "stub/run_state.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -109,7 +111,9 @@ Step Driver::startUp() {
   state_.quiet = args_.hasSwitch("s") || args_.hasSwitch("S") || args_.hasSwitch("silent");
   setDriverDefaults(table_);
   state_.scratchMade = false;
+  state_.sortInProgress = false;
   table_.altMissing.fill(false);
+  state_.groups = std::make_unique<GroupHome>();
   state_.matlistConfig = "matlist.cfg";
   showBanner();
   state_.reader->setSource(stdin);
@@ -306,6 +310,7 @@ void Driver::endSection() {
     std::fclose(state_.stubFile);
     state_.stubFile = nullptr;
   }
+  state_.groups.reset();
   for (auto& bank : state_.scratchBanks) bank.reset();
   for (auto& bank : state_.banks) bank.reset();
   state_.bankCount = 0;
@@ -394,7 +399,9 @@ void makeTable(RunState& state, TableLine& table) {
     console().printf("  %d. %s\r\n", i + 1, table.altTitles[static_cast<size_t>(i)].c_str());
   }
   console().write("\r\n");
-  state.groupsLoaded = false;
+  // Finding the stub may have changed the current directory; groups.bin is read from
+  // there. A file that was refused counts as not loaded.
+  state.groupsLoaded = fileExists(GroupsFileName) && state.groups->readGroups() == 0;
 
   int16_t result = interpret(state, state.stubFile, table);
   if (result != -1) {
@@ -403,6 +410,12 @@ void makeTable(RunState& state, TableLine& table) {
       table.out.put('\f');
       table.contents.writeContents(table.out, table.pageWidth, table.pagePrefix, table.lineEnd);
     }
+  }
+  // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
+  if (table.sheet != nullptr) {
+    (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
+    if (table.sheet->close() != 0) table.outputFailed = true;
+    table.sheet.reset();
   }
   if (table.rtfMode) table.out.write("\n}");
   if (table.out.close() != 0) table.outputFailed = true;

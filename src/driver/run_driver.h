@@ -23,11 +23,13 @@ constexpr int RunFailed = 2;
 // or RunFailed.
 int runMain(int argc, char** argv);
 
-// The run after the dialogue: the run heading with the alternatives' titles, the stub
-// through the interpreter, the end of the table and its contents, and the table file
-// closed (outputFailed set when it could not be written whole). state holds the open
-// banks (bankCount), the stub file and the output name; table the settings the
-// dialogue gave (altCount, altStart, values, showMode) and the open table file.
+// The run after the dialogue: the run heading with the alternatives' titles, groups.bin
+// read when the current directory holds one, the stub through the interpreter, the end
+// of the table and its contents, a worksheet target finished, and the table file
+// closed (outputFailed set when an output could not be written whole). state holds the
+// open banks (bankCount), the group store, the stub file and the output name; table the
+// settings the dialogue gave (altCount, altStart, values, showMode) and the open table
+// file.
 void makeTable(RunState& state, TableLine& table);
 
 // Clears the console and writes the banner.

@@ -1,6 +1,7 @@
 // The stub's backslash commands: the table of all 91 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
-// the layout, number-format, mode, text, miscellaneous and output-target commands.
+// the layout, number-format, mode, text, miscellaneous, output-target, block and group
+// commands.
 // A command whose handler is not in place yet (its handler is nullptr) is matched like
 // all others, so its word never falls through to a later name, and says so in one line.
 //
@@ -152,6 +153,24 @@ int16_t gzeroesCommand(StubContext& context);       // \gzeroes
 int16_t noCommentCommand(StubContext& context);     // \nocomment
 int16_t onePerLineCommand(StubContext& context);    // \oneperline
 int16_t pcontrolCommand(StubContext& context);      // \pcontrol, \pc
+
+// --- Worksheet commands (commands_sheet.cc) ---
+int16_t wk1Command(StubContext& context);           // \wk1
+int16_t xlsCommand(StubContext& context);           // \xls
+int16_t fileTypeCommand(StubContext& context);      // \filetype
+int16_t wsTitleCommand(StubContext& context);       // \wstitle
+int16_t wsFreezeCommand(StubContext& context);      // \wsfreeze
+
+// --- Block and group commands (commands_blocks.cc) ---
+int16_t startTotalCommand(StubContext& context);    // \starttotal, \st
+int16_t endTotalCommand(StubContext& context);      // \endtotal, \et
+int16_t printTotalCommand(StubContext& context);    // \printtotal, \pt
+int16_t startSortCommand(StubContext& context);     // \startsort, \ss
+int16_t endSortCommand(StubContext& context);       // \endsort, \es
+int16_t printSortCommand(StubContext& context);     // \printsort, \ps
+int16_t groupCommand(StubContext& context);         // \group, \grp
+int16_t listGroupsCommand(StubContext& context);    // \listgroups
+int16_t groupListCommand(StubContext& context);     // \grouplist, \glist
 
 // --- Range commands of the function library (commands_ranges.cc) ---
 int16_t sumRangeCommand(StubContext& context);      // \sumrange first last

@@ -12,9 +12,11 @@
 #include "reader/chopper.h"
 #include "stub/interpreter.h"
 #include "support/constants.h"
+#include "table/cell_value.h"
 #include "table/date_list.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
+#include "table/sort_table.h"
 #include "table/table_line.h"
 #include "table/value_rows.h"
 
@@ -227,6 +229,14 @@ int16_t tableLine(StubContext& context, int first) {
   std::string expression;
   if (!readTableLine(context, first, expression)) return 0;
   evaluateAlternatives(context, expression);
+  RunState& run = context.run;
+  if (run.sortInProgress && run.sortTable) {
+    // Inside a sorted block the line is only recorded, keyed by its base value at the
+    // sort date; \printsort writes it later.
+    const float key = cellValue(table, 0, DateStruct(run.sortDate), 0.0f);
+    record(*run.sortTable, context.linePosition, key);
+    return 0;
+  }
   return composeWithNameFont(table) == -1 ? -1 : 0;
 }
 

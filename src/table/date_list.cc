@@ -9,6 +9,7 @@
 #include "reader/chopper.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
+#include "table/sheet_cells.h"
 
 namespace tabrix {
 
@@ -78,18 +79,25 @@ class HeaderRow {
 // the label's characters replaced by underlineChar). Returns -1 when a label is wider
 // than its column.
 int writeHeaderRow(TableLine& table, bool underlined) {
-  HeaderRow row(table.out);
+  HeaderRow text(table.out);
   const int titleWidth = table.titleWidth;
   std::string area(titleWidth > 0 ? static_cast<std::size_t>(titleWidth) : 0, ' ');
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
-  row.write(area);
+  text.write(area);
   if (!underlined) useFont(table, DateFont);
+  // On a worksheet each label is a right-aligned text cell in its column; a workbook
+  // gets the label without its blanks and gives a spacer column its width.
+  WK1File* sheet = worksheetOf(table);
+  const bool xls = xlsWorksheet(table);
+  const int row = worksheetLineRow(table);
+  bool cells = false;
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
     if (isSpacer(dateSpec, &spacer)) {
-      row.blanks(spacer);
+      text.blanks(spacer);
+      if (xls) (void)sheet->setColumnWidth(j + 1, spacer);
       continue;
     }
     DateStruct date(dateSpec);
@@ -102,10 +110,17 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       return -1;
     }
     if (underlined) label.assign(label.size(), table.underlineChar);
-    if (table.prnMode) row.write("\"");
-    row.rightAligned(label, width);
-    if (table.prnMode) row.write("\"");
+    if (sheet != nullptr) {
+      // The worksheet's text cell: the label right-aligned in its width.
+      const std::size_t pad = static_cast<std::size_t>(width) - label.size();
+      (void)sheet->writeText(row, j + 1, xls ? label : std::string(pad, ' ') + label, '"');
+      cells = true;
+    }
+    if (table.prnMode) text.write("\"");
+    text.rightAligned(label, width);
+    if (table.prnMode) text.write("\"");
   }
+  if (cells) takeWorksheetRow(table, row);
   writeCountedLine(table, "");
   return 0;
 }
@@ -272,9 +287,9 @@ int readDateList(TableLine& table, std::FILE* file) {
 int writeDateHeader(TableLine& table) {
   if (!table.datesSet || table.gdataMode) return 0;
   if (textLineNeedsPage(table) && pageHeader(table) != 0) return -1;
-  // (A worksheet target gets the labels as cells and an XLS target no underline row.)
+  // A workbook has no underline row (its date font carries the underline).
   int result = writeHeaderRow(table, false);
-  if (result == 0 && table.underlineChar != 0) result = writeHeaderRow(table, true);
+  if (result == 0 && table.underlineChar != 0 && !xlsWorksheet(table)) result = writeHeaderRow(table, true);
   if (result != 0) return result;
   useBody(table, DateFont);
   return 0;
