@@ -280,7 +280,7 @@ int16_t parseMacroNames(std::span<const uint8_t> bytes, const std::string& fileN
       return -1;
     }
   }
-  if (bytes.size() < first + static_cast<size_t>(Dirfor::MacroNameBytes) * static_cast<size_t>(count)) {
+  if (count > 0 && bytes.size() < first + static_cast<size_t>(Dirfor::MacroNameBytes) * static_cast<size_t>(count)) {
     console().printf("Error reading %s.\n", fileName.c_str());
     return -1;
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "banks/bank_factory.h"
+#include "banks/bank_files.h"
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
@@ -199,8 +200,10 @@ Step Driver::askBank(int alternative) {
     }
 
     const BankKind* bankKind = findBankKind(kind);
+    // A dirfor name may name its data file whole ("run.dfr"); the bank opens it as it is.
+    const std::string_view extension = kind == 'd' && fileNameHasDot(name) ? "" : bankKind->extension;
     std::string rootPath;
-    if (resolveBankPath(name, bankKind->extension, rootPath) != 0) return Step::kStopNow;
+    if (resolveBankPath(name, extension, rootPath) != 0) return Step::kStopNow;
     const int slot = state_.bankCount;
     state_.banks[slot] = openBank(kind, rootPath, description);
     DataBank* bank = state_.banks[slot].get();
