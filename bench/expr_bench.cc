@@ -74,11 +74,12 @@ void evaluateText(benchmark::State& state, const std::string& text, float check)
     return;
   }
   Chopper reader;
+  EvalContext context;
   auto result = std::make_unique<Series>();
   ConsoleCapture quiet;
   for (auto _ : state) {
     reader.setString(text);
-    int16_t code = evaluate(reader, *result, *banks.bank, nullptr);
+    int16_t code = evaluate(context, reader, *result, *banks.bank, nullptr).status;
     benchmark::DoNotOptimize(result->data());
     if (code != EndedByLineEnd) {
       state.SkipWithError("the expression did not evaluate");

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what building and testing Tabrix needs on a Debian machine, when it is missing.
+# Installs what building Tabrix needs on a Debian machine, when it is missing.
+#   --tests   also what the tests need (GoogleTest)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
+
+tests=0
+[ "${1:-}" = "--tests" ] && tests=1
 
 missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
-[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+if [ "$tests" = 1 ]; then
+  [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0

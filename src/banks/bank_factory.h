@@ -45,7 +45,7 @@ class UnavailableBank : public DataBank {
  public:
   // kind() is the letter asked for; dataFileName() the root plus the kind's extension.
   UnavailableBank(const BankKind& kind, std::string_view rootName);
-  int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
+  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
   int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;
 };
 

@@ -43,10 +43,10 @@ struct BankTable {
 
 // Parses CSV text in the layout above; fileName is used in messages. On error prints
 // "tabrix-bank: file:line: message" and returns -1; 0 on success.
-int16_t parseBankCsv(std::string_view text, const std::string& fileName, BankTable& table);
+[[nodiscard]] int16_t parseBankCsv(std::string_view text, const std::string& fileName, BankTable& table);
 
 // Reads and parses a CSV file; -1 (after a message) when it cannot be read or parsed.
-int16_t readBankCsv(const std::string& path, BankTable& table);
+[[nodiscard]] int16_t readBankCsv(const std::string& path, BankTable& table);
 
 // The CSV text of a table in the same layout. Each value is written as the shortest
 // text that reads back as the same 32-bit float; MissingValue (exactly) is an empty

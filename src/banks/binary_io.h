@@ -113,7 +113,7 @@ class BinaryFile {
   // The file's size in bytes (keeps the current position), or -1.
   int64_t size();
   // Flushes buffered writes; 0 or -1.
-  int flush();
+  [[nodiscard]] int flush();
 
   // Raw transfers: the number of bytes actually transferred (0 on a closed file).
   size_t read(void* dst, size_t count);
@@ -153,8 +153,8 @@ class BinaryFile {
 };
 
 // Reads a whole file into bytes; false when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& out);
+[[nodiscard]] bool readWholeFile(const std::string& path, std::vector<uint8_t>& out);
 // Creates (truncates) a file holding exactly these bytes; false on failure.
-bool writeWholeFile(const std::string& path, std::span<const uint8_t> bytes);
+[[nodiscard]] bool writeWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace tabrix

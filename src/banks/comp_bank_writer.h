@@ -30,15 +30,15 @@ class CompBankWriter {
   // cannot be stored: an empty name or one holding a NUL, a name already added, a
   // start date outside 1925 .. 2099 or not valid, more than 3999 values, or a name
   // area or series count beyond the bank's limits.
-  int16_t addSeries(std::string_view name, const VexDate& start, std::span<const float> values);
+  [[nodiscard]] int16_t addSeries(std::string_view name, const VexDate& start, std::span<const float> values);
   // Adds a series given from observation 0 at `base`, as a workspace bank holds it:
   // leading and trailing missing values are dropped, so the record starts at its
   // first value (see storedRange in banks/series_record.h). 0 or -1 as addSeries.
-  int16_t addSeriesFromBase(std::string_view name, const VexDate& base, std::span<const float> values);
+  [[nodiscard]] int16_t addSeriesFromBase(std::string_view name, const VexDate& base, std::span<const float> values);
 
   // Writes both files, replacing any that exist; 0, or -1 after printing msgbk 24
   // (a file that cannot be created) or the name of the file that could not be written.
-  int16_t write(const std::string& rootName) const;
+  [[nodiscard]] int16_t write(const std::string& rootName) const;
 
   size_t seriesCount() const { return series_.size(); }  // series added so far
 

@@ -57,7 +57,8 @@ class DataBank {
   // (frequency() is then the series' frequency), negative when not found or not
   // readable (not found: no message; read errors: the kind's own message). On failure
   // the array's contents are undefined.
-  virtual int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) = 0;
+  [[nodiscard]] virtual int16_t readSeries(std::string_view name, SeriesSpan values,
+                                           int16_t count) = 0;
 
   // Slot 3. Prints the names matching pattern (wildcardMatch; an invalid pattern
   // matches everything), 5 per line when wide is non-zero, else 1. output == stdout or
@@ -86,8 +87,7 @@ class DataBank {
   const std::string& indexFileName() const { return indexFileName_; }  // or ""
   uint16_t startYear() const { return startYear_; }        // year of observation 0
   uint16_t seriesCount() const { return seriesCount_; }    // series held
-  // Frequency (1, 4, 12) of the series last read; the evaluator also sets it to the
-  // frequency of an expression's result, and a writer sets it before a store.
+  // Frequency (1, 4, 12) of the series last read; a writer sets it before a store.
   int16_t frequency() const { return frequency_; }
   void setFrequency(int16_t frequency) { frequency_ = frequency; }
   uint16_t observations() const { return observations_; }  // observations per series

@@ -31,7 +31,7 @@ class HashBank : public RecordBank {
 
   // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
   // (no message) or the series cannot be read (message naming series and bank).
-  int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
+  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
   // Lists bucket by bucket, each bucket's names in block order; 1, or 0 when Escape
   // ended the listing.
   int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;

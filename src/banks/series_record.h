@@ -121,7 +121,7 @@ bool encodeSeriesRecord(const VexDate& start, std::span<const float> values,
 void reportUnstorableSeries(std::string_view name, std::string_view reason);
 // Writes a whole bank file, replacing it; 0, or -1 after printing msgbk 24 (cannot be
 // created) or "\r\nCannot write %s.\r\n".
-int16_t writeBankFile(const std::string& path, const std::vector<uint8_t>& bytes);
+[[nodiscard]] int16_t writeBankFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // The series a bank writer has collected: the names in the order added, each with
 // its encoded record. The writers differ only in their limits and file layouts.

@@ -127,7 +127,7 @@ VexBank::VexBank(std::string_view rootName, std::string_view mode, uint16_t base
 }
 
 VexBank::~VexBank() {
-  if (openState_ == 1 && accessMode_ == 'w') writeIndex();
+  if (openState_ == 1 && accessMode_ == 'w') static_cast<void>(writeIndex());  // reports its failure
 }
 
 bool VexBank::readHeader() {

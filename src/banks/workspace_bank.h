@@ -50,18 +50,18 @@ class VexBank : public DataBank {
   // Reads count observations (-1: all M; more than M reads M) into values; the first
   // count slots are cleared first, so a short read leaves zeros and slots from count
   // on stay untouched. 0, or -1 when not found (no message) or not readable.
-  int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
+  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
 
   // Stores a series with the frequency set by setFrequency(): overwrites the record of
   // an existing name, or appends a new name. flush 'y' rewrites the index afterwards.
   // count as for readSeries. Returns the position, or -1 when it failed (a new name
   // is taken back) or when the bank is full after this store (the series stays).
-  int16_t writeSeries(std::string_view name, ConstSeriesSpan values, char flush,
+  [[nodiscard]] int16_t writeSeries(std::string_view name, ConstSeriesSpan values, char flush,
                       int16_t count);
 
   // Writes N, the N + 1 offsets and offset N + 1 name bytes at the start of the index
   // file (not truncated). 0 or -1.
-  int16_t writeIndex();
+  [[nodiscard]] int16_t writeIndex();
 
   // Replaces the title and rewrites the header; nullptr when the header write fails.
   const char* setTitle(std::string_view text) override;

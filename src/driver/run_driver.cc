@@ -47,12 +47,6 @@ void allocationFailure() {
   endProcess(1);
 }
 
-// The keyboard's line editor for dialogue answers (one per process, like the keyboard).
-LineEditor& answerEditor() {
-  static LineEditor editor;
-  return editor;
-}
-
 // How a step of the dialogue ends.
 enum class Step {
   kNext,        // go on
@@ -79,7 +73,9 @@ class Driver {
   }
   // Counts a wrong answer; true when this one reaches the limit (the warning is written).
   bool wrongAnswer();
-  void read(std::string& answer, int bound) { readAnswer(state_.responseSource, answer, bound); }
+  void read(std::string& answer, int bound) {
+    readAnswer(state_.responseSource, answer, bound, answerEditor_);
+  }
 
   Step startUp();
   Step askCount();
@@ -96,7 +92,11 @@ class Driver {
   TableLine table_;
   int wrongResponses_ = 0;
   int altCount_ = 1;
+  // The process exit status: 0, or RunFailed when a file the run needs could not be
+  // opened (response file, bank, stub, output) or an output could not be written.
+  int exitStatus_ = 0;
   std::string responseName_;
+  LineEditor answerEditor_;  // typed dialogue answers, with their own history
 };
 
 bool Driver::wrongAnswer() {
@@ -119,6 +119,7 @@ Step Driver::startUp() {
     state_.responseSource = std::fopen(toPath(responseName_).c_str(), "r");
     if (state_.responseSource == nullptr) {
       console().printf("Cannot open %s.", responseName_.c_str());
+      exitStatus_ = RunFailed;
       return Step::kEndSection;
     }
   }
@@ -203,7 +204,10 @@ Step Driver::askBank(int alternative) {
     // A dirfor name may name its data file whole ("run.dfr"); the bank opens it as it is.
     const std::string_view extension = kind == 'd' && fileNameHasDot(name) ? "" : bankKind->extension;
     std::string rootPath;
-    if (resolveBankPath(name, extension, rootPath) != 0) return Step::kStopNow;
+    if (resolveBankPath(name, extension, rootPath) != 0) {
+      exitStatus_ = RunFailed;
+      return Step::kStopNow;
+    }
     const int slot = state_.bankCount;
     state_.banks[slot] = openBank(kind, rootPath, description);
     DataBank* bank = state_.banks[slot].get();
@@ -212,6 +216,7 @@ Step Driver::askBank(int alternative) {
       console().write("Do you want to continue? (y/n):");
       console().flush();
       if (keySource().readKey() == 'y') continue;
+      exitStatus_ = RunFailed;
       return Step::kEndSection;
     }
     sayf("%s\r\n", rootPath.c_str());
@@ -269,13 +274,17 @@ Step Driver::askStub() {
         state_.stubName = full;
       } else {
         console().write("\nError:  Stub file is not accessible.\n");
+        exitStatus_ = RunFailed;
         return Step::kStopNow;
       }
     }
     state_.stubFile = std::fopen(toPath(state_.stubName).c_str(), "r");
     if (state_.stubFile != nullptr) break;
     console().printf("\n Can't open stub file: %s\r\n", state_.stubName.c_str());
-    if (wrongAnswer()) return Step::kEndSection;
+    if (wrongAnswer()) {
+      exitStatus_ = RunFailed;
+      return Step::kEndSection;
+    }
   }
   sayf("%s\r\n", state_.stubName.c_str());
   return Step::kNext;
@@ -286,6 +295,7 @@ Step Driver::askOutput() {
   read(state_.outputName, kFileAnswer);
   if (table_.out.open(state_.outputName) != 0) {
     console().printf("\nError: Can't open %s to write output.\r\n", state_.outputName.c_str());
+    exitStatus_ = RunFailed;
     return Step::kEndSection;
   }
   sayf("%s\r\n", state_.outputName.c_str());
@@ -321,7 +331,7 @@ void Driver::makeTable() {
     }
   }
   if (table_.rtfMode) table_.out.write("\n}");
-  table_.out.close();
+  if (table_.out.close() != 0) table_.outputFailed = true;
 }
 
 void Driver::endSection() {
@@ -351,7 +361,8 @@ int Driver::run() {
   if (step != Step::kStopNow) endSection();
   console().resetColours();
   console().flush();
-  return 0;
+  if (table_.outputFailed) return RunFailed;
+  return exitStatus_;
 }
 
 }  // namespace
@@ -364,7 +375,7 @@ void showBanner() {
   out.printf("\r\n                                 Version %s", kVersion);
 }
 
-bool readAnswer(std::FILE* source, std::string& answer, int bound) {
+bool readAnswer(std::FILE* source, std::string& answer, int bound, LineEditor& editor) {
   std::string line;
   if (source != nullptr) {
     std::string buffer(static_cast<size_t>(bound) + 1, '\0');
@@ -374,7 +385,7 @@ bool readAnswer(std::FILE* source, std::string& answer, int bound) {
     std::optional<std::string> typed;
     KeySource& keys = keySource();
     if (keys.interactive()) {
-      typed = answerEditor().readLine(keys);
+      typed = editor.readLine(keys);
     } else {
       typed = readPlainKeyLine(keys, static_cast<size_t>(bound));
     }

@@ -11,8 +11,16 @@ namespace tabrix {
 
 struct RunState;
 class TableLine;
+class LineEditor;
 
-// Performs the whole run for the command line; returns the process exit status.
+// The exit status of a run that stopped because a file it needs could not be opened
+// (the response file, a bank, the stub, the output file) or because an output could
+// not be written whole.
+constexpr int RunFailed = 2;
+
+// Performs the whole run for the command line; returns the process exit status: 0, 1
+// where the run ends at once (a missing add-file argument, Escape at a key prompt, ...)
+// or RunFailed.
 int runMain(int argc, char** argv);
 
 // Clears the console and writes the banner.
@@ -23,7 +31,8 @@ void showBanner();
 // source is nullptr. Trailing blanks, tabs and line ends are removed from every
 // position but the first, then leading blanks and tabs unless the line is all blanks.
 // At the end of input the answer keeps its previous content. Returns false at the end.
-bool readAnswer(std::FILE* source, std::string& answer, int bound);
+// editor draws typed answers at a terminal.
+bool readAnswer(std::FILE* source, std::string& answer, int bound, LineEditor& editor);
 
 // Removes a pair of double quotes around an answer longer than 2 characters.
 void stripQuotes(std::string& answer);

@@ -63,45 +63,72 @@ struct TrackedArray {
   void touch(int extent) { dirty = std::max(dirty, std::min(extent, MaxObs)); }
 };
 
+}  // namespace
+
 // The arrays of one nesting level of evaluate: the term being built and the operand.
-struct Frame {
+struct EvalContext::Frame {
   TrackedArray term;
   TrackedArray operand;
   std::string name;  // the series name being looked up (keeps its capacity)
 };
 
-// The evaluator's process-wide state: evalLength and foundIn, shared with the function
-// library, and the pools of work arrays kept between calls.
-struct EvalState {
-  int16_t evalLength = 0;
-  DataBank* foundIn = nullptr;
+struct EvalContext::Pools {
   std::vector<std::unique_ptr<Frame>> frames;  // one per nesting level reached so far
   size_t depth = 0;                            // frames in use
   std::vector<ArrayPtr> spares;                // arrays free for WorkArray loans
   size_t loans = 0;                            // WorkArray loans outstanding
 };
 
-EvalState& state() {
-  static EvalState instance;
-  return instance;
+EvalContext::EvalContext() : pools_(std::make_unique<Pools>()) {}
+EvalContext::~EvalContext() = default;
+
+void EvalContext::setEvalLength(int16_t length) {
+  evalLength_ = static_cast<int16_t>(std::clamp<int>(length, 0, MaxObs));
 }
+
+EvalContext::Frame& EvalContext::enterFrame() {
+  Pools& p = *pools_;
+  if (p.depth == p.frames.size()) p.frames.push_back(std::make_unique<Frame>());
+  return *p.frames[p.depth++];
+}
+
+void EvalContext::leaveFrame() { --pools_->depth; }
+
+float* EvalContext::borrowArray() {
+  Pools& p = *pools_;
+  ArrayPtr array;
+  if (p.spares.empty()) {
+    array = allocateArray();
+  } else {
+    array = std::move(p.spares.back());
+    p.spares.pop_back();
+  }
+  // Room for every loan to come back, so that ending a loan never allocates.
+  ++p.loans;
+  p.spares.reserve(p.spares.size() + p.loans);
+  return array.release();
+}
+
+void EvalContext::returnArray(float* array) {
+  Pools& p = *pools_;
+  --p.loans;
+  p.spares.push_back(ArrayPtr(array));
+}
+
+namespace {
 
 // Takes the frame of the next nesting level for the length of one evaluate call.
 class FrameLease {
  public:
-  explicit FrameLease(EvalState& st) : st_(st) {
-    if (st_.depth == st_.frames.size()) st_.frames.push_back(std::make_unique<Frame>());
-    frame_ = st_.frames[st_.depth].get();
-    ++st_.depth;
-  }
-  ~FrameLease() { --st_.depth; }
+  explicit FrameLease(EvalContext& context) : context_(context), frame_(context.enterFrame()) {}
+  ~FrameLease() { context_.leaveFrame(); }
   FrameLease(const FrameLease&) = delete;
   FrameLease& operator=(const FrameLease&) = delete;
-  Frame& frame() { return *frame_; }
+  EvalContext::Frame& frame() { return frame_; }
 
  private:
-  EvalState& st_;
-  Frame* frame_;
+  EvalContext& context_;
+  EvalContext::Frame& frame_;
 };
 
 int16_t lengthOf(const DataBank& bank) {
@@ -147,18 +174,10 @@ class OperatorStack {
 
 }  // namespace
 
-int16_t evalLength() { return state().evalLength; }
-
-void setEvalLength(int16_t length) {
-  state().evalLength = static_cast<int16_t>(std::clamp<int>(length, 0, MaxObs));
-}
-
-DataBank* foundIn() { return state().foundIn; }
-
-int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* scratch) {
-  EvalState& st = state();
-  FrameLease lease(st);
-  Frame& frame = lease.frame();
+EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, DataBank& bank,
+                    DataBank* scratch) {
+  FrameLease lease(context);
+  EvalContext::Frame& frame = lease.frame();
   frame.term.clear();
   frame.operand.clear();
   std::fill(result.begin(), result.end(), 0.0f);
@@ -181,7 +200,7 @@ int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* s
       console().write(kFrequencyConflict);
       return false;
     }
-    const int n = st.evalLength;
+    const int n = context.evalLength();
     switch (ops.top()) {
       case '*':
         for (int i = 0; i < n; ++i) term[i] *= operand[i];
@@ -210,7 +229,7 @@ int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* s
       console().write(kFrequencyConflict);
       return false;
     }
-    const int n = st.evalLength;
+    const int n = context.evalLength();
     switch (ops.top()) {
       case '+':
         for (int i = 0; i < n; ++i) sum[i] += term[i];
@@ -235,18 +254,18 @@ int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* s
     const int type = reader.nextToken();
     switch (type) {
       case '(': {
-        const int16_t inner = evaluate(reader, operandSpan, bank, scratch);
+        const EvalResult inner = evaluate(context, reader, operandSpan, bank, scratch);
         frame.operand.touch(MaxObs);
-        if (inner != EndedByParen) {
+        if (inner.status != EndedByParen) {
           console().write(kMissingParen);
           reader.skipStatement();
           code = -1;
           done = true;
           break;
         }
-        operandFrequency = bank.frequency();
-        st.evalLength = lengthOf(bank);
-        if (!takeOperand()) return -1;
+        operandFrequency = inner.frequency;
+        context.setEvalLength(lengthOf(bank));
+        if (!takeOperand()) return {-1, 0};
         break;
       }
       case ')':
@@ -260,57 +279,57 @@ int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* s
       case '/':
         if (isOperator(previous)) {
           console().write(kBadSyntax);
-          return -1;
+          return {-1, 0};
         }
         if (!ops.push(static_cast<char>(type))) {
           console().write(kBadSyntax);
-          return -1;
+          return {-1, 0};
         }
         break;
       case '+':
       case '-':
         if (isOperator(previous)) {
           console().write(kBadSyntax);
-          return -1;
+          return {-1, 0};
         }
-        if (!closeTerm()) return -1;
+        if (!closeTerm()) return {-1, 0};
         if (!ops.push(static_cast<char>(type))) {
           console().write(kBadSyntax);
-          return -1;
+          return {-1, 0};
         }
         break;
       case '@': {
-        st.evalLength = lengthOf(bank);
-        const int16_t status = callFunction(reader, operandSpan, bank, scratch);
+        context.setEvalLength(lengthOf(bank));
+        const EvalResult called = callFunction(context, reader, operandSpan, bank, scratch);
         frame.operand.touch(MaxObs);
-        if (status != 0) {
+        if (called.status != 0) {
           code = -1;
           done = true;
           break;
         }
-        operandFrequency = bank.frequency();
-        if (!takeOperand()) return -1;
+        operandFrequency = called.frequency;
+        if (!takeOperand()) return {-1, 0};
         break;
       }
       case token::kWord: {
         frame.name.assign(reader.tokenText());
-        const int before = st.evalLength;
-        const int16_t status = lookupSeries(reader, frame.name, operandSpan, bank, scratch);
+        const int before = context.evalLength();
+        const EvalResult found = lookupSeries(context, reader, frame.name, operandSpan, bank, scratch);
         frame.operand.touch(std::max({before, readExtent(bank),
                                       scratch != nullptr ? readExtent(*scratch) : 0}));
-        if (status == -1) return -1;
-        operandFrequency = bank.frequency();
-        st.evalLength = lengthOf(bank);
-        if (!takeOperand()) return -1;
+        if (found.failed()) return {-1, 0};
+        operandFrequency = found.frequency;
+        context.setEvalLength(lengthOf(bank));
+        if (!takeOperand()) return {-1, 0};
         break;
       }
       case token::kNumber: {
-        st.evalLength = lengthOf(bank);
+        context.setEvalLength(lengthOf(bank));
         const float value = toFloat(reader.tokenNumber());
-        std::fill_n(operand, st.evalLength, value);
-        frame.operand.touch(st.evalLength);
+        std::fill_n(operand, context.evalLength(), value);
+        frame.operand.touch(context.evalLength());
         operandFrequency = 0;
-        if (!takeOperand()) return -1;
+        if (!takeOperand()) return {-1, 0};
         break;
       }
       case token::kLineEnd:
@@ -322,44 +341,40 @@ int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* s
         break;
       default:
         console().write(kUnrecognized);
-        return -1;
+        return {-1, 0};
     }
     last = type;
   }
 
-  if (!closeTerm()) return -1;
-  bank.setFrequency(sumFrequency);
-  return code;
+  if (!closeTerm()) return {-1, 0};
+  return {code, code == -1 ? int16_t{0} : sumFrequency};
 }
 
-int16_t lookupSeries(Chopper& reader, std::string_view name, SeriesSpan array, DataBank& bank,
-                     DataBank* scratch) {
-  EvalState& st = state();
-  std::fill_n(array.data(), st.evalLength, 0.0f);
-  bool found = false;
+EvalResult lookupSeries(EvalContext& context, Chopper& reader, std::string_view name,
+                        SeriesSpan array, DataBank& bank, DataBank* scratch) {
+  std::fill_n(array.data(), context.evalLength(), 0.0f);
+  int16_t frequency = 0;
   if (scratch != nullptr && scratch->readSeries(name, array, -1) >= 0) {
-    found = true;
-    st.foundIn = scratch;
-    // The scratch read leaves the alternative's bank alone, but the evaluator takes the
-    // operand's frequency (and a date constant's base) from that bank: give it the
-    // frequency of the definition just read.
-    bank.setFrequency(scratch->frequency());
-  }
-  if (!found) {
+    context.setFoundIn(scratch);
+    frequency = scratch->frequency();
+  } else {
     if (bank.readSeries(name, array, -1) < 0) {
-      std::fill_n(array.data(), st.evalLength, 0.0f);
+      std::fill_n(array.data(), context.evalLength(), 0.0f);
       console().printf("%.*s can't be found \r\n", static_cast<int>(name.size()), name.data());
-      return -1;
+      return {-1, 0};
     }
-    st.foundIn = &bank;
+    context.setFoundIn(&bank);
+    frequency = bank.frequency();
   }
-  return applySuffix(reader, array, bank) == 0 ? 0 : -1;
+  // A date constant is placed by the alternative's bank and the series' own frequency.
+  if (applySuffix(context, reader, array, bank, frequency) != 0) return {-1, 0};
+  return {0, frequency};
 }
 
-int16_t applySuffix(Chopper& reader, SeriesSpan array, DataBank& bank) {
-  EvalState& st = state();
-  st.evalLength = lengthOf(bank);
-  const int n = st.evalLength;
+int16_t applySuffix(EvalContext& context, Chopper& reader, SeriesSpan array, DataBank& bank,
+                    int16_t frequency) {
+  context.setEvalLength(lengthOf(bank));
+  const int n = context.evalLength();
   float* values = array.data();
 
   const int type = reader.nextToken();
@@ -386,7 +401,7 @@ int16_t applySuffix(Chopper& reader, SeriesSpan array, DataBank& bank) {
     }
     const VexDate date{std::string_view(reader.tokenText())};
     const int basePeriod = bank.kind() == 'w' ? bank.startPeriod() : 1;
-    const VexDate base(bank.baseYear(), basePeriod, bank.frequency());
+    const VexDate base(bank.baseYear(), basePeriod, frequency);
     const int k = periodsBetween(date, base);
     // A date outside the observations the bank holds has no value.
     const float value = (k >= 0 && k < n) ? values[k] : MissingValue;
@@ -401,26 +416,10 @@ int16_t applySuffix(Chopper& reader, SeriesSpan array, DataBank& bank) {
   return 0;
 }
 
-WorkArray::WorkArray() {
-  EvalState& st = state();
-  ArrayPtr array;
-  if (st.spares.empty()) {
-    array = allocateArray();
-  } else {
-    array = std::move(st.spares.back());
-    st.spares.pop_back();
-  }
-  // Room for every loan to come back, so that ending a loan never allocates.
-  ++st.loans;
-  st.spares.reserve(st.spares.size() + st.loans);
-  data_ = array.release();
+WorkArray::WorkArray(EvalContext& context) : context_(context), data_(context.borrowArray()) {
   std::fill_n(data_, MaxObs, 0.0f);
 }
 
-WorkArray::~WorkArray() {
-  EvalState& st = state();
-  --st.loans;
-  st.spares.push_back(ArrayPtr(data_));
-}
+WorkArray::~WorkArray() { context_.returnArray(data_); }
 
 }  // namespace tabrix

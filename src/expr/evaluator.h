@@ -14,11 +14,14 @@
 // dividend wherever the divisor is exactly 0.0. Every operand with a frequency must
 // have the same one.
 //
-// evalLength and foundIn are process-wide, shared with the function library. The
-// work arrays of each nesting level are kept between calls and reused.
+// What an evaluation works with lives in an EvalContext that the run owns and passes
+// in: the work arrays of each nesting level (kept between calls and reused), the
+// number of observations in use (evalLength) and the bank where the last series was
+// found (foundIn). The result's frequency comes back with the status.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "banks/data_bank.h"
@@ -35,43 +38,82 @@ constexpr int16_t EndedByComma = ',';    // a function argument
 constexpr int16_t EndedBySemicolon = ';';
 constexpr int16_t EndedByEquals = '=';
 
+// What an evaluation (or a function, or a series look-up) hands back.
+struct EvalResult {
+  int16_t status = 0;     // the ending code above (0 for look-ups and functions), or -1
+  int16_t frequency = 0;  // the result's frequency (1, 4, 12); 0 when it has none
+  bool failed() const { return status == -1; }
+};
+
+// The evaluator's working state for one run: evalLength, foundIn and the pools of work
+// arrays. One context serves every alternative and every nesting level; it is not
+// shared between threads.
+class EvalContext {
+ public:
+  EvalContext();
+  ~EvalContext();
+  EvalContext(const EvalContext&) = delete;
+  EvalContext& operator=(const EvalContext&) = delete;
+
+  // The number of observations every operation processes (the bank's observations, at
+  // most MaxObs); persists between calls.
+  int16_t evalLength() const { return evalLength_; }
+  void setEvalLength(int16_t length);
+
+  // The bank in which the last series name was found (nullptr before any). Not owned;
+  // valid while that bank lives.
+  DataBank* foundIn() const { return foundIn_; }
+
+ void setFoundIn(DataBank* bank) { foundIn_ = bank; }
+
+  // For the evaluator itself: the arrays of the next nesting level, taken for the
+  // length of one evaluate call (leaveFrame gives them back), and MaxObs-float arrays
+  // lent out to WorkArray.
+  struct Frame;
+  Frame& enterFrame();
+  void leaveFrame();
+  float* borrowArray();
+  void returnArray(float* array);
+
+ private:
+  struct Pools;
+
+  int16_t evalLength_ = 0;
+  DataBank* foundIn_ = nullptr;
+  std::unique_ptr<Pools> pools_;  // the frames of the nesting levels and the spare arrays
+};
+
 // Evaluates the expression the reader stands at into result (all MaxObs slots are set
 // to 0.0 first; the first evalLength() hold the result). bank is the alternative's
-// bank; scratch its scratch bank, nullptr until the first \f made them. Returns the
-// ending code above, or -1 after printing a message; the reader then stands where the
-// error was found (after a missing ')' the rest of the statement has been skipped).
-// On every code but -1, bank.frequency() is the result's frequency (0 when the
-// expression holds no series).
-int16_t evaluate(Chopper& reader, SeriesSpan result, DataBank& bank, DataBank* scratch);
+// bank; scratch its scratch bank, nullptr until the first \f made them. The status is
+// the ending code above, or -1 after printing a message; the reader then stands where
+// the error was found (after a missing ')' the rest of the statement has been
+// skipped). On success the frequency is the result's (0 when no series was involved).
+[[nodiscard]] EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result,
+                                  DataBank& bank, DataBank* scratch);
 
 // Fetches series `name` into array (scratch bank first, then the bank) and applies the
-// suffix that follows it in the reader. 0, or -1 after "%s can't be found \r\n" or a
-// suffix message. foundIn() becomes the bank that held the series.
-int16_t lookupSeries(Chopper& reader, std::string_view name, SeriesSpan array, DataBank& bank,
-                     DataBank* scratch);
+// suffix that follows it in the reader. Status 0 with the series' frequency, or -1
+// after "%s can't be found \r\n" or a suffix message. foundIn() becomes the bank that
+// held the series.
+[[nodiscard]] EvalResult lookupSeries(EvalContext& context, Chopper& reader,
+                                      std::string_view name, SeriesSpan array, DataBank& bank,
+                                      DataBank* scratch);
 
 // Reads an optional suffix after a series name: [lag] shifts the series lag periods
 // later (0.0 in the first lag slots), {date} makes every slot the series' value at
-// that date. Anything else is pushed back. Sets evalLength() to the bank's
-// observations. 0, or -1 after "Missing bracket. ", "Date must be a number. \n" or
-// "Missing right brace. \n".
-int16_t applySuffix(Chopper& reader, SeriesSpan array, DataBank& bank);
+// that date (frequency is the series' own). Anything else is pushed back. Sets
+// evalLength() to the bank's observations. 0, or -1 after "Missing bracket. ", "Date
+// must be a number. \n" or "Missing right brace. \n".
+[[nodiscard]] int16_t applySuffix(EvalContext& context, Chopper& reader, SeriesSpan array,
+                                  DataBank& bank, int16_t frequency);
 
-// The number of observations every operation processes (the bank's observations,
-// at most MaxObs); persists between calls.
-int16_t evalLength();
-void setEvalLength(int16_t length);
-
-// The bank in which the last series name was found (nullptr before any). Not owned;
-// valid while that bank lives.
-DataBank* foundIn();
-
-// A work array of MaxObs floats on loan from the evaluator's pool, all 0.0 when the
-// loan starts; it goes back to the pool when the loan ends. For the function library's
+// A work array of MaxObs floats on loan from the context's pool, all 0.0 when the loan
+// starts; it goes back to the pool when the loan ends. For the function library's
 // second series, so that no call allocates once the pool has grown.
 class WorkArray {
  public:
-  WorkArray();
+  explicit WorkArray(EvalContext& context);
   ~WorkArray();
   WorkArray(const WorkArray&) = delete;
   WorkArray& operator=(const WorkArray&) = delete;
@@ -81,6 +123,7 @@ class WorkArray {
   float& operator[](int i) { return data_[i]; }
 
  private:
+  EvalContext& context_;
   float* data_;
 };
 

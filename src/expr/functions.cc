@@ -17,17 +17,18 @@ constexpr std::array<FunctionEntry, 0> kFunctions{};
 
 std::span<const FunctionEntry> functionTable() { return kFunctions; }
 
-int16_t callFunction(Chopper& reader, SeriesSpan operand, DataBank& bank, DataBank* scratch) {
+EvalResult callFunction(EvalContext& context, Chopper& reader, SeriesSpan operand,
+                        DataBank& bank, DataBank* scratch) {
   if (reader.nextToken() != token::kWord) {
     console().write("@ must be followed by function name");
-    return -1;
+    return {-1, 0};
   }
   const std::string& name = reader.tokenText();
   for (const FunctionEntry& entry : functionTable()) {
-    if (entry.name == name) return entry.body(reader, operand, bank, scratch);
+    if (entry.name == name) return entry.body(context, reader, operand, bank, scratch);
   }
   console().printf(" %s is not a recognized function", name.c_str());
-  return -1;
+  return {-1, 0};
 }
 
 }  // namespace tabrix

@@ -14,17 +14,19 @@
 #include <string_view>
 
 #include "banks/data_bank.h"
+#include "expr/evaluator.h"
 
 namespace tabrix {
 
 class Chopper;
 
 // One function of the library: reads its arguments (the reader stands after the
-// name), leaves its result in the first evalLength() slots of operand and, for the
-// frequency conversions, sets bank.frequency(). 0 on success, else a non-zero status
-// after printing its own message.
-using FunctionBody = int16_t (*)(Chopper& reader, SeriesSpan operand, DataBank& bank,
-                                 DataBank* scratch);
+// name) and leaves its result in the first evalLength() slots of operand. Status 0 on
+// success with the result's frequency (the frequency conversions set their own, the
+// others pass on their argument's), else a non-zero status after printing its own
+// message.
+using FunctionBody = EvalResult (*)(EvalContext& context, Chopper& reader, SeriesSpan operand,
+                                    DataBank& bank, DataBank* scratch);
 
 // A name and the function it calls.
 struct FunctionEntry {
@@ -38,6 +40,7 @@ std::span<const FunctionEntry> functionTable();
 // Reads the function name after '@' and calls the function. Returns its status, or -1
 // after "@ must be followed by function name" when the next token is not a word, or
 // after " %s is not a recognized function" when no function has that name.
-int16_t callFunction(Chopper& reader, SeriesSpan operand, DataBank& bank, DataBank* scratch);
+[[nodiscard]] EvalResult callFunction(EvalContext& context, Chopper& reader, SeriesSpan operand,
+                                      DataBank& bank, DataBank* scratch);
 
 }  // namespace tabrix

@@ -91,6 +91,7 @@ int16_t breakCommand(StubContext& context) {
     table.out.write("\n}");
     startRtf(next);
   }
+  if (table.out.close() != 0) table.outputFailed = true;
   table.out = std::move(next);
   run.outputName = name;
   console().printf("\r\nWriting %s ...\r\n", name.c_str());

@@ -30,7 +30,7 @@ constexpr int16_t InterpretEnd = 'e';
 // Reads the file to its end and returns 'e' after closing it (standard input, the
 // keyboard, is never closed) and clearing the reference; returns -1 as soon as a
 // command or a composer operation asks the run to stop, leaving the file open.
-int16_t interpret(RunState& run, std::FILE*& file, TableLine& table);
+[[nodiscard]] int16_t interpret(RunState& run, std::FILE*& file, TableLine& table);
 
 // The line handler for table lines (first character a letter, digit, '-', '(' or '@'),
 // text lines (';'), date header lines ('&') and page control lines ('*'), called with

@@ -8,6 +8,10 @@ namespace tabrix {
 
 RunState::RunState() : reader(std::make_unique<Chopper>()) {}
 
-RunState::~RunState() = default;
+RunState::~RunState() {
+  // Whatever path the run took, the files it opened are closed (standard input is not).
+  if (stubFile != nullptr && stubFile != stdin) std::fclose(stubFile);
+  if (responseSource != nullptr && responseSource != stdin) std::fclose(responseSource);
+}
 
 }  // namespace tabrix

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "expr/evaluator.h"
+
 namespace tabrix {
 
 class DataBank;
@@ -53,6 +55,8 @@ struct RunState {
   bool debugEcho = false;
   // Result of the last line-level operation; -1 means the run must stop.
   int16_t status = 0;
+  // The expression evaluator's working state, shared by table lines and definitions.
+  EvalContext eval;
 };
 
 }  // namespace tabrix

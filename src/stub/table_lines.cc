@@ -94,7 +94,9 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
     std::vector<float>& values = table.values[k];
     values.resize(MaxObs);
     reader.setString(expression);
-    if (evaluate(reader, SeriesSpan(result.data(), MaxObs), bank, run.scratchBanks[k].get()) == -1) {
+    const EvalResult evaluated = evaluate(run.eval, reader, SeriesSpan(result.data(), MaxObs), bank,
+                                          run.scratchBanks[k].get());
+    if (evaluated.failed()) {
       console().printf("(This is in bank %d.)  Continuing...\n", i + 1);
       std::fill(values.begin(), values.end(), 0.0f);
       table.altMissing[k] = true;
@@ -108,10 +110,10 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
     if (bank.kind() == 'h' || bank.kind() == 'c') {
       start.year = bankBaseYear(bank.baseYear());
       start.period = 1;
-      start.frequency = bank.frequency();
+      start.frequency = evaluated.frequency;
       count = bank.seriesLength();
     } else if (bank.kind() == 'w') {
-      start.frequency = bank.frequency();
+      start.frequency = evaluated.frequency;
     }
     if (count > MaxObs) count = MaxObs;
     if (count < 0) count = 0;

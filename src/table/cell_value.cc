@@ -251,23 +251,12 @@ PeriodStatus periodValue(const SeriesView& series, const VexDate& date, float& v
   return PeriodStatus::Ok;
 }
 
-float cellValue(TableLine& table, int row, int column, const DateStruct& dateSpec) {
+float cellValue(const TableLine& table, int row, const DateStruct& dateSpec, float base) {
   if (row < 0 || row >= AltCapacity) return 0.0f;
-  // A series not found shows 0, and as the base it is a base of 0 (never the previous
-  // line's base).
+  // A series not found shows 0, and as the base it is a base of 0.
   const float r = table.altMissing[static_cast<std::size_t>(row)] ? 0.0f : computedValue(table, row, dateSpec);
-  if (row == 0) {
-    if (column >= 0 && column < MaxDateSpecs) {
-      if (table.baseRow.size() <= static_cast<std::size_t>(column)) {
-        table.baseRow.resize(static_cast<std::size_t>(column) + 1, 0.0f);
-      }
-      table.baseRow[static_cast<std::size_t>(column)] = r;
-    }
-    return r;
-  }
+  if (row == 0) return r;
   if (table.altMissing[static_cast<std::size_t>(row)]) return 0.0f;
-  const bool haveBase = column >= 0 && static_cast<std::size_t>(column) < table.baseRow.size();
-  const float base = haveBase ? table.baseRow[static_cast<std::size_t>(column)] : MissingValue;
   switch (table.showMode) {
     case 'a': return r;
     case 'd': return isMissing(r) || isMissing(base) ? MissingValue : r - base;

@@ -2,8 +2,9 @@
 // and one date column. A column is a single date (with conversion from a series of higher
 // frequency by averaging its sub-periods), a growth rate over a range, a sum or an
 // average; in period-growth mode every column is the growth from the previous period.
-// The base alternative's values are kept per column as the reference for deviations and
-// percentage deviations of the other alternatives.
+// The base alternative's cell of a column is the reference for the deviations and
+// percentage deviations of the other alternatives in that column; the caller keeps it
+// and hands it in.
 #pragma once
 
 #include "dates/vex_date.h"
@@ -38,11 +39,12 @@ enum class PeriodStatus {
 // when none has a value). Prints nothing; value is set only for Ok.
 PeriodStatus periodValue(const SeriesView& series, const VexDate& date, float& value);
 
-// The value of the cell of alternative row (0 is the base) in date column column for the
-// parsed entry dateSpec: 0 for an alternative whose series was not found, else the
-// level, growth rate, sum or average, shown as a deviation or percentage deviation from
-// the base by showMode. Row 0 stores its value in baseRow[column]. The before-start,
+// The value of the cell of alternative row (0 is the base) for the parsed date-column
+// entry dateSpec: 0 for an alternative whose series was not found, else the level,
+// growth rate, sum or average; for the other alternatives shown as a deviation or
+// percentage deviation from base (the base row's value of the same column, as this
+// function gave it for row 0; not used for row 0) by showMode. The before-start,
 // illegal-conversion and backwards messages are printed here, and the cell is then 0.
-float cellValue(TableLine& table, int row, int column, const DateStruct& dateSpec);
+float cellValue(const TableLine& table, int row, const DateStruct& dateSpec, float base);
 
 }  // namespace tabrix

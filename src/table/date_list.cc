@@ -30,7 +30,6 @@ void storeSpec(TableLine& table, std::string_view dateSpec) {
 
 void finishList(TableLine& table) {
   table.dateCount = static_cast<int16_t>(table.dateSpecs.size());
-  table.baseRow.assign(table.dateSpecs.size(), 0.0f);
 }
 
 // Stores every period from a to b of the token a:b, formatted with the year format.

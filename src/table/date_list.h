@@ -40,7 +40,7 @@ bool isSpacer(std::string_view dateSpec, int* width = nullptr);
 bool nextDateToken(std::string_view text, std::size_t& pos, std::string& token, int& kind);
 
 // The \dates list: replaces the columns by the tokens of text, a:b expanded to every
-// period from a to b. Sets dateCount and datesHaveGrowth, resizes baseRow. Returns 0.
+// period from a to b. Sets dateCount and datesHaveGrowth. Returns 0.
 int parseDateList(TableLine& table, std::string_view text);
 
 // The list read from one line of the response script: tokens stored as they are (a:b
@@ -54,6 +54,6 @@ int readDateList(TableLine& table, std::FILE* file);
 // Writes the date header row (and the underline row) when a list was given and gdataMode
 // is off, starting a new page when the row does not fit. Returns -1 after the
 // wider-than-field message when a label does not fit its column, 0 otherwise.
-int writeDateHeader(TableLine& table);
+[[nodiscard]] int writeDateHeader(TableLine& table);
 
 }  // namespace tabrix

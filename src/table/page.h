@@ -12,7 +12,7 @@ namespace tabrix {
 
 // Ends the current page (when one was begun) and writes the header of the next.
 // Returns 0 (-1 is kept for a worksheet writer that cannot start a page).
-int pageHeader(TableLine& table);
+[[nodiscard]] int pageHeader(TableLine& table);
 
 // Writes text (cut to width) centered in width, right-trimmed, and counts one line.
 // Returns 0 (-1 for a worksheet target).

@@ -168,7 +168,7 @@ std::string rtfName(std::string_view outputName) {
 }
 
 int switchToRtf(TableLine& table, std::string& outputName) {
-  table.out.close();
+  table.out.abandon();  // deleted next
   deleteFile(toPath(outputName));
   outputName = rtfName(outputName);
   if (table.out.open(outputName) != 0) {

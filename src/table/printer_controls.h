@@ -55,6 +55,6 @@ std::string rtfName(std::string_view outputName);
 // sets noFormat, prints the switch message, writes the RTF header and sets lineEnd to
 // "\\par\n". When the file cannot be opened prints the WordPad message and returns -1
 // (table.out is then closed); otherwise 0. rtfMode is left to the caller.
-int switchToRtf(TableLine& table, std::string& outputName);
+[[nodiscard]] int switchToRtf(TableLine& table, std::string& outputName);
 
 }  // namespace tabrix

@@ -1,11 +1,29 @@
 #include "table/table_file.h"
 
+#include "platform/console.h"
 #include "platform/files.h"
 
 namespace tabrix {
 
+TableFile::~TableFile() {
+  if (file_) static_cast<void>(close());  // reported; no caller is left to tell
+}
+
+TableFile& TableFile::operator=(TableFile&& other) noexcept {
+  if (this != &other) {
+    if (file_) static_cast<void>(close());
+    file_ = std::move(other.file_);
+    writeFailed_ = other.writeFailed_;
+    memory_ = other.memory_;
+    name_ = std::move(other.name_);
+    text_ = std::move(other.text_);
+    other.abandon();
+  }
+  return *this;
+}
+
 int TableFile::open(std::string_view name) {
-  close();
+  static_cast<void>(close());
   std::string path = toPath(name);
   std::FILE* file = std::fopen(path.c_str(), "w");
   if (file == nullptr) return -1;
@@ -15,20 +33,38 @@ int TableFile::open(std::string_view name) {
 }
 
 void TableFile::openMemory() {
-  close();
+  static_cast<void>(close());
   memory_ = true;
   text_.clear();
 }
 
-void TableFile::close() {
+int TableFile::close() {
+  int status = 0;
+  if (file_) {
+    bool failed = writeFailed_ || std::ferror(file_.get()) != 0;
+    failed = std::fclose(file_.release()) != 0 || failed;
+    if (failed) {
+      console().printf("\nError:  Could not write %s; the table in it is incomplete.\r\n",
+                       name_.c_str());
+      status = -1;
+    }
+  }
+  writeFailed_ = false;
+  memory_ = false;
+  name_.clear();
+  return status;
+}
+
+void TableFile::abandon() {
   file_.reset();
+  writeFailed_ = false;
   memory_ = false;
   name_.clear();
 }
 
 void TableFile::write(std::string_view text) {
   if (file_) {
-    std::fwrite(text.data(), 1, text.size(), file_.get());
+    if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) writeFailed_ = true;
   } else if (memory_) {
     text_.append(text);
   }

@@ -13,20 +13,26 @@ namespace tabrix {
 class TableFile {
  public:
   TableFile() = default;
-  ~TableFile() = default;  // closes the file
+  ~TableFile();  // closes the file (a failed write is still reported)
   TableFile(TableFile&&) noexcept = default;
-  TableFile& operator=(TableFile&&) noexcept = default;  // closes the file held before
+  // Closes the file held before (a failed write is reported), then takes other's.
+  TableFile& operator=(TableFile&& other) noexcept;
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
 
   // Opens the named file for writing (emptied), after closing any file held; the name
   // may use '\' and a drive letter (mapped by toPath). Returns 0, or -1 when it cannot
   // be opened (nothing is held then).
-  int open(std::string_view name);
+  [[nodiscard]] int open(std::string_view name);
   // Starts collecting output in memory instead of a file (after closing any file held).
   void openMemory();
   // Closes the file (or ends the memory collection); writes go nowhere afterwards.
-  void close();
+  // Returns 0, or -1 after "\nError:  Could not write %s; the table in it is
+  // incomplete.\r\n" when a write to it failed or its last bytes could not be written
+  // (a full disk, a device that takes nothing).
+  [[nodiscard]] int close();
+  // Closes without checking the writes, for a file that is about to be deleted.
+  void abandon();
   // True while a file is open or memory is being collected.
   bool isOpen() const { return file_ != nullptr || memory_; }
 
@@ -45,6 +51,7 @@ class TableFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
   std::unique_ptr<std::FILE, Closer> file_;
+  bool writeFailed_ = false;  // a write to file_ came short
   bool memory_ = false;
   std::string name_;
   std::string text_;

@@ -139,12 +139,13 @@ class TableLine {
   bool rtfMode = false;         // the table file is RTF (\rtf)
   bool sheetMode = false;       // the table goes to the worksheet writer (\wk1, \xls)
   bool tocOn = false;           // number table titles and write a table of contents (\toc)
+  bool outputFailed = false;    // an output file could not be written whole (reported);
+                                // the run ends with a failure status
 
   // --- Data of the current table line ---
   std::array<std::vector<float>, AltCapacity> values;  // per alternative, MaxObs observations / divisor
   std::array<VexDate, AltCapacity> altStart;           // per alternative, the date of values[k][0]
   std::array<bool, AltCapacity> altMissing{};          // the series was not found in that alternative
-  std::vector<float> baseRow;   // per date column, the base alternative's value of the line
   std::array<std::vector<float>, AltCapacity> totals;  // running sums (\starttotal); empty = none
   bool accumulatingTotals = false;  // table lines add to totals
   bool totalsEnded = false;     // \endtotal was given

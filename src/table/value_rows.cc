@@ -9,6 +9,7 @@
 
 #include "platform/console.h"
 #include "support/constants.h"
+#include "support/fixed_format.h"
 #include "support/text.h"
 #include "table/cell_value.h"
 #include "table/date_list.h"
@@ -33,6 +34,9 @@ constexpr double GdataZeroLimit = 0.0001;
 class CellText {
  public:
   void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // The same as print("%*.*f", width, decimals, (double)value), through the fast
+  // formatter where it applies.
+  void printFixed(float value, int width, int decimals);
   std::string_view view() const { return view_; }
 
  private:
@@ -58,6 +62,16 @@ void CellText::print(const char* format, ...) {
     view_ = std::string_view(spill_.data(), static_cast<std::size_t>(needed));
   }
   va_end(again);
+}
+
+void CellText::printFixed(float value, int width, int decimals) {
+  static_assert(sizeof small_ >= FixedTextCapacity);
+  const int length = formatFixed(small_, value, width, decimals);
+  if (length >= 0) {
+    view_ = std::string_view(small_, static_cast<std::size_t>(length));
+  } else {
+    print("%*.*f", width, decimals, static_cast<double>(value));
+  }
 }
 
 // One output row of at most MaxRowLength characters; whatever would go beyond is cut.
@@ -202,7 +216,7 @@ class TextRows {
           withCommas(v, width, decimals, grouped_, sizeof grouped_);
           cell_.print("%*.*s", width, width, grouped_);
         } else {
-          cell_.print("%*.*f", width, decimals, static_cast<double>(v));
+          cell_.printFixed(v, width, decimals);
         }
         break;
     }
@@ -270,6 +284,7 @@ int composeTableRows(TableLine& table) {
   // Carried from row to row: a row stays when any cell of it or of an earlier row of
   // the line reaches the limits.
   float largest = 0.0f;
+  std::array<float, MaxDateSpecs> base{};  // the base row's cells, the reference of the others
   for (int k = 0; k < rowCount; ++k) {
     const bool printable = table.printBase || k > 0;
     rows.begin();
@@ -280,7 +295,9 @@ int composeTableRows(TableLine& table) {
         if (printable) rows.spacer(column.width);
         continue;
       }
-      const float v = cellValue(table, k, j, column.date);
+      const std::size_t at = static_cast<std::size_t>(j);
+      const float v = cellValue(table, k, column.date, base[at]);
+      if (k == 0) base[at] = v;
       largest = std::max(largest, std::fabs(v));
       if (printable) rows.value(classify(table, v), v, column.width, column.decimals);
     }
@@ -376,7 +393,7 @@ int gdataRecord(TableLine& table, std::string_view name) {
       text.print("%s %3s  ", table.lineEnd.c_str(), format(d, label, table.yearFormat));
       table.out.write(text.view());
     }
-    text.print("%*.*f", static_cast<int>(table.fieldWidth), decimals, static_cast<double>(record[q]));
+    text.printFixed(record[q], table.fieldWidth, decimals);
     table.out.write(text.view());
   }
   table.out.write(table.lineEnd);
@@ -391,7 +408,7 @@ int onePerLineRows(TableLine& table) {
   for (int j = 0; j < plan.count; ++j) {
     const Column& column = plan.columns[static_cast<std::size_t>(j)];
     if (column.spacer) continue;
-    values[static_cast<std::size_t>(j)] = cellValue(table, 0, j, column.date);
+    values[static_cast<std::size_t>(j)] = cellValue(table, 0, column.date, 0.0f);
     largest = std::max(largest, std::fabs(values[static_cast<std::size_t>(j)]));
   }
   if ((table.noZeroRows && largest < ZeroRowLimit) || largest < effectiveThreshold(table)) return 0;
@@ -403,8 +420,7 @@ int onePerLineRows(TableLine& table) {
     row.clear();
     row.appendFitted(table.lineTitle, table.titleWidth);
     row.append(column.date.label(table.yearFormat));
-    text.print("%*.*f", static_cast<int>(table.fieldWidth), column.decimals,
-               static_cast<double>(values[static_cast<std::size_t>(j)]));
+    text.printFixed(values[static_cast<std::size_t>(j)], table.fieldWidth, column.decimals);
     row.appendFitted(text.view(), table.fieldWidth);
     writeCountedLine(table, row.trimmed());
   }
@@ -424,7 +440,7 @@ int commentLine(TableLine& table, std::string_view text) {
 int withCommas(float value, int width, int decimals, char* destination, std::size_t capacity) {
   if (destination == nullptr || capacity == 0) return 0;
   CellText formatted;
-  formatted.print("%*.*f", width, decimals, static_cast<double>(value));
+  formatted.printFixed(value, width, decimals);
   const std::string_view text = formatted.view();
   // The decimals from the point on, and the run of digits before them; leading blanks
   // and the sign are not part of the run.
@@ -449,7 +465,7 @@ int withCommas(float value, int width, int decimals, char* destination, std::siz
 
 std::string withCommas(float value, int width, int decimals) {
   CellText formatted;
-  formatted.print("%*.*f", width, decimals, static_cast<double>(value));
+  formatted.printFixed(value, width, decimals);
   // Commas add at most one character for every digit; the sign may be added.
   std::string result(formatted.view().size() * 2 + 2, '\0');
   result.resize(static_cast<std::size_t>(withCommas(value, width, decimals, result.data(), result.size())));

@@ -17,7 +17,7 @@ namespace tabrix {
 // starting pages and date header rows as needed. Returns 0, or -1 when the run must
 // stop: growth ranges in period-growth mode, no date list, a date header that does not
 // fit, a failing page header or data record.
-int composeLine(TableLine& table);
+[[nodiscard]] int composeLine(TableLine& table);
 
 // Writes the current series as a data record: keyword and name (name, or lineExpression
 // when name is empty), then the value of every period from the first date column to the

@@ -17,7 +17,7 @@ TEST(BankFactoryTest, WorkspaceLetterOpensAWorkspaceBank) {
   std::string root = dir.file("base");
   {
     VexBank bank(root, "New", 1995, 2, 1);
-    bank.writeSeries("gdp", series({1, 2}), 'n', -1);
+    ASSERT_GE(bank.writeSeries("gdp", series({1, 2}), 'n', -1), 0);
   }
   std::unique_ptr<DataBank> bank = openBank('w', root);
   ASSERT_NE(bank, nullptr);

@@ -190,7 +190,7 @@ TEST(DataBankTest, ConsoleListingPagesEvery24Lines) {
 TEST(DataBankTest, WorkspaceBankListsInIndexOrder) {
   TempDir dir;
   VexBank bank(dir.file("b"), "New", 1990, 1, 1);
-  for (const char* name : {"zeta", "alpha", "mid"}) bank.writeSeries(name, series({1}), 'n', -1);
+  for (const char* name : {"zeta", "alpha", "mid"}) ASSERT_GE(bank.writeSeries(name, series({1}), 'n', -1), 0);
   ConsoleCapture capture;
   EXPECT_EQ(bank.listNames(stdout, "", 1), 1);
   EXPECT_EQ(capture.text(), padded("zeta") + padded("alpha") + padded("mid"));

@@ -227,7 +227,7 @@ TEST(VexBankTest, SetTitleRewritesTheHeader) {
   std::string longTitle(85, 't');
   {
     VexBank bank(root, "New", 1975, 1, 3);
-    bank.writeSeries("a", series({1}), 'n', -1);
+    ASSERT_GE(bank.writeSeries("a", series({1}), 'n', -1), 0);
     const char* result = bank.setTitle("Base run, March");
     ASSERT_NE(result, nullptr);
     EXPECT_STREQ(result, "Base run, March");

@@ -18,6 +18,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "reader/line_editor.h"
 #include "test_files.h"
 
 namespace tabrix {
@@ -52,8 +53,14 @@ void makeBank(const std::string& root, const std::string& title, float first) {
   ASSERT_GE(bank.writeSeries("GDP", values, 'y', 20), 0);
 }
 
+// What a run of the program printed, and its exit status.
+struct Outcome {
+  std::string console;
+  int status;
+};
+
 // Runs the program on a response file, with the keys given for (y/n) questions.
-std::string run(const std::vector<std::string>& words, std::string_view keys = "") {
+Outcome run(const std::vector<std::string>& words, std::string_view keys = "") {
   ScriptedKeys script(keys, false);
   ScopedKeySource source(script);
   ConsoleCapture capture;
@@ -61,8 +68,8 @@ std::string run(const std::vector<std::string>& words, std::string_view keys = "
   for (const std::string& w : words) argv.push_back(w.c_str());
   std::vector<char*> mutableArgv;
   for (const char* a : argv) mutableArgv.push_back(const_cast<char*>(a));
-  EXPECT_EQ(runMain(static_cast<int>(mutableArgv.size()), mutableArgv.data()), 0);
-  return capture.text();
+  int status = runMain(static_cast<int>(mutableArgv.size()), mutableArgv.data());
+  return {capture.text(), status};
 }
 
 TEST(ArgsTest, SplitsSwitchesAndPlainArguments) {
@@ -85,6 +92,7 @@ TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
   dir.write("r.in", "  w  \t\r\nabcdefghij\n   \n\nlast");
   std::FILE* f = std::fopen(dir.file("r.in").c_str(), "r");
   ASSERT_NE(f, nullptr);
+  LineEditor editor;
   std::string answer;
   struct Case {
     int bound;
@@ -99,10 +107,10 @@ TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
       {79, "last"},    // a last line without a line end
   };
   for (const Case& c : cases) {
-    EXPECT_TRUE(readAnswer(f, answer, c.bound));
+    EXPECT_TRUE(readAnswer(f, answer, c.bound, editor));
     EXPECT_EQ(answer, c.expected);
   }
-  EXPECT_FALSE(readAnswer(f, answer, 79));
+  EXPECT_FALSE(readAnswer(f, answer, 79, editor));
   EXPECT_EQ(answer, "last");  // the end of input keeps the previous answer
   std::fclose(f);
 }
@@ -110,8 +118,9 @@ TEST(ReadAnswerTest, TrimsAndBoundsAnswers) {
 TEST(ReadAnswerTest, KeyboardAnswersAreBounded) {
   ScriptedKeys keys(std::string(100, 'x') + "\nshort\n", false);
   ScopedKeySource source(keys);
+  LineEditor editor;
   std::string answer;
-  EXPECT_TRUE(readAnswer(nullptr, answer, 79));
+  EXPECT_TRUE(readAnswer(nullptr, answer, 79, editor));
   EXPECT_EQ(answer.size(), 79u);
 }
 
@@ -160,7 +169,8 @@ TEST(RunDriverTest, QuietRunShowsBannerAndHeadingOnly) {
   dir.write("t.stb", "\\dates 1991 1995\n");
   dir.write("t.in", "2\nw\n" + dir.file("base") + "\nw\n" + dir.file("alt") + "\nd\n" +
                         dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
-  std::string out = run({"-s", dir.file("t.in")});
+  auto [out, status] = run({"-s", dir.file("t.in")});
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(out,
             "\r\n                              TABRIX FOR WINDOWS"
             "\r\n                                 Version 6.592"
@@ -179,7 +189,8 @@ TEST(RunDriverTest, WritesComparisonTable) {
   dir.write("t.stb", "\\dates 1991 1995\n&\nGDP;Gross product\nNOPE;Missing\nGDP;Twice\n");
   dir.write("t.in", "2\nw\n" + dir.file("base") + "\nw\n" + dir.file("alt") + "\nd\n" +
                         dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
-  std::string out = run({"-s", dir.file("t.in")});
+  auto [out, status] = run({"-s", dir.file("t.in")});
+  EXPECT_EQ(status, 0);  // a series missing in a bank is no failure of the run
   EXPECT_NE(out.find("(This is in bank 1.)  Continuing...\n"), std::string::npos);
   EXPECT_NE(out.find("(This is in bank 2.)  Continuing...\n"), std::string::npos);
   std::string table = readFile(dir.file("t.out"));
@@ -204,7 +215,7 @@ TEST(RunDriverTest, TablesFromCompressedAndHashedBanks) {
   dir.write("t.stb", "\\dates 1992 1995\nGDP;Gross product\n");
   dir.write("t.in", "3\nw\n" + dir.file("base") + "\nc\n" + dir.file("comp") + "\nh\n" +
                         dir.file("hash") + "\na\n" + dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
-  run({"-s", dir.file("t.in")});
+  EXPECT_EQ(run({"-s", dir.file("t.in")}).status, 0);
   std::string table = readFile(dir.file("t.out"));
   EXPECT_NE(table.find("Gross product                     102.0  105.0"), std::string::npos) << table;
   EXPECT_NE(table.find("                                  122.0  125.0"), std::string::npos) << table;
@@ -257,7 +268,8 @@ TEST(RunDriverTest, TablesFromDirforAndVamBanks) {
 TEST(RunDriverTest, SixthWrongCountEndsTheRun) {
   TempDir dir;
   dir.write("t.in", "0\n11\n-1\n0\n12\n0\n");
-  std::string out = run({dir.file("t.in")});
+  auto [out, status] = run({dir.file("t.in")});
+  EXPECT_EQ(status, 0);  // wrong answers end the run as described, with status 0
   EXPECT_NE(out.find("\r\nSorry, you can't have 11 alternatives.\r\n"), std::string::npos);
   EXPECT_NE(out.find("There have been more than 5 wrong responses."), std::string::npos);
   EXPECT_EQ(out.find("With what stub?"), std::string::npos);
@@ -269,7 +281,8 @@ TEST(RunDriverTest, DialogueMessagesForBadBankAnswers) {
   dir.write("t.stb", "");
   dir.write("t.in", "1\nx\nw\nbase.bnk\nw\n\nv\nmodel.vam\nw\n" + dir.file("base") + "\n" +
                         dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
-  std::string out = run({dir.file("t.in")});
+  auto [out, status] = run({dir.file("t.in")});
+  EXPECT_EQ(status, 0);
   EXPECT_NE(out.find("Illegal choice.  Pick w,c,h,d or v\n"), std::string::npos);
   EXPECT_NE(out.find("Do not give file extension.  It will be assumed!\n"), std::string::npos);
   EXPECT_NE(out.find("Must give root name of bank.\n"), std::string::npos);
@@ -283,7 +296,8 @@ TEST(RunDriverTest, UnopenableBankAsksToContinueFromTheKeys) {
   TempDir dir;
   dir.write("bad.bnk", "xx");  // exists, but is no bank
   dir.write("t.in", "1\nw\n" + dir.file("bad") + "\n");
-  std::string out = run({dir.file("t.in")}, "n");
+  auto [out, status] = run({dir.file("t.in")}, "n");
+  EXPECT_EQ(status, RunFailed);
   EXPECT_NE(out.find("Unable to open " + dir.file("bad") + "\r\nDo you want to continue? (y/n):"),
             std::string::npos);
   EXPECT_EQ(out.find("With what stub?"), std::string::npos);
@@ -295,16 +309,58 @@ TEST(RunDriverTest, StubFoundBesideTheResponseFile) {
   makeBank(dir.file("run/base"), "Base run", 100);
   dir.write("run/t.in", "1\nw\n" + dir.file("run/base") + "\nt.stb\nt.out\n");
   fs::current_path(dir.path());
-  std::string out = run({"-s", "run/t.in"});
+  auto [out, status] = run({"-s", "run/t.in"});
+  EXPECT_EQ(status, 0);
   EXPECT_NE(out.find("\nFound stub file t.stb in " + dir.file("run/t.stb") +
                      ".  Changing directory to " + dir.file("run/") + ".\n"),
             std::string::npos);
   EXPECT_TRUE(fileExists(dir.file("run/t.out")));  // the output is taken relative to it
 }
 
-TEST(RunDriverTest, MissingResponseFileIsReported) {
-  std::string out = run({"/nonexistent/dir/t.in"});
-  EXPECT_NE(out.find("Cannot open /nonexistent/dir/t.in."), std::string::npos);
+// Every run that stops because a file it needs cannot be opened ends with RunFailed.
+TEST(RunDriverTest, FilesThatCannotBeOpenedEndTheRunWithStatus2) {
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  dir.write("t.stb", "GDP;Gross product\n");
+  const std::string bank = "1\nw\n" + dir.file("base") + "\n";
+  struct Case {
+    const char* what;
+    std::string response;  // "" : no response file at all
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"response file", "", "Cannot open "},
+      {"bank path", "1\nw\n" + dir.file("none/base") + "\n", "Cannot open "},
+      {"stub", bank + "missing.stb\n", "\nError:  Stub file is not accessible.\n"},
+      {"output file", bank + dir.file("t.stb") + "\n" + dir.file("none/t.out") + "\n",
+       "\nError: Can't open "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string in = dir.file("t.in");
+    if (c.response.empty()) {
+      in = dir.file("nothere.in");
+    } else {
+      dir.write("t.in", c.response);
+    }
+    auto [out, status] = run({"-s", in});
+    EXPECT_EQ(status, RunFailed);
+    EXPECT_NE(out.find(c.printed), std::string::npos) << out;
+  }
+}
+
+// A table file that cannot be written whole is reported, and the run fails.
+TEST(RunDriverTest, TableFileThatCannotBeWrittenEndsTheRunWithStatus2) {
+  if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  TempDir dir;
+  makeBank(dir.file("base"), "Base run", 100);
+  dir.write("t.stb", "\\dates 1991 1995\n&\nGDP;Gross product\n");
+  dir.write("t.in", "1\nw\n" + dir.file("base") + "\n" + dir.file("t.stb") + "\n/dev/full\n");
+  auto [out, status] = run({"-s", dir.file("t.in")});
+  EXPECT_EQ(status, RunFailed);
+  EXPECT_NE(out.find("\nError:  Could not write /dev/full; the table in it is incomplete.\r\n"),
+            std::string::npos)
+      << out;
 }
 
 }  // namespace

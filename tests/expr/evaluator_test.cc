@@ -116,9 +116,10 @@ class EvaluatorTest : public ::testing::Test {
   int16_t run(const std::string& text, DataBank& on, DataBank* defs = nullptr) {
     reader.setString(text);
     ConsoleCapture capture;
-    int16_t code = evaluate(reader, result, on, defs);
+    EvalResult evaluated = evaluate(context, reader, result, on, defs);
     output = capture.text();
-    return code;
+    frequency = evaluated.frequency;
+    return evaluated.status;
   }
   int16_t run(const std::string& text) { return run(text, *bank); }
 
@@ -134,8 +135,10 @@ class EvaluatorTest : public ::testing::Test {
   MainSeries s;
   std::unique_ptr<VexBank> bank, late, scratch;
   Chopper reader;
+  EvalContext context;
   Series result{};
   std::string output;
+  int16_t frequency = 0;  // the result's, from the last run
 };
 
 // --- Arithmetic -----------------------------------------------------------------
@@ -168,8 +171,8 @@ TEST_F(EvaluatorTest, PrecedenceSignsAndAssociativity) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(run(std::string(c.text) + "\r\n"), EndedByLineEnd);
     EXPECT_EQ(output, "");
-    EXPECT_EQ(bank->frequency(), 1);
-    EXPECT_EQ(evalLength(), kObs);
+    EXPECT_EQ(frequency, 1);
+    EXPECT_EQ(context.evalLength(), kObs);
     expectSeries([&](int i) { return c.want(s, i); });
   }
 }
@@ -177,13 +180,13 @@ TEST_F(EvaluatorTest, PrecedenceSignsAndAssociativity) {
 TEST_F(EvaluatorTest, NumbersAloneHaveNoFrequency) {
   result.fill(9.0f);  // every slot is cleared on entry
   EXPECT_EQ(run("2*3\r\n"), EndedByLineEnd);
-  EXPECT_EQ(bank->frequency(), 0);
+  EXPECT_EQ(frequency, 0);
   expectSeries([](int) { return 6.0f; });
 
   EXPECT_EQ(run("q*2\r\n"), EndedByLineEnd);
-  EXPECT_EQ(bank->frequency(), 4);
+  EXPECT_EQ(frequency, 4);
   EXPECT_EQ(run("2-m\r\n"), EndedByLineEnd);
-  EXPECT_EQ(bank->frequency(), 12);
+  EXPECT_EQ(frequency, 12);
 }
 
 TEST_F(EvaluatorTest, DivisionByExactZeroKeepsTheDividend) {
@@ -266,11 +269,11 @@ TEST_F(EvaluatorTest, DateConstantsOfOtherKindsCountFromPeriodOne) {
   ASSERT_TRUE(comp.isOpen());
   // The series starts in 1990.2; the compressed bank hands it out from 1920.1.
   EXPECT_EQ(run("cq{1990.3}\r\n", comp), EndedByLineEnd);
-  EXPECT_EQ(evalLength(), MaxObs);
+  EXPECT_EQ(context.evalLength(), MaxObs);
   for (int i = 0; i < MaxObs; ++i) ASSERT_EQ(result[i], 6.0f) << i;
   EXPECT_EQ(run("cq{1990.2}+cq\r\n", comp), EndedByLineEnd);
   EXPECT_EQ(result[281], 10.0f);
-  EXPECT_EQ(comp.frequency(), 4);
+  EXPECT_EQ(frequency, 4);
 }
 
 // --- Lines ----------------------------------------------------------------------
@@ -295,7 +298,7 @@ TEST_F(EvaluatorTest, ContinuationReadsOnInTheStubFile) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(f, nullptr);
   reader.setSource(f);
-  EXPECT_EQ(evaluate(reader, result, *bank, nullptr), EndedByLineEnd);
+  EXPECT_EQ(evaluate(context, reader, result, *bank, nullptr).status, EndedByLineEnd);
   expectSeries([&](int i) { return s.a[i] * 2.0f + s.b[i]; });
   EXPECT_EQ(reader.nextToken(), token::kWord);
   EXPECT_EQ(reader.tokenText(), "next");
@@ -326,16 +329,16 @@ TEST_F(EvaluatorTest, TerminatorsEndTheExpressionAndAreConsumed) {
 TEST_F(EvaluatorTest, ScratchBankIsAskedFirst) {
   EXPECT_EQ(run("a\r\n", *bank, scratch.get()), EndedByLineEnd);
   expectSeries([&](int i) { return s.sa[i]; });
-  EXPECT_EQ(foundIn(), scratch.get());
+  EXPECT_EQ(context.foundIn(), scratch.get());
 
   EXPECT_EQ(run("a\r\n", *bank, nullptr), EndedByLineEnd);
   expectSeries([&](int i) { return s.a[i]; });
-  EXPECT_EQ(foundIn(), bank.get());
+  EXPECT_EQ(context.foundIn(), bank.get());
 
   // Not a definition: the bank's own series.
   EXPECT_EQ(run("b+sa\r\n", *bank, scratch.get()), EndedByLineEnd);
   expectSeries([&](int i) { return s.b[i] + s.sa[i]; });
-  EXPECT_EQ(foundIn(), scratch.get());
+  EXPECT_EQ(context.foundIn(), scratch.get());
 
   // A date constant of a definition counts from the alternative's bank.
   EXPECT_EQ(run("sa{1990}\r\n", *bank, scratch.get()), EndedByLineEnd);
@@ -346,7 +349,7 @@ TEST_F(EvaluatorTest, DefinitionsKeepTheirOwnFrequency) {
   // After an annual series of the bank, a quarterly definition is still quarterly.
   EXPECT_EQ(run("a\r\n", *bank, scratch.get()), EndedByLineEnd);
   EXPECT_EQ(run("sq+q\r\n", *bank, scratch.get()), EndedByLineEnd);
-  EXPECT_EQ(bank->frequency(), 4);
+  EXPECT_EQ(frequency, 4);
   expectSeries([&](int i) { return s.sq[i] + s.q[i]; });
   EXPECT_EQ(run("sq{1970.2}\r\n", *bank, scratch.get()), EndedByLineEnd);
   expectSeries([&](int) { return s.sq[41]; });
@@ -419,7 +422,7 @@ TEST_F(EvaluatorTest, MissingParenSkipsTheRestOfTheStatement) {
   reader.setSource(f);
   {
     ConsoleCapture capture;
-    EXPECT_EQ(evaluate(reader, result, *bank, nullptr), -1);
+    EXPECT_EQ(evaluate(context, reader, result, *bank, nullptr).status, -1);
     EXPECT_EQ(capture.text(), "error: missing )");
   }
   EXPECT_EQ(reader.nextToken(), token::kWord);
@@ -448,16 +451,17 @@ TEST_F(EvaluatorTest, RepeatedCallsAreNotDisturbedByEarlierOnes) {
 }
 
 TEST(WorkArrayTest, LoansStartZeroedAndComeBack) {
+  EvalContext context;
   float* first;
   {
-    WorkArray w;
+    WorkArray w(context);
     first = w.data();
     for (int i = 0; i < MaxObs; ++i) w[i] = 3.0f;
   }
-  WorkArray again;
+  WorkArray again(context);
   EXPECT_EQ(again.data(), first);  // reused, not allocated afresh
   for (int i = 0; i < MaxObs; ++i) ASSERT_EQ(again[i], 0.0f);
-  WorkArray other;
+  WorkArray other(context);
   EXPECT_NE(other.data(), again.data());
 }
 

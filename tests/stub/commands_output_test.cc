@@ -198,7 +198,7 @@ TEST_F(OutputCommandTest, BreakMovesToANewTableFile) {
   EXPECT_EQ(output, "Sorry, but I can't open " + missing + " as a table file.\r\n Continuing with " +
                         second + "\r\n");
   table.out.write("three\n");
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
 
   EXPECT_EQ(readFile(dir.file("first.txt")), "one\n");
   EXPECT_EQ(readFile(second), "two\nthree\n");
@@ -224,7 +224,7 @@ TEST_F(OutputCommandTest, RtfReplacesTheTextFile) {
   EXPECT_EQ(runStub("\\rtf\n\\rtf no\n"), InterpretEnd);
   EXPECT_EQ(output, "");
   EXPECT_TRUE(table.rtfMode);
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(readFile(rtf), std::string(RtfHeader) + "row");
 }
 
@@ -256,7 +256,7 @@ TEST_F(OutputCommandTest, BreakInRtfKeepsBothFilesWhole) {
   table.out.write("first");
   EXPECT_EQ(runStub("\\break " + dir.file("b.rtf") + "\n"), InterpretEnd);
   table.out.write("second");
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(readFile(dir.file("a.rtf")), std::string(RtfHeader) + "first\n}");
   EXPECT_EQ(readFile(dir.file("b.rtf")), std::string(RtfHeader) + "second");
 }

@@ -67,7 +67,7 @@ TEST_F(PageTest, HeadIsCutToLeaveOneBlankBeforeThePageText) {
     table.out.openMemory();
     table.pageNumber = 0;
     table.pageNumbers = c.pageNumbers;
-    pageHeader(table);
+    EXPECT_EQ(pageHeader(table), 0);
     EXPECT_EQ(text(), "\n\n\n" + c.headLine + "\n\n");
   }
 }
@@ -79,7 +79,7 @@ TEST_F(PageTest, HeaderTextsAreWrittenLiterally) {
   table.pagePrefix = "p%d";
   table.titleSet = true;
   table.tableTitle = "Growth %d %s";
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   std::string head = "100% of %s";
   std::string page = "p%d 1";
   std::string line = head + sp(132 - 1 - static_cast<int>(page.size()) - static_cast<int>(head.size())) + page;
@@ -95,7 +95,7 @@ TEST_F(PageTest, TitlesSubtitleAndSpaceHead) {
   table.tableTitle = "Real GDP";
   table.subtitleSet = true;
   table.subtitle = " billions of dollars   ";
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   // The title at (60 - 8) / 2; the subtitle right-trimmed first, at (60 - 20) / 2.
   EXPECT_EQ(text(), "\n\n\n\n\n\n" + sp(26) + "Real GDP\n" + sp(20) + " billions of dollars\n" + "\n");
   EXPECT_EQ(table.lineOnPage, 3 + 1 + 2 + 2 + 1);
@@ -106,7 +106,7 @@ TEST_F(PageTest, TitleLongerThanTheTableStartsAtColumnZero) {
   table.pageNumbers = false;
   table.titleSet = true;
   table.tableTitle = std::string(45, 'T');  // tableWidth 39
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   EXPECT_EQ(text(), "\n\n\n\n" + table.tableTitle + "\n\n");
 }
 
@@ -117,7 +117,7 @@ TEST_F(PageTest, ContentsNumberTheTitle) {
   for (const char* title : {"a", "b", "c", "Output"}) table.contents.addEntry(title, 1);
   table.titleSet = true;
   table.tableTitle = "Output";
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   // "TABLE  4.  Output" (17 characters) centred on 39 columns.
   EXPECT_EQ(text(), "\n\n\n\n" + sp(11) + "TABLE  4.  Output\n\n");
 }
@@ -133,13 +133,13 @@ TEST_F(PageTest, OneAlternativeAgainstThree) {
   table.showMode = 'p';
 
   table.altCount = 1;
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   EXPECT_EQ(text(), "\n\n\n\n\n");
 
   table.out.openMemory();
   table.pageNumber = 0;
   table.altCount = 3;
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   // The heading at (102 - 24) / 2 = 39, the list 20 columns left of it.
   EXPECT_EQ(text(), "\n\n\n\n"
                     "\n" +
@@ -174,7 +174,7 @@ TEST_F(PageTest, ModeTextsAndSentences) {
     table.out.openMemory();
     table.pageNumber = 0;
     table.showMode = c.mode;
-    pageHeader(table);
+    EXPECT_EQ(pageHeader(table), 0);
     // tableWidth 39 puts the heading at 7 and the list at -13: both go to column 5.
     EXPECT_EQ(text(), "\n\n\n\n\n" + sp(5) + "Titles of Alternate Runs\n" + sp(5) + "Line 1: A\n" + sp(5) +
                           "Line 2: B - " + c.text + "\n\n" + sp(12) + c.sentence + "\n");
@@ -203,7 +203,7 @@ TEST_F(PageTest, PrinterSetupCodes) {
     table.leftMargin = static_cast<int16_t>(c.leftMargin);
     table.linesPerPage = static_cast<int16_t>(c.linesPerPage);
     table.noFormat = c.noFormat;
-    pageHeader(table);
+    EXPECT_EQ(pageHeader(table), 0);
     EXPECT_EQ(text(), c.codes + "\n\n\n" + sp(124) + "Page  1\n\n");
   }
 }
@@ -216,7 +216,7 @@ TEST_F(PageTest, PrintFileLayoutQuotesTheHeaderTexts) {
   table.titleSet = true;
   table.tableTitle = "Title";
   table.pageNumber = 3;  // no end of page in a print file
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   std::string head = quoteField("Head", 100);
   std::string title = quoteField("Title", 100);
   EXPECT_EQ(text(), "\n\n\n" + head + "\n" + title + "\n\n");
@@ -239,9 +239,9 @@ TEST_F(PageTest, TimeStampAtTheFootOfEveryPage) {
   table.noFormat = true;
   table.pageNumbers = false;
   table.timestampText = stamp;
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   table.out.openMemory();
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   // An empty line, the stamp centred on 132 columns, nine empty lines, a form feed.
   EXPECT_EQ(text(), "\n" + sp(53) + stamp + "\n" + std::string(9, '\n') + "\f" + "\n\n\n\n\n");
 }
@@ -254,7 +254,7 @@ TEST_F(PageTest, EndOfRunPutsTheTimeStampNearTheBottom) {
   table.timestampText = stamp;
   EXPECT_EQ(endOfRun(table), 0);  // no page begun: nothing
   EXPECT_EQ(text(), "");
-  pageHeader(table);  // five lines
+  EXPECT_EQ(pageHeader(table), 0);  // five lines
   table.out.openMemory();
   EXPECT_EQ(endOfRun(table), 0);
   // Empty lines up to line 66 - 9 - 3 = 54, then the stamp; no form feed.
@@ -284,7 +284,7 @@ TEST_F(PageTest, CenteredLineCutsAndCentres) {
 
 TEST_F(PageTest, RuleLineSpansTheTable) {
   table.dateCount = 4;
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   table.out.openMemory();
   ruleLine(table, '-');
   ruleLine(table, '=');
@@ -300,7 +300,7 @@ TEST_F(PageTest, RtfLineEndsEndEveryLine) {
   table.noFormat = true;
   table.pageNumbers = false;
   table.lineEnd = "\\par\n";
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   EXPECT_EQ(text(), "\\par\n\\par\n\\par\n\\par\n\\par\n");
 }
 

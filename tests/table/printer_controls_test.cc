@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "table/page.h"
 #include "table_fixture.h"
+#include "test_files.h"
 
 namespace tabrix {
 namespace {
@@ -72,7 +73,7 @@ TEST(PrinterSequenceTest, WordTable) {
   }
 }
 
-class PrinterControlTest : public testing::Test {
+class PrinterControlTest : public ::testing::Test {
  protected:
   void SetUp() override { prepare(table); }
   const std::string& text() const { return table.out.text(); }
@@ -116,7 +117,7 @@ TEST_F(PrinterControlTest, NoFormatSendsNothing) {
 }
 
 TEST_F(PrinterControlTest, NoTableFileStillRecognises) {
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(printerControl(table, "courier", true), 1);
   EXPECT_EQ(table.fonts[BodyFont].fontWord, "courier");
 }
@@ -138,7 +139,7 @@ TEST_F(PrinterControlTest, PcontrolWordIsRepeatedOnEveryReturnToTheBody) {
   table.fonts[HeadFont].fontWord = "times";
   table.fonts[HeadFont].pointWord = "point12";
   table.out.openMemory();
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   EXPECT_EQ(text(), "\033&l0O\n\n\n" "\033(s1p0s0b16901T\033(s12.00V" "\n" + CourierBold + "\n");
 }
 
@@ -217,7 +218,8 @@ std::string fileText(const std::string& path) {
 TEST(RtfTest, SwitchingReplacesTheTextFile) {
   TableLine table;
   setDriverDefaults(table);
-  std::string dir = testing::TempDir();
+  testing::TempDir tempDir;
+  const std::string dir = tempDir.path() + "/";
   std::string outputName = dir + "rtf_switch.out";
   ASSERT_EQ(table.out.open(outputName), 0);
   table.out.write("written before \\rtf\n");
@@ -230,15 +232,16 @@ TEST(RtfTest, SwitchingReplacesTheTextFile) {
   EXPECT_EQ(table.lineEnd, "\\par\n");
   table.pageNumbers = false;
   table.topMargin = 1;
-  pageHeader(table);
+  EXPECT_EQ(pageHeader(table), 0);
   table.out.write("\n}");  // as the run driver ends an RTF file
-  table.out.close();
+  EXPECT_EQ(table.out.close(), 0);
   EXPECT_EQ(fileText(outputName), std::string(RtfHeader) + "\\par\n\\par\n\\par\n\n}");
 }
 
 TEST(RtfTest, UnopenableFileStopsTheRun) {
   TableLine table;
-  std::string outputName = testing::TempDir() + "no/such/dir/tables.out";
+  testing::TempDir dir;
+  std::string outputName = dir.file("no/such/dir/tables.out");
   ConsoleCapture capture;
   EXPECT_EQ(switchToRtf(table, outputName), -1);
   EXPECT_EQ(capture.text(), "Unable to open " + outputName +

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "table/table_file.h"
+#include "test_files.h"
 
 namespace tabrix {
 namespace {
@@ -58,8 +59,9 @@ TEST(TableLineTest, AssignCutStopsAtTheCapacity) {
 }
 
 TEST(TableFileTest, WritesReplacesAndClosesFiles) {
-  std::string first = testing::TempDir() + "table_file_a.out";
-  std::string second = testing::TempDir() + "table_file_b.out";
+  testing::TempDir dir;
+  std::string first = dir.file("table_file_a.out");
+  std::string second = dir.file("table_file_b.out");
   TableFile file;
   EXPECT_FALSE(file.isOpen());
   file.write("dropped while closed");
@@ -71,7 +73,7 @@ TEST(TableFileTest, WritesReplacesAndClosesFiles) {
   next.write("b");
   file = std::move(next);  // the first file is closed here
   EXPECT_EQ(file.name(), second);
-  file.close();
+  EXPECT_EQ(file.close(), 0);
   auto contents = [](const std::string& path) {
     std::string text;
     std::FILE* in = std::fopen(path.c_str(), "r");
@@ -81,7 +83,7 @@ TEST(TableFileTest, WritesReplacesAndClosesFiles) {
   };
   EXPECT_EQ(contents(first), "one\n2");
   EXPECT_EQ(contents(second), "b");
-  EXPECT_EQ(file.open(testing::TempDir() + "no/such/dir/x.out"), -1);
+  EXPECT_EQ(file.open(dir.file("no/such/dir/x.out")), -1);
   EXPECT_FALSE(file.isOpen());
 }
 

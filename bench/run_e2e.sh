@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The end-to-end benchmark: builds Release (with the benchmarks, in build-release/),
+# makes the two fixtures in a temporary folder (bench/e2e_fixture), runs the job of
+# each several times and prints the median wall time and the peak memory, and checks
+# that each table is complete and the same, byte for byte, as the recorded one
+# (bench/e2e_tables.sha256).
+#   RUNS=n   runs per job (default 7)
+#   RECORD=1 records the checksums of the tables instead of comparing with them
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+runs=${RUNS:-7}
+build=build-release
+bash scripts/setup.sh
+[ -f /usr/include/benchmark/benchmark.h ] || {
+  echo "The benchmarks need libbenchmark-dev (apt-get install libbenchmark-dev)."; exit 1; }
+[ -x /usr/bin/time ] || { echo "The benchmark needs /usr/bin/time (apt-get install time)."; exit 1; }
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTABRIX_BENCH=ON -DTABRIX_TESTS=OFF \
+  -DTABRIX_WERROR=ON >/dev/null
+cmake --build "$build" -j "$(nproc)" --target tabrix e2e_fixture >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+sums=bench/e2e_tables.sha256
+[ "${RECORD:-0}" = 1 ] && : > "$sums"
+status=0
+
+for kind in h w; do
+  dir="$work/$kind"
+  mkdir -p "$dir"
+  "$build/bench/e2e_fixture" "$kind" "$dir"
+  times=()
+  peak=0
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$dir/e2e.txt"
+    # One core, as measured: the program is single-threaded anyway.
+    (cd "$dir" && taskset -c 0 /usr/bin/time -v -o time.txt "$root/$build/tabrix" -s e2e.in >/dev/null)
+    wall=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0;
+             for (k = 1; k <= n; k++) s = s * 60 + p[k]; printf "%.3f", s }' "$dir/time.txt")
+    rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$dir/time.txt")
+    times+=("$wall")
+    [ "$rss" -gt "$peak" ] && peak=$rss
+  done
+  median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  name=$([ "$kind" = h ] && echo "hashed banks   " || echo "workspace banks")
+  printf '%s  median %s s over %d runs, peak memory %.1f MB\n' "$name" "$median" "$runs" \
+    "$(echo "$peak / 1024" | bc -l)"
+
+  # Complete: 5,000 titled lines, each with ten rows (the base and nine alternatives).
+  titled=$(grep -c '^L[0-9]\{5\}' "$dir/e2e.txt" || true)
+  rows=$(grep -Ec '^(L[0-9]{5})? *(-?[0-9]+\.[0-9]|\*)' "$dir/e2e.txt" || true)
+  if [ "$titled" != 5000 ] || [ "$rows" != 50000 ]; then
+    echo "  the table is not complete: $titled titled lines, $rows value rows (want 5000, 50000)"
+    status=1
+  fi
+  sum=$(sha256sum "$dir/e2e.txt" | cut -d' ' -f1)
+  if [ "${RECORD:-0}" = 1 ]; then
+    echo "$kind $sum" >> "$sums"
+  elif ! grep -qx "$kind $sum" "$sums"; then
+    echo "  the table differs from the recorded one ($sums)"
+    status=1
+  fi
+done
+exit $status
