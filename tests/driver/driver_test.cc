@@ -251,7 +251,9 @@ TEST(RunDriverTest, TablesFromDirforAndVamBanks) {
   dir.write("t.stb", "\\dates 1996 1999\nout2;Output\n");
   dir.write("t.in", "3\nw\n" + dir.file("base") + "\nd\n" + dir.file("run") + "\n" + dir.file("run.dat") +
                         "\nv\n" + dir.file("model") + "\na\n" + dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
-  std::string out2 = run({"-s", dir.file("t.in")});
+  const Outcome first = run({"-s", dir.file("t.in")});
+  EXPECT_EQ(first.status, 0);
+  const std::string& out2 = first.console;
   EXPECT_NE(out2.find("  1. Base run\r\n  2. Dirfor run\r\n  3. VAM run\r\n"), std::string::npos) << out2;
   std::string table = readFile(dir.file("t.out"));
   EXPECT_NE(table.find("Output                            106.0  109.0"), std::string::npos) << table;
@@ -261,7 +263,7 @@ TEST(RunDriverTest, TablesFromDirforAndVamBanks) {
   // The dirfor bank named with its data file's extension opens the same.
   dir.write("t.in", "1\nd\n" + dir.file("run.dfr") + "\n" + dir.file("run.dat") + "\n" + dir.file("t.stb") +
                         "\n" + dir.file("t2.out") + "\n");
-  run({"-s", dir.file("t.in")});
+  EXPECT_EQ(run({"-s", dir.file("t.in")}).status, 0);
   EXPECT_NE(readFile(dir.file("t2.out")).find("201.0  204.0"), std::string::npos);
 }
 
