@@ -106,18 +106,22 @@ class Dirfor : public DataBank {
   int16_t macroFormat() const { return macroFormat_; }        // 0 or 1
   int16_t macroCount() const { return macroCount_; }          // M
   const std::string& macroName(int m) const { return macroNames_[static_cast<size_t>(m)]; }
-  int blockSectors(int t) const { return blockSectors_[static_cast<size_t>(t - 1)]; }
-  int blockNames(int t) const { return blockNames_[static_cast<size_t>(t - 1)]; }
-  // s(t) for t = 1 .. 13: the record before the block's first series record.
-  int64_t blockStart(int t) const { return blockStart_[static_cast<size_t>(t - 1)]; }
-  const std::vector<std::string>& variableNames(int t) const {
-    return variableNames_[static_cast<size_t>(t - 1)];
+  // Block t (1 .. 12; 0 outside): its sectors, its number of names, its stems.
+  int blockSectors(int t) const { return inBlocks(t) ? blockSectors_[static_cast<size_t>(t - 1)] : 0; }
+  int blockNames(int t) const { return inBlocks(t) ? blockNames_[static_cast<size_t>(t - 1)] : 0; }
+  // s(t) for t = 1 .. 13: the record before the block's first series record (0 outside).
+  int64_t blockStart(int t) const {
+    return t >= 1 && t <= DirforLayout::MaxBlocks + 1 ? blockStart_[static_cast<size_t>(t - 1)] : 0;
+  }
+  std::vector<std::string> variableNames(int t) const {
+    return inBlocks(t) ? variableNames_[static_cast<size_t>(t - 1)] : std::vector<std::string>{};
   }
   const std::string& descriptionFileName() const { return descriptionFileName_; }
   const std::string& historyFileName() const { return historyFileName_; }
   const std::string& macroFileName() const { return macroFileName_; }
 
  private:
+  static bool inBlocks(int t) { return t >= 1 && t <= DirforLayout::MaxBlocks; }
   // The steps of opening; each false after its message.
   bool readDescription(DirforLayout& layout);
   void openHistory(const DirforLayout& layout);
