@@ -15,16 +15,19 @@ for alt in base fiscal rates; do
   "$build/tabrix-bank" create "$demo/$alt" "examples/data/$alt.csv"
 done
 # Response files and stubs go beside the banks, so the run reads and writes only there.
-cp examples/demo.in examples/demo.stb examples/summary.in examples/summary.stb "$demo/"
+cp examples/demo.in examples/demo.stb examples/summary.in examples/summary.stb \
+  examples/workbook.in examples/workbook.stb "$demo/"
 
 cd "$demo"
 "$build/tabrix" -s demo.in
 "$build/tabrix" -s summary.in
+"$build/tabrix" -s workbook.in
 
 echo
 echo "The demo tables are in $demo:"
-echo "  demo.txt     six tables and a table of contents (plain text, pages end in form feeds)"
-echo "  summary.rtf  one summary table in RTF, for a word processor"
+echo "  demo.txt       six tables and a table of contents (plain text, pages end in form feeds)"
+echo "  summary.rtf    one summary table in RTF, for a word processor"
+echo "  workbook.xlsx  two tables as a workbook, one worksheet per page, for a spreadsheet program"
 echo
 echo "The first page of demo.txt:"
 echo

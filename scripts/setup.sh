@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building Tabrix needs on a Debian machine, when it is missing.
-#   --tests   also what the tests need (GoogleTest)
+#   --tests   also what the tests need (GoogleTest, Python 3 and openpyxl)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
 
@@ -11,8 +11,12 @@ missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
+[ -f /usr/include/xlsxwriter.h ] || missing+=(libxlsxwriter-dev)
 if [ "$tests" = 1 ]; then
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+  command -v python3 >/dev/null 2>&1 || missing+=(python3)
+  # The workbook read-back test runs Debian's Python with openpyxl.
+  /usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1 || missing+=(python3-openpyxl)
 fi
 
 if [ ${#missing[@]} -eq 0 ]; then

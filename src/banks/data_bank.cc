@@ -22,7 +22,7 @@ void DataBank::printMessage(int number, ...) const {
   if (format == nullptr) return;
   va_list args;
   va_start(args, number);
-  console().vprintf(format, args);  // a catalogue entry
+  console().vprintConstant(format, args);  // a catalogue entry
   va_end(args);
 }
 

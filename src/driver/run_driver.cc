@@ -4,12 +4,14 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "banks/bank_factory.h"
 #include "banks/bank_files.h"
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
+#include "groups/group_home.h"
 #include "stub/run_state.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -110,7 +112,9 @@ Step Driver::startUp() {
   state_.quiet = args_.hasSwitch("s") || args_.hasSwitch("S") || args_.hasSwitch("silent");
   setDriverDefaults(table_);
   state_.scratchMade = false;
+  state_.sortInProgress = false;
   table_.altMissing.fill(false);
+  state_.groups = std::make_unique<GroupHome>();
   state_.matlistConfig = "matlist.cfg";
   showBanner();
   state_.reader->setSource(stdin);
@@ -319,7 +323,9 @@ void Driver::makeTable() {
     console().printf("  %d. %s\r\n", i + 1, table_.altTitles[static_cast<size_t>(i)].c_str());
   }
   console().write("\r\n");
-  state_.groupsLoaded = false;
+  // Finding the stub may have changed the current directory; groups.bin is read from
+  // there. A file that was refused counts as not loaded.
+  state_.groupsLoaded = fileExists(GroupsFileName) && state_.groups->readGroups() == 0;
 
   int16_t result = interpret(state_, state_.stubFile, table_);
   if (result != -1) {
@@ -330,6 +336,12 @@ void Driver::makeTable() {
                                     table_.lineEnd);
     }
   }
+  // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
+  if (table_.sheet != nullptr) {
+    (void)table_.sheet->finishSheet(0, 0, table_.sheetRow, table_.dateCount);
+    if (table_.sheet->close() != 0) table_.outputFailed = true;
+    table_.sheet.reset();
+  }
   if (table_.rtfMode) table_.out.write("\n}");
   if (table_.out.close() != 0) table_.outputFailed = true;
 }
@@ -339,6 +351,7 @@ void Driver::endSection() {
     std::fclose(state_.stubFile);
     state_.stubFile = nullptr;
   }
+  state_.groups.reset();
   for (auto& bank : state_.scratchBanks) bank.reset();
   for (auto& bank : state_.banks) bank.reset();
   state_.bankCount = 0;

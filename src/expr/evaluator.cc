@@ -86,6 +86,12 @@ void EvalContext::setEvalLength(int16_t length) {
   evalLength_ = static_cast<int16_t>(std::clamp<int>(length, 0, MaxObs));
 }
 
+int EvalContext::nextRandom() {
+  // The linear congruential generator of the C standard's example rand().
+  randomState_ = randomState_ * 1103515245u + 12345u;
+  return static_cast<int>((randomState_ / 65536u) % 32768u);
+}
+
 EvalContext::Frame& EvalContext::enterFrame() {
   Pools& p = *pools_;
   if (p.depth == p.frames.size()) p.frames.push_back(std::make_unique<Frame>());
@@ -350,25 +356,29 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
   return {code, code == -1 ? int16_t{0} : sumFrequency};
 }
 
-EvalResult lookupSeries(EvalContext& context, Chopper& reader, std::string_view name,
-                        SeriesSpan array, DataBank& bank, DataBank* scratch) {
+EvalResult fetchSeries(EvalContext& context, std::string_view name, SeriesSpan array,
+                       DataBank& bank, DataBank* scratch) {
   std::fill_n(array.data(), context.evalLength(), 0.0f);
-  int16_t frequency = 0;
   if (scratch != nullptr && scratch->readSeries(name, array, -1) >= 0) {
     context.setFoundIn(scratch);
-    frequency = scratch->frequency();
-  } else {
-    if (bank.readSeries(name, array, -1) < 0) {
-      std::fill_n(array.data(), context.evalLength(), 0.0f);
-      console().printf("%.*s can't be found \r\n", static_cast<int>(name.size()), name.data());
-      return {-1, 0};
-    }
-    context.setFoundIn(&bank);
-    frequency = bank.frequency();
+    return {0, scratch->frequency()};
   }
+  if (bank.readSeries(name, array, -1) < 0) {
+    std::fill_n(array.data(), context.evalLength(), 0.0f);
+    console().printf("%.*s can't be found \r\n", static_cast<int>(name.size()), name.data());
+    return {-1, 0};
+  }
+  context.setFoundIn(&bank);
+  return {0, bank.frequency()};
+}
+
+EvalResult lookupSeries(EvalContext& context, Chopper& reader, std::string_view name,
+                        SeriesSpan array, DataBank& bank, DataBank* scratch) {
+  const EvalResult found = fetchSeries(context, name, array, bank, scratch);
+  if (found.failed()) return found;
   // A date constant is placed by the alternative's bank and the series' own frequency.
-  if (applySuffix(context, reader, array, bank, frequency) != 0) return {-1, 0};
-  return {0, frequency};
+  if (applySuffix(context, reader, array, bank, found.frequency) != 0) return {-1, 0};
+  return found;
 }
 
 int16_t applySuffix(EvalContext& context, Chopper& reader, SeriesSpan array, DataBank& bank,

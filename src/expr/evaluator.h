@@ -17,7 +17,8 @@
 // What an evaluation works with lives in an EvalContext that the run owns and passes
 // in: the work arrays of each nesting level (kept between calls and reused), the
 // number of observations in use (evalLength) and the bank where the last series was
-// found (foundIn). The result's frequency comes back with the status.
+// found (foundIn), and the state of @rand's generator. The result's frequency comes back
+// with the status.
 #pragma once
 
 #include <cstdint>
@@ -64,7 +65,11 @@ class EvalContext {
   // valid while that bank lives.
   DataBank* foundIn() const { return foundIn_; }
 
- void setFoundIn(DataBank* bank) { foundIn_ = bank; }
+  void setFoundIn(DataBank* bank) { foundIn_ = bank; }
+
+  // The next value 0 .. 32767 of @rand's generator. It is never seeded, so every run
+  // draws the same sequence.
+  int nextRandom();
 
   // For the evaluator itself: the arrays of the next nesting level, taken for the
   // length of one evaluate call (leaveFrame gives them back), and MaxObs-float arrays
@@ -80,6 +85,7 @@ class EvalContext {
 
   int16_t evalLength_ = 0;
   DataBank* foundIn_ = nullptr;
+  uint32_t randomState_ = 1;      // the generator's state
   std::unique_ptr<Pools> pools_;  // the frames of the nesting levels and the spare arrays
 };
 
@@ -99,6 +105,11 @@ class EvalContext {
 [[nodiscard]] EvalResult lookupSeries(EvalContext& context, Chopper& reader,
                                       std::string_view name, SeriesSpan array, DataBank& bank,
                                       DataBank* scratch);
+
+// Fetches series `name` into array like lookupSeries, without reading a suffix: for
+// the functions that collect names first and fetch the series afterwards.
+[[nodiscard]] EvalResult fetchSeries(EvalContext& context, std::string_view name,
+                                     SeriesSpan array, DataBank& bank, DataBank* scratch);
 
 // Reads an optional suffix after a series name: [lag] shifts the series lag periods
 // later (0.0 in the first lag slots), {date} makes every slot the series' value at

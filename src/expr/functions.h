@@ -5,8 +5,11 @@
 // (expr/evaluator.h), which must end with ',' (more follow) or ')' (the last).
 //
 // The library's functions are listed in one table (functions.cc), searched in order
-// by exact, case-sensitive name; until the library is filled in the table is empty,
-// so every name is reported as not recognized.
+// by exact, case-sensitive name. They work on the first evalLength() observations;
+// the frequency conversions give their result its new frequency, the others keep
+// their argument's. The bodies are spread over a few files by family (see
+// expr/function_support.h); @sum and the chain functions take their dates from the
+// ranges of expr/ranges.h.
 #pragma once
 
 #include <cstdint>

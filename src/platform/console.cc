@@ -27,12 +27,19 @@ void Console::printf(const char* format, ...) {
   va_end(args);
 }
 
+// The one place where a format is not checked at compile time: the formats handed in
+// are the program's own constants, chosen at run time.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 void Console::printConstant(const char* format, ...) {
   va_list args;
   va_start(args, format);
   vprintf(format, args);
   va_end(args);
 }
+
+void Console::vprintConstant(const char* format, va_list args) { vprintf(format, args); }
+#pragma GCC diagnostic pop
 
 void Console::vprintf(const char* format, va_list args) {
   char small[512];

@@ -15,11 +15,12 @@ class Console {
   void write(std::string_view text);
   // Writes a printf-style message; the format comes from the program, never from user text.
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  void vprintf(const char* format, va_list args);
+  void vprintf(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
   // Writes a printf-style message whose format is a program constant chosen at run
   // time (an entry of the message catalogue or of a command's table of messages),
   // never user text. The call sites cannot be checked by the compiler, so keep them few.
   void printConstant(const char* format, ...);
+  void vprintConstant(const char* format, va_list args);
   // Sends buffered output on (before waiting for a key, before exit).
   void flush();
 

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <climits>
 
+#include "stub/add_files.h"
+#include "stub/definitions.h"
 #include "stub/run_state.h"
 #include "platform/console.h"
 #include "reader/chopper.h"
@@ -22,8 +24,8 @@ constexpr int kFallbackTitleWidth = 20;
 // took (\timestamp and \titlewidth come before \title's "ti", \mem after \missing's
 // "mi"). Entries whose handler is laterCommand belong to subsystems not yet in place.
 constexpr CommandName kCommands[] = {
-    {"add", 2, 1, nullptr},
-    {"fadd", 3, 2, nullptr},
+    {"add", 2, 1, addCommand},
+    {"fadd", 3, 2, faddCommand},
     {"aggtype", 0, 3, aggTypeCommand},
     {"at", 0, 3, aggTypeCommand},
     {"announce", 3, 4, echoCommand},
@@ -42,7 +44,7 @@ constexpr CommandName kCommands[] = {
     {"debug", 0, 13, debugCommand},
     {"decs", 0, 14, decsCommand},
     {"div", 0, 15, divCommand},
-    {"f", 0, 16, nullptr},
+    {"f", 0, 16, defineCommand},
     {"field", 0, 17, fieldCommand},
     {"g", 0, 18, growthOnCommand},
     {"growthtype", 0, 19, growthTypeCommand},
@@ -55,11 +57,11 @@ constexpr CommandName kCommands[] = {
     {"growthwidth", 0, 24, growthWidthCommand},
     {"gw", 0, 24, growthWidthCommand},
     {"head", 2, 25, headCommand},
-    {"group", 0, 26, nullptr},
-    {"grp", 0, 26, nullptr},
-    {"listgroups", 5, 27, nullptr},
-    {"grouplist", 0, 28, nullptr},
-    {"glist", 0, 28, nullptr},
+    {"group", 0, 26, groupCommand},
+    {"grp", 0, 26, groupCommand},
+    {"listgroups", 5, 27, listGroupsCommand},
+    {"grouplist", 0, 28, groupListCommand},
+    {"glist", 0, 28, groupListCommand},
     {"missing", 2, 29, missingCommand},
     {"n", 0, 30, growthOffCommand},
     {"pr", 0, 31, periodRatesCommand},
@@ -113,10 +115,10 @@ constexpr CommandName kCommands[] = {
     {"spacing", 0, 67, spacingCommand},
     {"threshhold", 5, 68, thresholdCommand},
     {"underline", 5, 69, underlineCommand},
-    {"filetype", 0, 70, nullptr},
+    {"filetype", 0, 70, fileTypeCommand},
     {"xlgraph", 4, 71, nullptr},
-    {"wk1", 0, 72, nullptr},
-    {"xls", 0, 72, nullptr},
+    {"wk1", 0, 72, wk1Command},
+    {"xls", 0, 72, xlsCommand},
     {"rtf", 0, 73, rtfCommand},
     {"yearformat", 0, 74, yearFormatCommand},
     {"yf", 0, 74, yearFormatCommand},
@@ -124,24 +126,27 @@ constexpr CommandName kCommands[] = {
     {"ts", 0, 75, timestampCommand},
     {"center", 2, 76, centerCommand},
     {"title", 2, 77, titleCommand},
-    {"wstitle", 4, 78, nullptr},
-    {"wsfreeze", 0, 79, nullptr},
+    {"wstitle", 4, 78, wsTitleCommand},
+    {"wsfreeze", 0, 79, wsFreezeCommand},
     {"subtitle", 5, 80, subtitleCommand},
     {"tell", 0, 81, tellCommand},
     {"toc", 0, 82, tocCommand},
-    {"starttotal", 0, 83, nullptr},
-    {"st", 0, 83, nullptr},
-    {"endtotal", 0, 84, nullptr},
-    {"et", 0, 84, nullptr},
-    {"printtotal", 0, 85, nullptr},
-    {"pt", 0, 85, nullptr},
-    {"startsort", 0, 86, nullptr},
-    {"ss", 0, 86, nullptr},
-    {"endsort", 0, 87, nullptr},
-    {"es", 0, 87, nullptr},
-    {"printsort", 0, 88, nullptr},
-    {"ps", 0, 88, nullptr},
+    {"starttotal", 0, 83, startTotalCommand},
+    {"st", 0, 83, startTotalCommand},
+    {"endtotal", 0, 84, endTotalCommand},
+    {"et", 0, 84, endTotalCommand},
+    {"printtotal", 0, 85, printTotalCommand},
+    {"pt", 0, 85, printTotalCommand},
+    {"startsort", 0, 86, startSortCommand},
+    {"ss", 0, 86, startSortCommand},
+    {"endsort", 0, 87, endSortCommand},
+    {"es", 0, 87, endSortCommand},
+    {"printsort", 0, 88, printSortCommand},
+    {"ps", 0, 88, printSortCommand},
     {"mode", 2, 89, modeCommand},
+    // After every other name, so that no existing command word changes meaning.
+    {"sumrange", 0, 90, sumRangeCommand},
+    {"chainrange", 0, 91, chainRangeCommand},
 };
 
 std::string lowered(std::string_view word) {
@@ -213,8 +218,6 @@ void setTitleWidth(TableLine& table, int width) {
     width = kFallbackTitleWidth;
   }
   table.titleWidth = static_cast<int16_t>(width);
-  // With a worksheet target, the worksheet's title column takes the new width here
-  // once the worksheet writer is in place.
 }
 
 int16_t numericSettingLine(StubContext& context) {
@@ -228,6 +231,8 @@ int16_t numericSettingLine(StubContext& context) {
     if (reader.nextToken() != token::kNumber) return 0;
   }
   setTitleWidth(table, tokenInt16(reader));
+  // A worksheet's title column takes the new width.
+  if (table.sheetMode && table.sheet != nullptr) (void)table.sheet->setColumnWidth(0, table.titleWidth);
   return 0;
 }
 

@@ -1,6 +1,7 @@
-// The stub's backslash commands: the table of all 89 commands in matching order, the
+// The stub's backslash commands: the table of all 91 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
-// the layout, number-format, mode, text, miscellaneous and output-target commands.
+// the layout, number-format, mode, text, miscellaneous, output-target, block and group
+// commands.
 // A command whose handler is not in place yet (its handler is nullptr) is matched like
 // all others, so its word never falls through to a later name, and says so in one line.
 //
@@ -24,11 +25,11 @@ enum FontRole : int;  // table/table_line.h
 using CommandHandler = int16_t (*)(StubContext& context);
 
 // One name of a command: the word, its prefix length (0: the whole word must match),
-// the command's number in the table (1 .. 89) and its handler.
+// the command's number in the table (1 .. 91) and its handler.
 struct CommandName {
   const char* name;         // the command word, lower case
   int prefix;               // characters that must match; 0 = the whole word
-  int number;               // the command's entry in the table, 1 .. 89
+  int number;               // the command's entry in the table, 1 .. 91
   CommandHandler handler;   // carries out the command; nullptr: not available yet
 };
 
@@ -152,6 +153,28 @@ int16_t gzeroesCommand(StubContext& context);       // \gzeroes
 int16_t noCommentCommand(StubContext& context);     // \nocomment
 int16_t onePerLineCommand(StubContext& context);    // \oneperline
 int16_t pcontrolCommand(StubContext& context);      // \pcontrol, \pc
+
+// --- Worksheet commands (commands_sheet.cc) ---
+int16_t wk1Command(StubContext& context);           // \wk1
+int16_t xlsCommand(StubContext& context);           // \xls
+int16_t fileTypeCommand(StubContext& context);      // \filetype
+int16_t wsTitleCommand(StubContext& context);       // \wstitle
+int16_t wsFreezeCommand(StubContext& context);      // \wsfreeze
+
+// --- Block and group commands (commands_blocks.cc) ---
+int16_t startTotalCommand(StubContext& context);    // \starttotal, \st
+int16_t endTotalCommand(StubContext& context);      // \endtotal, \et
+int16_t printTotalCommand(StubContext& context);    // \printtotal, \pt
+int16_t startSortCommand(StubContext& context);     // \startsort, \ss
+int16_t endSortCommand(StubContext& context);       // \endsort, \es
+int16_t printSortCommand(StubContext& context);     // \printsort, \ps
+int16_t groupCommand(StubContext& context);         // \group, \grp
+int16_t listGroupsCommand(StubContext& context);    // \listgroups
+int16_t groupListCommand(StubContext& context);     // \grouplist, \glist
+
+// --- Range commands of the function library (commands_ranges.cc) ---
+int16_t sumRangeCommand(StubContext& context);      // \sumrange first last
+int16_t chainRangeCommand(StubContext& context);    // \chainrange first last
 
 // The seven font commands, one per role: \font (BodyFont), \fonthead, \fonttitle,
 // \fontdate, \fontbank, \fontname and \fontdata.

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "reader/chopper.h"
 #include "stub/commands.h"
+#include "stub/run_state.h"
 #include "table/table_line.h"
 
 namespace tabrix {
@@ -199,9 +200,10 @@ int16_t modeCommand(StubContext& context) {
 
 int16_t missingCommand(StubContext& context) {
   std::string text = readTextAfterFirstBlank(context);
-  assignCut(context.table.missingText, text, MissingTextCapacity);
-  // With an XLS target the worksheet writer also takes the text as its missing-value
-  // text, once the worksheet writer is in place.
+  TableLine& table = context.table;
+  assignCut(table.missingText, text, MissingTextCapacity);
+  // A workbook shows the text in the cells of missing values from now on.
+  if (context.run.xlsTarget && table.sheet != nullptr) (void)table.sheet->setMissingText(table.missingText);
   return 0;
 }
 

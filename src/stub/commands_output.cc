@@ -1,7 +1,7 @@
 // Output-target commands for the table text file: a new table file (\break), RTF
 // (\rtf), the print-file layout (\prn), data records (\gdata, \gzeroes, \nocomment,
 // \oneperline), raw printer controls (\pcontrol) and the seven font commands.
-// The worksheet commands come with the worksheet writer (see commands.cc).
+// The worksheet commands are in commands_sheet.cc.
 #include <string>
 #include <utility>
 

@@ -8,6 +8,7 @@
 #include "reader/chopper.h"
 #include "stub/commands.h"
 #include "stub/table_lines.h"
+#include "table/sort_table.h"
 #include "table/table_line.h"
 #include "table/value_rows.h"
 
@@ -130,6 +131,11 @@ int16_t interpret(RunState& run, std::FILE*& file, TableLine& table) {
     if (result == -1) return -1;
   }
 
+  // A sorted block cannot be read again once its file is closed.
+  if (run.sortTable && run.sortTable->file == file) {
+    run.sortTable.reset();
+    run.sortInProgress = false;
+  }
   if (file != nullptr && file != stdin) {
     std::fclose(file);
     // The reader must not keep reading a closed file; the caller points it elsewhere.

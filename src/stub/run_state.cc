@@ -2,7 +2,9 @@
 
 #include "banks/data_bank.h"
 #include "banks/workspace_bank.h"
+#include "groups/group_home.h"
 #include "reader/chopper.h"
+#include "table/sort_table.h"
 
 namespace tabrix {
 

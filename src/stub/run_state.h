@@ -15,6 +15,8 @@ namespace tabrix {
 class DataBank;
 class VexBank;
 class Chopper;
+class GroupHome;
+struct SortTable;
 
 // Maximum number of alternatives compared side by side.
 constexpr int MaxAlternatives = 10;
@@ -45,8 +47,19 @@ struct RunState {
   std::string stubName;
   // The name of the table text file (118 characters); the file is TableLine's `out`.
   std::string outputName;
-  // groups.bin was read at start (the group store comes with the groups subsystem).
+  // The worksheet target is a workbook (\xls); off means a WK1 file.
+  bool xlsTarget = false;
+  // The group store: made by the run driver at start-up (and by the first group
+  // command of a run without one).
+  std::unique_ptr<GroupHome> groups;
+  // groups.bin was read before the stub ran.
   bool groupsLoaded = false;
+  // The sorted block being recorded or waiting for \printsort; none outside a block.
+  std::unique_ptr<SortTable> sortTable;
+  // Table lines are recorded into sortTable instead of written.
+  bool sortInProgress = false;
+  // The date-column entry whose base-alternative value is the sort key.
+  std::string sortDate;
   // The one stub reader.
   std::unique_ptr<Chopper> reader;
   // Name of the matrix-listing configuration file.
@@ -57,6 +70,11 @@ struct RunState {
   int16_t status = 0;
   // The expression evaluator's working state, shared by table lines and definitions.
   EvalContext eval;
+  // Add files running inside one another: 0 while the stub itself is read.
+  int16_t addFileDepth = 0;
+  // An add file was refused for nesting too deep: every add file running is being
+  // ended, and the stub goes on after the line that ran the outermost one.
+  bool addNestingRefused = false;
 };
 
 }  // namespace tabrix

@@ -11,9 +11,11 @@
 #include "reader/chopper.h"
 #include "stub/interpreter.h"
 #include "support/constants.h"
+#include "table/cell_value.h"
 #include "table/date_list.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
+#include "table/sort_table.h"
 #include "table/table_line.h"
 #include "table/value_rows.h"
 
@@ -55,6 +57,16 @@ int16_t bankBaseYear(int year) {
   if (year < 40) return static_cast<int16_t>(year + 2000);
   if (year < 1900) return static_cast<int16_t>(year + 1900);
   return static_cast<int16_t>(year);
+}
+
+// The frequency of a table line's result: the one the evaluation produced (so a
+// frequency conversion shows at its new frequency); a result without one (numbers
+// only, @rand()) takes the frequency of the alternative's series last read, annual
+// before any has been read.
+int16_t lineFrequency(const EvalResult& evaluated, const DataBank& bank) {
+  if (evaluated.frequency != 0) return evaluated.frequency;
+  const int16_t last = bank.frequency();
+  return last == 1 || last == 2 || last == 4 || last == 12 ? last : int16_t{1};
 }
 
 // Reads the expression and title of a table line whose first character is `first`.
@@ -107,13 +119,16 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
 
     int count = bank.observations();
     VexDate& start = table.altStart[k];
+    const int16_t frequency = lineFrequency(evaluated, bank);
     if (bank.kind() == 'h' || bank.kind() == 'c') {
       start.year = bankBaseYear(bank.baseYear());
       start.period = 1;
-      start.frequency = evaluated.frequency;
+      start.frequency = frequency;
       count = bank.seriesLength();
+      // A constant before any series has been read covers the whole bank.
+      if (evaluated.frequency == 0 && count == 0) count = bank.observations();
     } else if (bank.kind() == 'w') {
-      start.frequency = evaluated.frequency;
+      start.frequency = frequency;
     }
     if (count > MaxObs) count = MaxObs;
     if (count < 0) count = 0;
@@ -211,6 +226,14 @@ int16_t tableLine(StubContext& context, int first) {
   std::string expression;
   if (!readTableLine(context, first, expression)) return 0;
   evaluateAlternatives(context, expression);
+  RunState& run = context.run;
+  if (run.sortInProgress && run.sortTable) {
+    // Inside a sorted block the line is only recorded, keyed by its base value at the
+    // sort date; \printsort writes it later.
+    const float key = cellValue(table, 0, DateStruct(run.sortDate), 0.0f);
+    record(*run.sortTable, context.linePosition, key);
+    return 0;
+  }
   return composeWithNameFont(table) == -1 ? -1 : 0;
 }
 

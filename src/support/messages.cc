@@ -146,7 +146,7 @@ void VexMessage::print(std::string_view key, int number, ...) const {
   if (format == nullptr) return;
   va_list args;
   va_start(args, number);
-  console().vprintf(format, args);
+  console().vprintConstant(format, args);
   va_end(args);
 }
 

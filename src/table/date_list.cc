@@ -8,6 +8,7 @@
 #include "reader/chopper.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
+#include "table/sheet_cells.h"
 
 namespace tabrix {
 
@@ -58,12 +59,19 @@ int writeHeaderRow(TableLine& table, bool underlined) {
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
   table.out.write(area);
   if (!underlined) useFont(table, DateFont);
+  // On a worksheet each label is a right-aligned text cell in its column; a workbook
+  // gets the label without its blanks and gives a spacer column its width.
+  WK1File* sheet = worksheetOf(table);
+  const bool xls = xlsWorksheet(table);
+  const int row = worksheetLineRow(table);
+  bool cells = false;
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
     if (isSpacer(dateSpec, &spacer)) {
       table.out.write(std::string(spacer > 0 ? static_cast<std::size_t>(spacer) : 0, ' '));
+      if (xls) (void)sheet->setColumnWidth(j + 1, spacer);
       continue;
     }
     DateStruct date(dateSpec);
@@ -77,8 +85,13 @@ int writeHeaderRow(TableLine& table, bool underlined) {
     }
     if (underlined) label.assign(label.size(), table.underlineChar);
     std::string cell = rightAligned(label, width);
+    if (sheet != nullptr) {
+      (void)sheet->writeText(row, j + 1, xls ? label : cell, '"');
+      cells = true;
+    }
     table.out.write(table.prnMode ? "\"" + cell + "\"" : cell);
   }
+  if (cells) takeWorksheetRow(table, row);
   writeCountedLine(table, "");
   return 0;
 }
@@ -240,9 +253,9 @@ int readDateList(TableLine& table, std::FILE* file) {
 int writeDateHeader(TableLine& table) {
   if (!table.datesSet || table.gdataMode) return 0;
   if (textLineNeedsPage(table) && pageHeader(table) != 0) return -1;
-  // (A worksheet target gets the labels as cells and an XLS target no underline row.)
+  // A workbook has no underline row (its date font carries the underline).
   int result = writeHeaderRow(table, false);
-  if (result == 0 && table.underlineChar != 0) result = writeHeaderRow(table, true);
+  if (result == 0 && table.underlineChar != 0 && !xlsWorksheet(table)) result = writeHeaderRow(table, true);
   if (result != 0) return result;
   useBody(table, DateFont);
   return 0;

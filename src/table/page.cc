@@ -5,6 +5,7 @@
 
 #include "table/fields.h"
 #include "table/printer_controls.h"
+#include "table/sheet_cells.h"
 
 namespace tabrix {
 
@@ -20,6 +21,8 @@ constexpr int ListShift = 20;
 constexpr int ListFallbackColumn = 5;
 // Highest column a centred subtitle or list may start at.
 constexpr int MaxCentredColumn = 1000;
+// A workbook's rule repeats its character this many times across its cell.
+constexpr int RuleRepeat = 600;
 
 // Lines reserved at the foot of a page for the time stamp.
 int stampLines(const TableLine& table) { return table.timestampText ? 1 : 0; }
@@ -27,6 +30,28 @@ int stampLines(const TableLine& table) { return table.timestampText ? 1 : 0; }
 std::string blanks(int count) { return std::string(count > 0 ? static_cast<std::size_t>(count) : 0, ' '); }
 
 int length(const std::string& text) { return static_cast<int>(text.size()); }
+
+// Counts lines in both counters without writing them.
+void countLines(TableLine& table, int count) {
+  table.lineOnPage += count;
+  table.sheetRow += count;
+}
+
+// A header line: the text file gets the line; a worksheet gets it as a text cell in
+// column 0 (a workbook without the blanks that centre it), taking `rows` rows.
+void writeHeaderLine(TableLine& table, const std::string& line, int rows) {
+  if (worksheetOf(table) == nullptr) {
+    writeCountedLine(table, line);
+    return;
+  }
+  if (xlsWorksheet(table)) {
+    std::size_t first = line.find_first_not_of(' ');
+    writeSheetText(table, 0, first == std::string::npos ? std::string() : line.substr(first), '\'');
+  } else {
+    writeSheetText(table, 0, line, '\'');
+  }
+  countLines(table, rows);
+}
 
 // The printer setup codes of every page: left margin, orientation, line density.
 void writePrinterSetup(TableLine& table) {
@@ -57,7 +82,9 @@ void writeHeadLine(TableLine& table) {
   const int width = table.pageWidth;
   std::string line = blanks(width);
   std::string pageText;
-  if (table.pageNumbers) {
+  // A workbook's head line leaves the page text out.
+  const bool pageNumbers = table.pageNumbers && !xlsWorksheet(table);
+  if (pageNumbers) {
     int digits = table.pageNumber < 10 ? 1 : table.pageNumber < 100 ? 2 : 3;
     char text[64];
     std::snprintf(text, sizeof text, "%s %*d", table.pagePrefix.c_str(), digits, table.pageNumber);
@@ -66,21 +93,23 @@ void writeHeadLine(TableLine& table) {
   // The page text ends one column before the end, so the last column stays blank.
   const int pageColumn = width - length(pageText) - 1;
   if (table.headSet) {
-    int room = table.pageNumbers ? pageColumn - 1 : width - 1;
+    int room = pageNumbers ? pageColumn - 1 : width - 1;
     if (room > 0) placeAt(line, 0, std::string_view(table.headText).substr(0, static_cast<std::size_t>(room)));
   }
-  if (table.pageNumbers) placeAt(line, pageColumn, pageText);
+  if (pageNumbers) placeAt(line, pageColumn, pageText);
   useFont(table, HeadFont);
-  writeCountedLine(table, rightTrimmed(line));
+  // On a worksheet the head line takes two rows.
+  writeHeaderLine(table, rightTrimmed(line), 2);
   useBody(table, HeadFont);
 }
 
-// A title line: the text centred on tableWidth in the title font.
-void writeTitleLine(TableLine& table, const std::string& text, int column) {
+// A title line: the text centred on tableWidth in the title font, taking `rows` rows of
+// a worksheet.
+void writeTitleLine(TableLine& table, const std::string& text, int column, int rows) {
   std::string line = blanks(table.pageWidth);
   placeAt(line, column, text);
   useFont(table, TitleFont);
-  writeCountedLine(table, rightTrimmed(line));
+  writeHeaderLine(table, rightTrimmed(line), rows);
   useBody(table, TitleFont);
 }
 
@@ -97,14 +126,14 @@ void writeTitles(TableLine& table) {
       text = table.tableTitle;
     }
     int column = (table.tableWidth - length(text)) / 2;
-    writeTitleLine(table, text, column < 0 ? 0 : column);
+    writeTitleLine(table, text, column < 0 ? 0 : column, 2);
   }
   if (table.subtitleSet) {
     std::string text =
         rightTrimmed(table.prnMode ? quoteField(table.subtitle, PrnFieldWidth) : table.subtitle);
     int column = (table.tableWidth - length(text)) / 2;
     if (column < 0 || column > MaxCentredColumn) column = 0;
-    writeTitleLine(table, text, column);
+    writeTitleLine(table, text, column, 1);
   }
 }
 
@@ -137,17 +166,23 @@ void writeAlternatives(TableLine& table) {
   int column = difference >= 0 ? difference / 2 : (difference - 1) / 2;  // rounded down
   int listColumn = column - ListShift;
   if (listColumn < 0 || listColumn > MaxCentredColumn) column = listColumn = ListFallbackColumn;
-  writeCountedLine(table, blanks(column) + heading);
+  writeHeaderLine(table, blanks(column) + heading, 1);
   for (int k = 1; k <= table.altCount && k <= AltCapacity; ++k) {
     std::string text = "Line " + std::to_string(k) + ": " + table.altTitles[static_cast<std::size_t>(k - 1)];
     if (k > 1) text += std::string(" - ") + modeText(table.showMode);
-    writeCountedLine(table, blanks(listColumn) + prnQuoted(table, text));
+    writeHeaderLine(table, blanks(listColumn) + prnQuoted(table, text), 1);
   }
 }
 
 // The sentence saying how the alternatives are shown: three lines, counted as two.
 // The twelve blanks indent the sentence: the two lines written are the two counted.
 void writeModeSentence(TableLine& table) {
+  if (worksheetOf(table) != nullptr) {
+    // A worksheet gets only the sentence, and two rows.
+    if (const char* sentence = modeSentence(table.showMode)) writeSheetText(table, 0, prnQuoted(table, sentence), '\'');
+    countLines(table, 2);
+    return;
+  }
   table.out.write(blanks(SentenceIndent));
   if (const char* sentence = modeSentence(table.showMode)) {
     table.out.write(prnQuoted(table, sentence));
@@ -180,15 +215,19 @@ int pageHeader(TableLine& table) {
   // End of the previous page. (A worksheet target gets no text here; an XLS target
   // starts a new worksheet page instead of the form feed.)
   if (table.pageNumber > 0 && !table.prnMode) {
-    if (table.timestampText) {
+    if (table.timestampText && !table.sheetMode) {
       table.out.write(table.lineEnd);
       centeredLine(table, *table.timestampText, table.pageWidth);
     }
     for (int i = 0; i < table.bottomMargin; ++i) writeCountedLine(table, "");
-    table.out.write("\f");
+    if (xlsWorksheet(table)) {
+      if (startWorksheetPage(table) != 0) return -1;
+    } else if (!table.sheetMode) {
+      table.out.write("\f");
+    }
   }
   table.lineOnPage = 0;
-  if (!table.noFormat) writePrinterSetup(table);
+  if (!table.noFormat && !xlsWorksheet(table)) writePrinterSetup(table);
   for (int i = 0; i < table.topMargin; ++i) writeCountedLine(table, "");
   ++table.pageNumber;
   writeHeadLine(table);
@@ -200,6 +239,9 @@ int pageHeader(TableLine& table) {
   writeCountedLine(table, "");
   if (table.altCount > 1) writeModeSentence(table);
   useBody(table, BankFont);
+  // Each worksheet of a workbook, and the one sheet of a WK1 file, gets the date
+  // columns' widths.
+  if (xlsWorksheet(table) || (table.sheetMode && table.pageNumber == 1)) setDateColumnWidths(table);
   return 0;
 }
 
@@ -215,7 +257,30 @@ int centeredLine(TableLine& table, std::string_view text, int width) {
 
 int ruleLine(TableLine& table, char character) {
   std::string rule(table.tableWidth > 0 ? static_cast<std::size_t>(table.tableWidth) : 0, character);
-  writeCountedLine(table, prnQuoted(table, rule));
+  WK1File* sheet = worksheetOf(table);
+  if (sheet == nullptr) {
+    writeCountedLine(table, prnQuoted(table, rule));
+    return 0;
+  }
+  const int row = worksheetLineRow(table);
+  if (sheet->form() == SheetForm::XLS) {
+    // The rule repeats its character across the cell, in the name font. A quote inside
+    // the formula's text is written twice.
+    char formula[32];
+    if (character == '"') {
+      std::snprintf(formula, sizeof formula, "=REPT(\"\"\"\",%d)", RuleRepeat);
+    } else {
+      std::snprintf(formula, sizeof formula, "=REPT(\"%c\",%d)", character, RuleRepeat);
+    }
+    useFont(table, NameFont);
+    const int result = sheet->writeFormula(row, 0, row, 0, formula);
+    useBody(table, NameFont);
+    if (result != 0) return -1;
+  } else {
+    (void)sheet->writeText(row, 0, prnQuoted(table, rule), '\'');
+  }
+  takeWorksheetRow(table, row);
+  countLines(table, 1);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "table/sheet_cells.h"
 
 namespace tabrix {
 
@@ -119,7 +120,11 @@ int printerControl(TableLine& table, std::string_view word, bool store) {
 }
 
 void useFont(TableLine& table, FontRole role) {
-  // A worksheet target hands the role's VexFont to the writer here.
+  // A workbook takes the role's font setting as the font of the cells that follow.
+  if (xlsWorksheet(table)) {
+    (void)table.sheet->setFont(table.fonts[role].font);
+    return;
+  }
   const RoleFont& font = table.fonts[role];
   if (font.fontWord.empty()) return;
   // Copies: printerControl may not change the words while they are sent, but keep the
@@ -133,7 +138,10 @@ void useFont(TableLine& table, FontRole role) {
 }
 
 void useBody(TableLine& table, FontRole role) {
-  // A worksheet target hands the body VexFont to the writer here.
+  if (xlsWorksheet(table)) {
+    (void)table.sheet->setFont(table.fonts[BodyFont].font);
+    return;
+  }
   if (table.fonts[role].fontWord.empty()) return;
   useFont(table, BodyFont);
 }

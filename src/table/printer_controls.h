@@ -23,10 +23,10 @@ int printerControl(TableLine& table, std::string_view word, bool store);
 std::string printerSequence(std::string_view word, bool* recognised = nullptr);
 
 // Switches to a role: sends the role's font, point and pitch words when its font word is
-// not empty. (Worksheet targets get the role's VexFont instead.)
+// not empty. A workbook target gets the role's VexFont instead.
 void useFont(TableLine& table, FontRole role);
 // Switches back after a role: sends the body role's three words when the role's font
-// word is not empty.
+// word is not empty; a workbook target gets the body VexFont.
 void useBody(TableLine& table, FontRole role);
 
 // Gives a role the printer words of its font setting: the font word becomes the

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 
 #include "dates/vex_date.h"
 #include "sheet/vex_font.h"
+#include "sheet/wk1_file.h"
 #include "table/contents.h"
 #include "table/table_file.h"
 
@@ -29,6 +31,7 @@ constexpr std::size_t LineEndCapacity = 9;        // lineEnd
 constexpr std::size_t GdataKeywordCapacity = 19;  // gdataKeyword
 constexpr std::size_t FontWordCapacity = 39;      // a font role's fontWord
 constexpr std::size_t SizeWordCapacity = 19;      // a font role's pointWord and pitchWord
+constexpr std::size_t WorksheetTitleCapacity = 31;  // worksheetTitle
 
 // Alternatives a table compares side by side (rows per table line).
 constexpr int AltCapacity = 10;
@@ -161,6 +164,11 @@ class TableLine {
   // The table text file; not open once a worksheet target replaced it. The driver
   // opens it, \break and \rtf replace it, and the driver closes it at the end.
   TableFile out;
+  // The worksheet writer while sheetMode is on: made by \wk1 and \xls, finished and
+  // closed by the next of them or by the driver at the end of the run.
+  std::unique_ptr<WK1File> sheet;
+  std::string fileType;         // \filetype's text: the save format of the next workbook
+  std::string worksheetTitle;   // \wstitle's title: names the worksheets of later pages (31)
 
   // --- Printer fonts, indexed by FontRole ---
   std::array<RoleFont, FontRoleCount> fonts;
@@ -172,6 +180,7 @@ class TableLine {
   int pageNumber = 0;           // pages begun
   int lineOnPage = 0;           // lines written on the current page
   int sheetRow = 0;             // lines or rows written; the next worksheet row is sheetRow - 1
+  int sheetFreeRow = 0;         // the first row of the current worksheet that holds no cells
   bool headerStarted = false;   // the first page header has been written
 };
 

@@ -15,6 +15,8 @@
 #include "table/date_list.h"
 #include "table/fields.h"
 #include "table/page.h"
+#include "table/printer_controls.h"
+#include "table/sheet_cells.h"
 
 namespace tabrix {
 
@@ -199,7 +201,7 @@ class TextRows {
 
   void spacer(int width) { row_.appendBlanks(width); }
 
-  void value(CellKind kind, float v, int width, int decimals) {
+  void value(int /*column*/, CellKind kind, float v, int width, int decimals) {
     switch (kind) {
       case CellKind::Missing:
         cell_.print("%*.*s", width, width, table_.missingText.c_str());
@@ -235,6 +237,66 @@ class TextRows {
   char grouped_[512];
 };
 
+// The worksheet form of the table rows: a row's cells are gathered and written when the
+// row is kept, so a dropped row leaves nothing on the sheet. The title goes to column 0
+// (a workbook's in the name font), the values to their date columns (a workbook's in the
+// data font); a missing value is the text missingText in a WK1 file, and the missing
+// marker (shown as the missing-value text) in a workbook; a blanked zero gets no cell.
+class SheetRows {
+ public:
+  SheetRows(TableLine& table, WK1File& sheet) : table_(table), sheet_(sheet) {}
+
+  void begin() {
+    title_.clear();
+    values_.clear();
+  }
+
+  void title(bool carriesTitle) {
+    if (!carriesTitle) return;
+    title_ = table_.prnMode ? quoteField(table_.lineTitle, std::max<int>(table_.titleWidth, 0)) : table_.lineTitle;
+  }
+
+  void spacer(int) {}
+
+  void value(int column, CellKind kind, float v, int, int decimals) {
+    if (kind == CellKind::BlankZero) return;
+    values_.push_back(Value{column + 1, kind == CellKind::Missing, v, decimals});
+  }
+
+  void end(bool keep) {
+    if (!keep) return;
+    const bool xls = sheet_.form() == SheetForm::XLS;
+    const int row = worksheetLineRow(table_);
+    if (!title_.empty()) {
+      if (xls) useFont(table_, NameFont);
+      (void)sheet_.writeText(row, 0, title_, '\'');
+    }
+    if (xls) (void)sheet_.setFont(table_.fonts[DataFont].font);
+    for (const Value& value : values_) {
+      if (value.missing && !xls) {
+        (void)sheet_.writeText(row, value.column, table_.missingText, '"');
+      } else {
+        (void)sheet_.writeNumber(row, value.column, value.missing ? MissingValue : value.value, value.decimals);
+      }
+    }
+    if (!title_.empty() || !values_.empty()) takeWorksheetRow(table_, row);
+    ++table_.lineOnPage;
+    ++table_.sheetRow;
+  }
+
+ private:
+  struct Value {
+    int column;    // worksheet column (date column + 1)
+    bool missing;  // a missing value
+    float value;   // the value
+    int decimals;  // its decimals
+  };
+  TableLine& table_;
+  WK1File& sheet_;
+  std::string title_;
+  std::vector<Value> values_;
+};
+
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
   if (table.gdataMode || table.onePerLine) {
@@ -260,25 +322,33 @@ int composeTextLine(TableLine& table) {
   } else {
     line = text.substr(0, width);
   }
+  if (WK1File* sheet = worksheetOf(table)) {
+    // A text cell in column 0; a centred one without the blanks around it.
+    std::string cell = rightTrimmed(text.substr(0, width));
+    if (table.centerText) cell.erase(0, std::min(cell.size(), cell.find_first_not_of(' ')));
+    if (sheet->form() == SheetForm::XLS && table.centerText) {
+      const VexFont previous = sheet->currentFont();
+      VexFont centred = previous;
+      centred.horizontal = 'c';
+      (void)sheet->setFont(centred);
+      writeSheetText(table, 0, cell, '^');
+      (void)sheet->setFont(previous);
+    } else {
+      writeSheetText(table, 0, cell, table.centerText ? '^' : '\'');
+    }
+    ++table.lineOnPage;
+    ++table.sheetRow;
+    return 0;
+  }
   rtrim(line);
   writeCountedLine(table, line);
   return 0;
 }
 
-// A table line: one row per alternative.
-int composeTableRows(TableLine& table) {
-  if (!table.datesSet) {
-    console().printf("%s", "\nError:  Dates not set.\n");
-    return -1;
-  }
-  if (tableLineNeedsPage(table)) {
-    if (pageHeader(table) != 0) return -1;
-    if (writeDateHeader(table) != 0) return -1;
-  }
+// The rows of a table line, one per alternative, through the text or worksheet form.
+template <typename Rows>
+void writeTableRows(TableLine& table, const ColumnPlan& plan, Rows& rows) {
   const float limit = effectiveThreshold(table);
-  ColumnPlan plan;
-  planColumns(table, plan);
-  TextRows rows(table);
   const int titleRow = table.printBase ? 0 : 1;
   const int rowCount = std::clamp<int>(table.altCount, 0, AltCapacity);
   // Carried from row to row: a row stays when any cell of it or of an earlier row of
@@ -299,11 +369,34 @@ int composeTableRows(TableLine& table) {
       const float v = cellValue(table, k, column.date, base[at]);
       if (k == 0) base[at] = v;
       largest = std::max(largest, std::fabs(v));
-      if (printable) rows.value(classify(table, v), v, column.width, column.decimals);
+      if (printable) rows.value(j, classify(table, v), v, column.width, column.decimals);
     }
     if (!printable) continue;
     const bool dropped = (table.noZeroRows && largest < ZeroRowLimit) || largest < limit;
     rows.end(!dropped);
+  }
+}
+
+// A table line: one row per alternative.
+int composeTableRows(TableLine& table) {
+  if (!table.datesSet) {
+    console().printf("%s", "\nError:  Dates not set.\n");
+    return -1;
+  }
+  if (tableLineNeedsPage(table)) {
+    if (pageHeader(table) != 0) return -1;
+    if (writeDateHeader(table) != 0) return -1;
+  }
+  ColumnPlan plan;
+  planColumns(table, plan);
+  if (WK1File* sheet = worksheetOf(table)) {
+    SheetRows rows(table, *sheet);
+    writeTableRows(table, plan, rows);
+    // A workbook goes back to the body font after the rows.
+    if (sheet->form() == SheetForm::XLS) (void)sheet->setFont(table.fonts[BodyFont].font);
+  } else {
+    TextRows rows(table);
+    writeTableRows(table, plan, rows);
   }
   for (int i = 1; i < table.spacing; ++i) writeCountedLine(table, "");
   return 0;

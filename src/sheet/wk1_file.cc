@@ -1,0 +1,545 @@
+#include "sheet/wk1_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/console.h"
+#include "platform/files.h"
+#include "sheet/workbook.h"
+
+namespace tabrix {
+
+namespace {
+
+// The head or title text a sheet name is taken from is cut to this many characters
+// before it is made a sheet name.
+constexpr std::size_t TitleTextLength = 98;
+// The longest LABEL text: the record's body length is 16 bits.
+constexpr std::size_t MaxLabelText = 0xFFFF - 7;
+// Decimals a WK1 format byte (its low four bits) and a workbook run can carry.
+constexpr int MaxWk1Decimals = 15;
+constexpr int MaxRunDecimals = 9;
+
+void put8(std::string& body, int value) { body.push_back(static_cast<char>(value & 0xFF)); }
+
+void put16(std::string& body, int value) {
+  auto bits = static_cast<uint16_t>(value);
+  body.push_back(static_cast<char>(bits & 0xFF));
+  body.push_back(static_cast<char>(bits >> 8));
+}
+
+void putDouble(std::string& body, double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  for (int i = 0; i < 8; ++i) body.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+}
+
+// The position of the first '.' of the file name in a path (dots of directories do not
+// count), or npos.
+std::size_t nameDot(const std::string& name) {
+  std::size_t slash = name.find_last_of("/\\");
+  return name.find('.', slash == std::string::npos ? 0 : slash + 1);
+}
+
+bool isNone(int type) { return type == 0 || type == 'f' || type == 'e'; }
+
+// A cell text split into its column letters and the row digits from the first digit on.
+void splitCell(std::string_view cell, std::string& letters, std::string& digits) {
+  std::size_t first = 0;
+  while (first < cell.size() && !(cell[first] >= '0' && cell[first] <= '9')) ++first;
+  letters.assign(cell.substr(0, first));
+  digits.assign(cell.substr(first));
+}
+
+// A row number written as decimal digits, or -1.
+long rowNumber(std::string_view text) {
+  if (text.empty() || text.size() > 9) return -1;
+  long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string sheetNameFrom(const SheetTitles& titles) {
+  std::string_view text;
+  if (!titles.worksheetTitle.empty()) {
+    text = titles.worksheetTitle;
+  } else if (titles.headSet) {
+    text = titles.headText;
+  }
+  std::string name = toUtf8(text.substr(0, std::min(text.size(), TitleTextLength)));
+  for (char& c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::strchr("[]:*?/\\", c) != nullptr) c = '_';
+  }
+  name = utf8Prefix(name, static_cast<std::size_t>(xl::SheetNameLength));
+  if (name.find_first_not_of(' ') == std::string::npos) return "";
+  if (name.front() == '\'') name.front() = '_';
+  if (name.back() == '\'') name.back() = '_';
+  return name;
+}
+
+// --- Construction and closing --------------------------------------------------------
+
+WK1File::WK1File(std::string& name, int mode, SheetForm form, std::string_view fileType,
+                 const SheetTitles& titles)
+    : form_(form) {
+  // The name keeps its letter case (file names are case-sensitive here); only the
+  // extension is read ignoring case, as a format name.
+  std::string working = name;
+  std::size_t dot = nameDot(working);
+  if (isXls()) {
+    if (dot != std::string::npos) {
+      saveFormat_ = working.substr(dot + 1);
+      working.resize(dot);
+      setRecording(false);
+    } else {
+      saveFormat_ = "xls";
+    }
+  } else if (dot != std::string::npos) {
+    working = working.substr(0, dot + 1) + "wk1";
+  } else {
+    working += ".wk1";
+  }
+  if (!fileType.empty()) {
+    saveFormat_.assign(fileType);
+    std::size_t cut = nameDot(working);
+    if (cut != std::string::npos) working.resize(cut);
+  }
+  if (mode != 1) {
+    console().printf("Unable to open %s for writing.\n", working.c_str());
+    return;
+  }
+  if (isXls()) {
+    openXls(working, titles);
+    if (state_ == 1) name = fileName_;
+  } else {
+    openWk1(working);
+  }
+  opened_ = state_ == 1;
+}
+
+void WK1File::openXls(std::string& working, const SheetTitles& titles) {
+  clearRun();
+  pendingDecimals_ = -99;
+  fileName_ = Excel::workbookFileName(working, saveFormat_);
+  std::string target = toPath(fileName_);
+  if (fileExists(target) && deleteFile(target) != 0) {
+    console().printf("\nError:  cannot delete %s.\n", fileName_.c_str());
+    console().printf("If the file is open, please close it.\n");
+    state_ = -1;
+    return;
+  }
+  if (excel_.CreateNew(working, "wb", saveFormat_) != 0 || excel_.SetVisible(1) != 0) {
+    console().printf("Unable to open %s for writing.\n", working.c_str());
+    state_ = -1;
+    return;
+  }
+  savePath_ = excel_.fullName();
+  std::string first = sheetNameFrom(titles);
+  if (first.empty()) first = "Page-1";
+  if (excel_.SetSheetName(first) != 0) {
+    console().printf("\nError:  cannot name worksheet %d.\n", 1);
+    state_ = -1;
+    return;
+  }
+  excel_.setUnderlineStyle("xlUnderlineStyleNone");
+  state_ = 1;
+}
+
+void WK1File::openWk1(const std::string& working) {
+  fileName_ = working;
+  savePath_ = working;
+  file_ = std::fopen(toPath(working).c_str(), "wb");
+  if (file_ == nullptr) {
+    console().printf("Unable to open %s for writing.\n", working.c_str());
+    state_ = -1;
+    return;
+  }
+  state_ = 1;
+  std::string body;
+  put16(body, wk1::Version);
+  (void)writeRecord(wk1::Bof, body);
+}
+
+WK1File::~WK1File() { (void)close(); }
+
+int WK1File::close() {
+  if (closed_) return closeResult_;
+  closed_ = true;
+  if (isXls()) {
+    if (rowSet_ && excel_.workbook() != nullptr && firstColumn_ < NoRunColumn) {
+      (void)writeRun("\nError:  cannot write data to Excel file.\n");
+    }
+    // A workbook that was never saved under its name (its making failed) is not saved
+    // under a default name either.
+    if (excel_.workbook() != nullptr && !savePath_.empty() && excel_.SaveWorksheet(savePath_, saveFormat_, 2) != 0)
+      failed_ = true;
+    if (excel_.applicationRunning() && excel_.CloseExcel() != 0) failed_ = true;
+  } else {
+    if (state_ == 1) (void)writeRecord(wk1::Eof, std::string());
+    if (file_ != nullptr) {
+      bool bad = std::ferror(file_) != 0;
+      if (std::fclose(file_) != 0) bad = true;
+      file_ = nullptr;
+      if (bad) reportFailure();
+    }
+  }
+  setRecording(false);
+  state_ = -1;
+  closeResult_ = failed_ ? -1 : 0;
+  return closeResult_;
+}
+
+void WK1File::reportFailure() {
+  if (!failed_) console().printf("\nError:  cannot write %s.\n", fileName_.c_str());
+  failed_ = true;
+}
+
+bool WK1File::writeRecord(uint16_t opcode, const std::string& body) {
+  if (file_ == nullptr || failed_) return false;
+  std::string record;
+  record.reserve(body.size() + 4);
+  put16(record, opcode);
+  put16(record, static_cast<int>(body.size()));
+  record += body;
+  if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) {
+    reportFailure();
+    return false;
+  }
+  return true;
+}
+
+bool WK1File::wk1Addressable(int row, int column) {
+  if (row >= 0 && row <= wk1::MaxRow && column >= 0 && column <= wk1::MaxColumn) return true;
+  if (!failed_) {
+    console().printf("\nError:  %s cannot hold row %d, column %d; such cells are not written.\n",
+                     fileName_.c_str(), row, column);
+  }
+  failed_ = true;
+  return false;
+}
+
+// --- Cells -------------------------------------------------------------------------
+
+void WK1File::clearRun() {
+  runBuffer_.fill(0.0f);
+  rowSet_ = false;
+  pendingRow_ = firstColumn_ = lastColumn_ = 0;
+}
+
+int WK1File::writeRun(const char* failureMessage) {
+  int places = pendingDecimals_;
+  if (places < 0 || places > MaxRunDecimals) {
+    // Decimals the writer cannot give are reported once; the run is written with the
+    // nearest it can, so no number is lost.
+    if (!decimalsWarned_) console().printf("\nError:  cannot format values in Excel file.\n");
+    decimalsWarned_ = true;
+    places = std::clamp(places, 0, MaxRunDecimals);
+  }
+  excel_.decimals = places;
+  excel_.font = pendingFont_;
+  std::span<const float> values(runBuffer_.data() + firstColumn_,
+                                static_cast<std::size_t>(lastColumn_ - firstColumn_ + 1));
+  int result = excel_.WriteNumberArray(Excel::ColName(firstColumn_ + 1), pendingRow_ + 1, 'r',
+                                       lastColumn_ - firstColumn_ + 1, values, false);
+  excel_.font = currentFont_;
+  if (result != 0) {
+    console().printf("%s", failureMessage);
+    return -1;
+  }
+  return 0;
+}
+
+int WK1File::writeNumber(int row, int column, float value, int decimals) {
+  if (state_ != 1) return -1;
+  if (!isXls()) {
+    if (!wk1Addressable(row, column)) return 0;
+    std::string body;
+    put8(body, wk1::Protected + std::clamp(decimals, 0, MaxWk1Decimals));
+    put16(body, column);
+    put16(body, row);
+    putDouble(body, static_cast<double>(value));
+    return writeRecord(wk1::Number, body) ? 1 : 0;
+  }
+  if (pendingDecimals_ < 0) pendingDecimals_ = decimals;
+  int r = std::max(row, 0);
+  int c = std::max(column, 0);
+  if (c >= RunColumns) {
+    (void)Excel::ColName(c + 1);  // reports the column beyond "IV"
+    return -1;
+  }
+  if (runPending()) {
+    bool extends = r == pendingRow_ && c == lastColumn_ + 1 && decimals == pendingDecimals_;
+    if (!extends) {
+      if (writeRun("\nError:  cannot write text to Excel file.\n") != 0) return -1;
+      runBuffer_.fill(0.0f);
+      pendingRow_ = r;
+      firstColumn_ = lastColumn_ = c;
+      pendingDecimals_ = decimals;
+    }
+  }
+  if (!rowSet_) firstColumn_ = lastColumn_ = c;
+  // A run that starts here takes this number's decimals (also after a date row, whose
+  // row holds no run).
+  if (!runPending()) pendingDecimals_ = decimals;
+  // The font is the new number's; a run written out above kept its own.
+  pendingFont_ = currentFont_;
+  rowSet_ = true;
+  pendingRow_ = r;
+  firstColumn_ = std::min(firstColumn_, c);
+  lastColumn_ = std::max(firstColumn_, c);
+  runBuffer_[static_cast<std::size_t>(c)] = value;
+  if (recording_ && (chartRows_.empty() || chartRows_.back() != r + 1)) chartRows_.push_back(r + 1);
+  return 1;
+}
+
+int WK1File::writeText(int row, int column, std::string_view text, char align) {
+  if (state_ != 1) return -1;
+  if (!isXls()) {
+    if (!wk1Addressable(row, column)) return 0;
+    std::size_t end = text.find('\0');
+    if (end != std::string_view::npos) text = text.substr(0, end);
+    text = text.substr(0, std::min(text.size(), MaxLabelText));
+    std::string body;
+    put8(body, wk1::Protected);
+    put16(body, column);
+    put16(body, row);
+    body.push_back(align);
+    body.append(text);
+    body.push_back('\0');
+    return writeRecord(wk1::Label, body) ? 1 : 0;
+  }
+  if (excel_.WriteString(Excel::ColName(std::max(column, 0) + 1), std::max(row, 0) + 1, text) != 0) {
+    console().printf("\nError:  cannot write text to Excel file.\n");
+    return -1;
+  }
+  return 0;
+}
+
+int WK1File::setColumnWidth(int column, int width) {
+  if (state_ != 1) return -1;
+  // A width beyond what the file holds becomes the widest it holds.
+  width = std::clamp(width, 0, 255);
+  if (!isXls()) {
+    if (!wk1Addressable(0, column)) return 0;
+    std::string body;
+    put16(body, column);
+    put8(body, width);
+    return writeRecord(wk1::ColumnWidth, body) ? 1 : 0;
+  }
+  (void)excel_.setColWidth(Excel::ColName(std::max(column, 0) + 1), width);
+  return 1;
+}
+
+int WK1File::writeFormula(int row1, int column1, int row2, int column2, std::string_view formula) {
+  if (!isXls()) return 0;
+  if (state_ != 1) return -1;
+  if (excel_.setFormula(Excel::ColName(std::max(column1, 0) + 1), std::max(row1, 0) + 1,
+                        Excel::ColName(std::max(column2, 0) + 1), std::max(row2, 0) + 1, formula) != 0) {
+    console().printf("\nError:  cannot write formula to Excel file.\n");
+    return -1;
+  }
+  return 0;
+}
+
+int WK1File::setFont(const VexFont& font) {
+  currentFont_ = font;
+  if (!isXls()) return -1;
+  excel_.font = font;
+  return 0;
+}
+
+int WK1File::setMissingText(std::string_view text) {
+  if (!isXls()) return -1;
+  excel_.missingValue.isText = true;
+  excel_.missingValue.text.assign(text);
+  return 0;
+}
+
+int WK1File::nameSheet(std::string_view name) {
+  if (!isXls()) return 0;
+  if (excel_.SetSheetName(name) != 0) {
+    console().printf("\nError:  Trouble setting worksheet name.\n");
+    return -1;
+  }
+  return 0;
+}
+
+int WK1File::newSheet(const SheetTitles& titles) {
+  if (!isXls()) return 0;
+  if (state_ != 1) return -1;
+  if (rowSet_ && firstColumn_ < NoRunColumn) {
+    if (writeRun("\nError:  cannot write text to Excel file.\n") != 0) return -1;
+  }
+  clearRun();
+  pendingDecimals_ = -99;
+  setRecording(false);
+  std::string name = sheetNameFrom(titles);
+  if (name.empty()) name = "Page";
+  if (excel_.CreateNew(name, "ws", "") != 0) {
+    console().printf("\nError:  cannot name worksheet.\n");
+    state_ = -1;
+    return -1;
+  }
+  return 0;
+}
+
+int WK1File::writeDateRow(int row, int column, const VexDate& firstDate, int count, const VexFont& dataFont,
+                          const VexFont& dateFont) {
+  if (state_ != 1 || !isXls()) return -1;
+  float date = 0;
+  switch (firstDate.frequency) {
+    case 1: date = static_cast<float>(firstDate.year); break;
+    case 4: date = static_cast<float>(firstDate.year) + 0.1f * static_cast<float>(firstDate.period); break;
+    case 12: date = static_cast<float>(firstDate.year) + 0.001f * static_cast<float>(firstDate.period); break;
+    default: break;
+  }
+  excel_.font = dataFont;
+  int r = std::max(row, 0);
+  if (rowSet_ && pendingRow_ != r && firstColumn_ < NoRunColumn) {
+    if (writeRun("\nError:  cannot write text to Excel file.\n") != 0) return -1;
+    runBuffer_.fill(0.0f);
+    pendingRow_ = r;
+    firstColumn_ = lastColumn_ = NoRunColumn;
+  }
+  excel_.font = dateFont;
+  int result = excel_.WriteNumberArray(Excel::ColName(std::max(column, 0)), r + 1, 'r', count,
+                                       std::span<const float>(&date, 1), true);
+  excel_.font = currentFont_;
+  if (result != 0) {
+    console().printf("\nError:  cannot write text to Excel file.\n");
+    return -1;
+  }
+  if (recording_) chartRows_.push_back(r + 1);
+  return 0;
+}
+
+int WK1File::finishSheet(int firstRow, int firstColumn, int lastRow, int lastColumn) {
+  if (state_ != 1) return -1;
+  if (isXls()) return 1;
+  std::string body;
+  put16(body, firstColumn);
+  put16(body, firstRow);
+  put16(body, lastColumn);
+  put16(body, lastRow);
+  return writeRecord(wk1::Range, body) ? 1 : 0;
+}
+
+void WK1File::setRecording(bool on) {
+  recording_ = on;
+  if (!on) chartRows_.clear();
+}
+
+// --- Frozen panes ----------------------------------------------------------------
+
+int WK1File::freezePanes(std::string_view token1, int type1, std::string_view token2, int type2,
+                         std::string_view token3, int type3) {
+  auto syntax = [] {
+    console().printf("Syntax is\n");
+    console().printf("\txl freeze <[r | c | rc | off]> [[r | c | rc] [rc]]>\n");
+    return -1;
+  };
+  auto applicationFailure = [&] {
+    console().printf("\nError:  in Excel \"freeze\" command.\n");
+    return syntax();
+  };
+  const long rows = excel_.rowCount();
+  const long columns = excel_.columnCount();
+  auto endsLikeRow = [](std::string_view text) {
+    char c = text.empty() ? 0 : text.back();
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+  };
+  // The optional cell scrolled to after freezing (a word), split into letters and digits.
+  std::string afterColumn, afterRow;
+  auto readAfter = [&](std::string_view text, int type) {
+    if (isNone(type)) return true;
+    if (type != 'a') return false;
+    splitCell(text, afterColumn, afterRow);
+    return true;
+  };
+
+  if (type1 == 'a' && token1 == "off") {
+    return excel_.Freeze("off", "", "", "", "") == 0 ? 0 : syntax();
+  }
+  if (rows < 0 || columns < 0) {
+    if (type1 == 'n' || type1 == 'a') return applicationFailure();
+    return syntax();
+  }
+  auto afterChecks = [&](long leastRow, long leastColumn) {
+    if (!afterRow.empty()) {
+      long row = rowNumber(afterRow);
+      if (row < leastRow || row > rows) return false;
+    }
+    if (!afterColumn.empty()) {
+      long column = Excel::ColNumber(afterColumn);
+      if (column < leastColumn || column < 1 || column > columns) return false;
+    }
+    return true;
+  };
+
+  if (type1 == 'n') {
+    // Rows: freeze the rows above row n.
+    long n = rowNumber(token1);
+    if (n < 0) return applicationFailure();
+    std::string before;
+    if (type2 == 'n') {
+      long first = rowNumber(token2);
+      if (first < 0) return applicationFailure();
+      if (!(first > 0 && first < n)) return syntax();
+      before.assign(token2);
+      if (!readAfter(token3, type3)) return syntax();
+    } else if (!isNone(type2)) {
+      return syntax();
+    }
+    if (!(n > 0 && n <= rows) || !afterChecks(n, 1)) return syntax();
+    return excel_.Freeze(token1, before, "", afterColumn, afterRow) == 0 ? 0 : syntax();
+  }
+  if (type1 == 'a' && endsLikeRow(token1)) {
+    // A cell: freeze the rows above and the columns left of it.
+    std::string letters, digits;
+    splitCell(token1, letters, digits);
+    long row = rowNumber(digits);
+    long column = Excel::ColNumber(letters);
+    if (!(row > 0 && row <= rows && column > 0 && column <= columns)) return syntax();
+    std::string beforeColumn, beforeRow;
+    if (type2 == 'a') {
+      splitCell(token2, beforeColumn, beforeRow);
+      if (!beforeRow.empty()) {
+        long value = rowNumber(beforeRow);
+        if (!(value > 0 && value < row)) return syntax();
+      }
+      if (!beforeColumn.empty()) {
+        long value = Excel::ColNumber(beforeColumn);
+        if (!(value > 0 && value < column)) return syntax();
+      }
+      if (!readAfter(token3, type3)) return syntax();
+    } else if (!isNone(type2)) {
+      return syntax();
+    }
+    if (!afterChecks(row, column)) return syntax();
+    return excel_.Freeze(token1, beforeRow, beforeColumn, afterColumn, afterRow) == 0 ? 0 : syntax();
+  }
+  if (type1 == 'a') {
+    // Column letters: freeze the columns left of that column.
+    long column = Excel::ColNumber(token1);
+    if (!(column > 0 && column <= columns)) return syntax();
+    std::string before;
+    if (type2 == 'a') {
+      long first = Excel::ColNumber(token2);
+      if (!(first > 0 && first < column)) return syntax();
+      before.assign(token2);
+      if (!readAfter(token3, type3)) return syntax();
+    } else if (!isNone(type2)) {
+      return syntax();
+    }
+    if (!afterChecks(1, column)) return syntax();
+    return excel_.Freeze(token1, "", before, afterColumn, afterRow) == 0 ? 0 : syntax();
+  }
+  return syntax();
+}
+
+}  // namespace tabrix

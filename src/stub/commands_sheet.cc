@@ -1,0 +1,162 @@
+// The worksheet commands: \wk1 and \xls open (or close) the worksheet target, \filetype
+// names the save format of the next workbook, \wstitle names worksheets and \wsfreeze
+// freezes panes of the current worksheet.
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/console.h"
+#include "platform/files.h"
+#include "reader/chopper.h"
+#include "sheet/wk1_file.h"
+#include "sheet/workbook.h"
+#include "stub/commands.h"
+#include "stub/run_state.h"
+#include "table/sheet_cells.h"
+#include "table/table_line.h"
+
+namespace tabrix {
+
+namespace {
+
+// Capacity of the output file's name.
+constexpr std::size_t kOutputNameCapacity = 118;
+
+// The name cut at the first '.' of its file name (dots of directories stay).
+std::string withoutExtension(const std::string& name) {
+  std::size_t slash = name.find_last_of("/\\");
+  std::size_t dot = name.find('.', slash == std::string::npos ? 0 : slash + 1);
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The text cut to `count` characters: UTF-8 characters when it is UTF-8, else bytes.
+std::string cutText(const std::string& text, std::size_t count) {
+  if (toUtf8(text) == text) return utf8Prefix(text, count);
+  return text.substr(0, count);
+}
+
+int16_t worksheetCommand(StubContext& context, bool xls) {
+  RunState& run = context.run;
+  TableLine& table = context.table;
+  Chopper& reader = context.reader;
+  // \xls chooses a workbook; \wk1 keeps the kind an earlier \xls chose.
+  if (xls) run.xlsTarget = true;
+  std::string name;
+  int type = reader.nextToken();
+  if (endsArguments(type)) {
+    table.sheetMode = true;
+  } else if (type == token::kWord) {
+    const std::string& word = reader.tokenText();
+    if (word == "no" || word == "n") {
+      table.sheetMode = false;
+    } else {
+      table.sheetMode = true;
+      name = word;
+    }
+  }
+  if (table.gdataMode) {
+    if (run.xlsTarget) {
+      console().write("\\gdata and \\xls options inconsistent.\n");
+      console().write("Turning off \\xls option. \n");
+    } else {
+      console().write("\\gdata and \\wk1 options inconsistent.\n");
+      console().write("Turning off \\wk1 option. \n");
+    }
+    table.sheetMode = false;
+    run.xlsTarget = false;
+  }
+  const bool hadWriter = table.sheet != nullptr;
+  if (hadWriter) {
+    (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
+    if (table.sheet->close() != 0) table.outputFailed = true;
+    table.sheet.reset();
+  }
+  // No worksheet target (also when none was open): the table file stays as it is.
+  if (!table.sheetMode) {
+    run.xlsTarget = false;
+    return 0;
+  }
+  if (!hadWriter) {
+    table.out.abandon();
+    (void)deleteFile(toPath(run.outputName));
+    if (!run.xlsTarget) run.outputName = withoutExtension(run.outputName);
+  }
+  if (!name.empty()) run.outputName = name.substr(0, kOutputNameCapacity);
+
+  const SheetForm form = run.xlsTarget ? SheetForm::XLS : SheetForm::WK1;
+  table.sheet = std::make_unique<WK1File>(run.outputName, 1, form, table.fileType, worksheetTitles(table));
+  if (!table.sheet->isOpen()) {
+    table.sheet.reset();
+    table.outputFailed = true;
+    return -1;
+  }
+  if (form == SheetForm::WK1) table.noFormat = true;
+  table.sheetRow = 0;
+  table.lineOnPage = 0;
+  table.pageNumber = 0;
+  table.sheetFreeRow = 0;
+  (void)table.sheet->setColumnWidth(0, table.titleWidth);
+  if (form == SheetForm::XLS) {
+    (void)table.sheet->setMissingText(table.missingText);
+    console().printf("Writing Excel XLS spreadsheet to %s.\r\n", run.outputName.c_str());
+  } else {
+    console().printf("Writing Lotus WK1 spreadsheet to %s.wk1.\r\n", run.outputName.c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int16_t wk1Command(StubContext& context) { return worksheetCommand(context, false); }
+
+int16_t xlsCommand(StubContext& context) { return worksheetCommand(context, true); }
+
+int16_t fileTypeCommand(StubContext& context) {
+  Chopper& reader = context.reader;
+  if (reader.nextToken() != token::kWord) {
+    console().printf("\nError:  Illegal specification for \\filetype.\n");
+    return -1;
+  }
+  context.table.fileType = reader.tokenText();
+  return 0;
+}
+
+int16_t wsTitleCommand(StubContext& context) {
+  TableLine& table = context.table;
+  std::string text = readRestOfLine(context);
+  std::size_t first = text.find_first_not_of(' ');
+  text = first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+  std::string title = cutText(text, WorksheetTitleCapacity);
+  if (title.size() < text.size()) {
+    console().printf("Warning:  Abbreviating worksheet title to \"%s\".\n", title.c_str());
+  }
+  table.worksheetTitle = title;
+  // The current worksheet takes the title at once (the writer reports a refusal).
+  if (!title.empty() && context.run.xlsTarget && table.sheet != nullptr) (void)table.sheet->nameSheet(title);
+  return 0;
+}
+
+int16_t wsFreezeCommand(StubContext& context) {
+  if (!context.run.xlsTarget) return 0;
+  Chopper& reader = context.reader;
+  // Up to three numbers or words; the first token of another kind ends them (and is
+  // passed on, so that the writer's checks see it).
+  std::array<std::string, 3> texts;
+  std::array<int, 3> types = {0, 0, 0};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    types[i] = reader.nextToken();
+    if (types[i] != token::kNumber && types[i] != token::kWord) {
+      if (!endsArguments(types[i])) texts[i] = reader.tokenText();
+      break;
+    }
+    texts[i] = reader.tokenText();
+  }
+  TableLine& table = context.table;
+  if (endsArguments(types[0]) || table.sheet == nullptr ||
+      table.sheet->freezePanes(texts[0], types[0], texts[1], types[1], texts[2], types[2]) != 0) {
+    console().printf("\nError:  Trouble freezing worksheet pane.\n");
+  }
+  return 0;
+}
+
+}  // namespace tabrix

@@ -1,0 +1,195 @@
+// Golden whole-table tests. Each folder under tests/data/golden/ is one case (its layout
+// is in tests/data/golden/README.md): the banks are made from the case's CSV files with
+// the bank tool, tabrix runs every response file of the case with -s in a fresh
+// temporary folder, and every file of the case's expected/ folder must equal what the
+// run wrote, byte for byte (NAME.console: what the run of NAME.in printed).
+//
+// The expected files hold what the program writes; the numbers in their tables are
+// worked out independently of the program, from the CSV data by the table's formulas,
+// by tests/golden_numbers.py (the CTest test golden_numbers), so a wrong number in an
+// expected file fails the suite there.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "banks/bank_tool.h"
+#include "driver/run_driver.h"
+#include "platform/console.h"
+#include "platform/keys.h"
+#include "test_files.h"
+
+namespace tabrix {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kGoldenDir = fs::path(TABRIX_TEST_DATA) / "golden";
+
+// The case folders, in name order.
+std::vector<std::string> goldenCases() {
+  std::vector<std::string> cases;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(kGoldenDir, error)) {
+    if (entry.is_directory()) cases.push_back(entry.path().filename().string());
+  }
+  std::sort(cases.begin(), cases.end());
+  return cases;
+}
+
+// The names of the regular files in a folder, in name order.
+std::vector<std::string> fileNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The lines of inputs.txt: files of the source tree, given from its root, that the case
+// uses besides its own. '#' starts a comment.
+std::vector<fs::path> listedInputs(const fs::path& caseDir) {
+  std::vector<fs::path> inputs;
+  std::ifstream in(caseDir / "inputs.txt");
+  for (std::string line; std::getline(in, line);) {
+    line = line.substr(0, line.find('#'));
+    line.erase(line.find_last_not_of(" \t\r") + 1);
+    line.erase(0, line.find_first_not_of(" \t"));
+    if (!line.empty()) inputs.push_back(fs::path(TABRIX_SOURCE_DIR) / line);
+  }
+  return inputs;
+}
+
+// Where two texts first differ: the line number and both lines; "" when they are equal.
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+  if (expected == actual) return "";
+  std::istringstream e(expected);
+  std::istringstream a(actual);
+  std::string lineE;
+  std::string lineA;
+  for (int number = 1;; ++number) {
+    bool moreE = static_cast<bool>(std::getline(e, lineE));
+    bool moreA = static_cast<bool>(std::getline(a, lineA));
+    if (!moreE && !moreA) return "the texts differ in their last line end";
+    if (!moreE || !moreA || lineE != lineA) {
+      return "first difference in line " + std::to_string(number) + "\n  expected: " +
+             (moreE ? lineE : "(end of file)") + "\n  written:  " + (moreA ? lineA : "(end of file)");
+    }
+  }
+}
+
+// The bank a CSV file makes: NAME.K.csv is the bank NAME of kind K (w, c or h), NAME.csv
+// a workspace bank. False for a file that is no CSV file.
+bool bankOfCsv(const std::string& fileName, std::string& root, std::string& kind) {
+  if (!fileName.ends_with(".csv") || fileName.size() <= 4) return false;
+  root = fileName.substr(0, fileName.size() - 4);
+  kind = "w";
+  const std::size_t n = root.size();
+  if (n > 2 && root[n - 2] == '.' && std::string_view("wch").find(root[n - 1]) != std::string_view::npos) {
+    kind = root.substr(n - 1);
+    root.resize(n - 2);
+  }
+  return true;
+}
+
+// Runs tabrix in a folder, as `tabrix -s response` there; the current directory is
+// restored afterwards.
+struct RunResult {
+  int status = -1;
+  std::string console;
+};
+
+RunResult runIn(const fs::path& folder, const std::string& response) {
+  struct RestoreDirectory {
+    fs::path saved = fs::current_path();
+    ~RestoreDirectory() { fs::current_path(saved); }
+  } restore;
+  fs::current_path(folder);
+  ScriptedKeys noKeys("", false);  // a question would be answered by the end of input
+  ScopedKeySource keys(noKeys);
+  ConsoleCapture capture;
+  std::vector<std::string> words{"tabrix", "-s", response};
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  RunResult result;
+  result.status = runMain(static_cast<int>(argv.size()), argv.data());
+  result.console = capture.text();
+  return result;
+}
+
+class GoldenTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
+  const fs::path caseDir = kGoldenDir / GetParam();
+  testing::TempDir dir("tabrix-golden");
+  const fs::path run(dir.path());
+
+  // The inputs: the case's own files and those named in inputs.txt.
+  for (const std::string& name : fileNames(caseDir)) {
+    if (name == "README.md" || name == "inputs.txt") continue;
+    fs::copy_file(caseDir / name, run / name);
+  }
+  for (const fs::path& input : listedInputs(caseDir)) {
+    ASSERT_TRUE(fs::is_regular_file(input)) << "inputs.txt names " << input << ", which is not a file";
+    fs::copy_file(input, run / input.filename(), fs::copy_options::overwrite_existing);
+  }
+
+  // The banks, one from each CSV file.
+  for (const std::string& name : fileNames(run)) {
+    std::string root;
+    std::string kind;
+    if (!bankOfCsv(name, root, kind)) continue;
+    ConsoleCapture quiet;
+    EXPECT_EQ(runBankTool({"create", "-k", kind, (run / root).string(), (run / name).string()}), 0)
+        << "making the bank " << root << " from " << name << ":\n" << quiet.text();
+  }
+
+  // Every response file, in name order.
+  std::map<std::string, std::string> consoles;
+  int responses = 0;
+  for (const std::string& name : fileNames(run)) {
+    if (!name.ends_with(".in")) continue;
+    ++responses;
+    RunResult result = runIn(run, name);
+    EXPECT_EQ(result.status, 0) << "tabrix -s " << name << " printed:\n" << result.console;
+    consoles[name.substr(0, name.size() - 3) + ".console"] = result.console;
+  }
+  ASSERT_GT(responses, 0) << "the case has no response file";
+
+  const std::vector<std::string> expected = fileNames(caseDir / "expected");
+  ASSERT_FALSE(expected.empty()) << "the case has no expected files";
+  for (const std::string& name : expected) {
+    const std::string want = testing::readFile((caseDir / "expected" / name).string());
+    std::string got;
+    if (consoles.count(name) != 0) {
+      got = consoles[name];
+    } else {
+      ASSERT_TRUE(fs::is_regular_file(run / name)) << "the run wrote no " << name;
+      got = testing::readFile((run / name).string());
+    }
+    const std::string difference = firstDifference(want, got);
+    EXPECT_TRUE(difference.empty()) << name << " differs from its expected file: " << difference;
+  }
+}
+
+std::string caseTestName(const ::testing::TestParamInfo<std::string>& info) {
+  std::string name = info.param;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenTest, ::testing::ValuesIn(goldenCases()), caseTestName);
+
+}  // namespace
+}  // namespace tabrix
