@@ -2,10 +2,10 @@
 // show mode, stub, output file), the bank paths, and the run it leads to.
 //
 // Input: the response file. The workspace holds the fixture banks (wbank, wbank2, cbank,
-// hbank) and two stubs, t.stb (a table of each kind of line) and e.stb (empty); the
-// output file the responses name is written there and swept away after the input.
-// Keys (a "(y/n)" question) are used up: every one reads as Escape. No file may be left
-// open when the run has ended, whichever way it ended.
+// hbank, dbank with dirfor.dat, vbank) and two stubs, t.stb (a table of each kind of
+// line) and e.stb (empty); the output file the responses name is written there and
+// swept away after the input. Keys (a "(y/n)" question) are used up: every one reads as
+// Escape. No file may be left open when the run has ended, whichever way it ended.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -19,7 +19,9 @@
 
 #include "banks/binary_io.h"
 #include "banks/comp_bank_writer.h"
+#include "banks/dirfor_writer.h"
 #include "banks/hash_bank_writer.h"
+#include "banks/vam_writer.h"
 #include "banks/workspace_bank.h"
 #include "dates/vex_date.h"
 #include "support/constants.h"
@@ -298,6 +300,43 @@ void writeRecordBank(Writer& writer, const std::string& root, const std::vector<
   if (writer.write(root) != 0) fail("cannot write the fixture bank " + root);
 }
 
+// The dirfor bank "dbank" (description dirfor.dat): history from 1990, forecast 1995 to
+// 2004; sectors 1 to 3 of "out", sector 2 of "emp", macros "gdp" and "cpi".
+void writeDirforBank(std::vector<std::string>& names) {
+  DirforWriter writer("Dirfor alternative", 1990, 1995, 10);
+  const std::vector<float> values = series(15, 900, 20);
+  std::string reason;
+  bool ok = true;
+  for (int sector = 1; sector <= 3; ++sector) {
+    ok = writer.addSector("out", sector, series(15, 100.0f * static_cast<float>(sector), 3), reason) && ok;
+    names.push_back("out" + std::to_string(sector));
+  }
+  ok = writer.addSector("emp", 2, series(15, 40, 1), reason) && ok;
+  ok = writer.addMacro("gdp", values, reason) && ok;
+  ok = writer.addMacro("cpi", series(15, 1, 0.02f), reason) && ok;
+  names.insert(names.end(), {"emp2", "gdp", "cpi"});
+  if (!ok || writer.write("dbank", "dirfor.dat") != 0) fail("cannot write the fixture bank dbank: " + reason);
+}
+
+// The VAM file "vbank", 1990 to 2009: the vector "out" (3), the matrix "a" (3 x 2) and
+// the packed matrix "b" (4 x 4, in vbank.pm1).
+void writeVamFile(std::vector<std::string>& names) {
+  VamWriter writer("VAM alternative", 1990, 2009);
+  std::string reason;
+  const int out = writer.addVariable("out", 'v', 3, 1, reason);
+  const int a = writer.addVariable("a", 'm', 3, 2, reason);
+  const int b = writer.addVariable("b", 'p', 4, 4, reason);
+  bool ok = out >= 0 && a >= 0 && b >= 0;
+  for (int row = 1; ok && row <= 3; ++row) {
+    ok = writer.setCell(out, row, 1, series(20, 100.0f * static_cast<float>(row), 4), reason) &&
+         writer.setCell(a, row, 2, series(20, 0.25f, 0.01f), reason);
+  }
+  ok = ok && writer.setCell(b, 2, 3, series(20, 0.5f, 0.02f), reason) &&
+       writer.setCell(b, 4, 1, series(20, 1.5f, 0), reason);
+  names.insert(names.end(), {"out1", "out2", "out3", "a1.2", "a3.2", "b2.3", "b4.1"});
+  if (!ok || writer.write("vbank") != 0) fail("cannot write the fixture bank vbank: " + reason);
+}
+
 FixtureBanks makeFixtureBanks() {
   Workspace& workspace = Workspace::get();
   FixtureBanks fixtures;
@@ -322,8 +361,11 @@ FixtureBanks makeFixtureBanks() {
                    {"gdpq", VexDate(1990, 2, 4), series(80, 240, 5)},
                    {"onlyh", VexDate(2001, 1, 1), series(5, 7, 0)}},
                   names);
+  writeDirforBank(names);
+  writeVamFile(names);
   for (const char* file : {"wbank.bnk", "wbank.ind", "wbank2.bnk", "wbank2.ind", "cbank.cbk",
-                           "cbank.cin", "hbank.hbk", "hbank.hin"}) {
+                           "cbank.cin", "hbank.hbk", "hbank.hin", "dirfor.dat", "dbank.dfr",
+                           "dbank.dhs", "dbank.mac", "vbank.vam", "vbank.pm1"}) {
     workspace.keep(file);
   }
   std::sort(names.begin(), names.end());

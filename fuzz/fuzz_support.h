@@ -134,7 +134,9 @@ inline std::string_view asText(const uint8_t* data, size_t size) {
 // writers: a workspace bank "wbank" (and a second one, "wbank2"), a compressed bank
 // "cbank" and a hashed bank "hbank", holding annual, quarterly and monthly series,
 // missing values and names only some of them know ("gdp", "cons", "inv", "rate",
-// "gdpq", "m1", "neg", "zero", ...).
+// "gdpq", "m1", "neg", "zero", ...); a dirfor bank "dbank" (description "dirfor.dat",
+// with history: "out1" .. "out3", "emp2", "gdp", "cpi") and a VAM file "vbank" (the
+// vector "out", the matrix "a", the packed matrix "b": "out2", "a1.2", "b2.3", ...).
 struct FixtureBanks {
   std::vector<std::string> seriesNames;  // every name some fixture bank holds
 };

@@ -3,8 +3,9 @@
 // against the fixture banks.
 //
 // Input: one byte choosing the alternatives and the show mode, then the stub text.
-//   byte % 5: 0 wbank; 1 cbank; 2 hbank; 3 wbank, cbank, hbank; 4 wbank, wbank2
-//   byte / 5 % 3: show mode a, d or p (with more than one alternative)
+//   byte % 8: 0 wbank; 1 cbank; 2 hbank; 3 wbank, cbank, hbank; 4 wbank, wbank2;
+//             5 dbank (dirfor); 6 vbank (VAM); 7 wbank, dbank, vbank
+//   byte / 8 % 3: show mode a, d or p (with more than one alternative)
 // The stub is read from memory and the table collected in memory; a date list asked
 // for by a '&' line comes from a fixed response line. The add files, argument file and
 // @interp table of fixtureTexts() are there to be named. Files the stub makes (\break,
@@ -39,6 +40,9 @@ const std::vector<std::vector<Alternative>> kChoices = {
     {{'h', "hbank"}},
     {{'w', "wbank"}, {'c', "cbank"}, {'h', "hbank"}},
     {{'w', "wbank"}, {'w', "wbank2"}},
+    {{'d', "dbank"}},
+    {{'v', "vbank"}},
+    {{'w', "wbank"}, {'d', "dbank"}, {'v', "vbank"}},
 };
 constexpr char kShowModes[] = {'a', 'd', 'p'};
 
