@@ -20,7 +20,7 @@ CompBank::~CompBank() { console().write("CompBank destructor called.  Freeing up
 
 bool CompBank::open() {
   uint8_t header[kHeaderSize];
-  if (!dataFile_.open(dataFileName_, "rb") || dataFile_.read(header, sizeof header) != sizeof header) {
+  if (!dataFile_.open(dataFileName_, "rb", BinaryFile::Buffering::Unbuffered) || dataFile_.read(header, sizeof header) != sizeof header) {
     printMessage(1, dataFileName_.c_str());
     return false;
   }
@@ -41,7 +41,7 @@ bool CompBank::open() {
   seriesOffsets_.resize(seriesCount_);
   for (size_t i = 0; i < seriesOffsets_.size(); ++i) seriesOffsets_[i] = decodeI32(table.data() + 4 * i);
 
-  if (!indexFile_.open(indexFileName_, "rb")) {
+  if (!indexFile_.open(indexFileName_, "rb", BinaryFile::Buffering::Unbuffered)) {
     printMessage(1, indexFileName_.c_str());
     return false;
   }
