@@ -75,11 +75,12 @@ int CompBank::findName(std::string_view name) const {
   return found == nameIndex_.end() ? -1 : found->second;
 }
 
-int16_t CompBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
+int16_t CompBank::locate(std::string_view name, int64_t& offset) {
   if (!isOpen()) return -1;
   const int ordinal = findName(name);
   if (ordinal < 0) return -1;
-  return readRecordAt(name, seriesOffsets_[static_cast<size_t>(ordinal)], values);
+  offset = seriesOffsets_[static_cast<size_t>(ordinal)];
+  return 0;
 }
 
 int16_t CompBank::listNames(std::FILE* output, std::string_view pattern, int16_t wide) {

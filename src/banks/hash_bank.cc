@@ -112,7 +112,7 @@ void HashBank::walkBucket(uint16_t bucket, Visit visit) const {
                });
 }
 
-int16_t HashBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
+int16_t HashBank::locate(std::string_view name, int64_t& offset) {
   if (!isOpen()) return -1;
   const uint16_t bucket = hashName(name);
   if (!readBucket(bucket)) {
@@ -120,16 +120,13 @@ int16_t HashBank::readSeries(std::string_view name, SeriesSpan values, int16_t /
     return -1;
   }
   bool found = false;
-  int32_t offset = 0;
   walkBucket(bucket, [&](std::string_view candidate, int32_t recordOffset) {
     if (candidate != name) return true;
     found = true;
     offset = recordOffset;
     return false;
   });
-  if (!found) return -1;
-
-  return readRecordAt(name, offset, values);
+  return found ? 0 : -1;
 }
 
 int16_t HashBank::listNames(std::FILE* output, std::string_view pattern, int16_t wide) {

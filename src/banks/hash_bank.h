@@ -30,9 +30,6 @@ class HashBank : public RecordBank {
   explicit HashBank(std::string_view rootName);
   ~HashBank() override;
 
-  // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
-  // (no message) or the series cannot be read (message naming series and bank).
-  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
   // Lists bucket by bucket, each bucket's names in block order; 1, or 0 when Escape
   // ended the listing.
   int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;
@@ -46,6 +43,8 @@ class HashBank : public RecordBank {
   uint16_t bucketCount() const { return bucketCount_; }  // B
 
  private:
+  // Finds the name in its bucket; a bucket that cannot be read is reported.
+  int16_t locate(std::string_view name, int64_t& offset) override;
   // Reads the headers and bucket arrays; false after printing why the bank cannot be used.
   bool open();
   // Reads bucket b's block (names, then record offsets) into block_ in one positioned

@@ -179,20 +179,40 @@ bool decodeRecordValues(const SeriesRecordHeader& header, std::span<const uint8_
   return true;
 }
 
-int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out) {
-  for (int slot = 0; slot < MaxObs; ++slot) out[slot] = MissingValue;
+namespace {
+
+// Aligns as alignOnBase; with allSlots false it writes only the slots through the length.
+int16_t alignInto(std::span<const float> values, const VexDate& start, float* out, bool allSlots) {
   const VexDate base(kRecordBaseYear, 1, start.frequency);
   const int k = periodsBetween(start, base);
   const int count = static_cast<int>(values.size());
-  for (int i = k < 0 ? -k : 0; i < count && i + k < MaxObs; ++i) out[i + k] = values[static_cast<size_t>(i)];
   int length = (count - 1) + k + 1;
   if (length < 0) length = 0;
   if (length > MaxObs) length = MaxObs;
+  // Slots before the first value; with allSlots every slot, the values then overwrite.
+  const int missingTo = allSlots ? MaxObs : std::clamp(k, 0, length);
+  for (int slot = 0; slot < missingTo; ++slot) out[slot] = MissingValue;
+  for (int i = k < 0 ? -k : 0; i < count && i + k < MaxObs; ++i) out[i + k] = values[static_cast<size_t>(i)];
   return static_cast<int16_t>(length);
+}
+
+}  // namespace
+
+int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out) {
+  return alignInto(values, start, out, true);
+}
+
+int16_t alignOnBaseData(std::span<const float> values, const VexDate& start, float* out) {
+  return alignInto(values, start, out, false);
 }
 
 int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
                          SeriesReadResult& result, std::string& reason) {
+  return readSeriesRecord(file, offset, fileSize, out, result, reason, RecordFill::AllSlots);
+}
+
+int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason, RecordFill fill) {
   reason.clear();
   if (offset < 0 || offset + kRecordHeaderSize > fileSize) {
     reason = "record offset outside the data file";
@@ -240,7 +260,8 @@ int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, flo
   result.lastIndex = static_cast<int16_t>(count - 1);
   result.frequency = start.frequency;
   result.startPeriod = start.period;
-  result.length = alignOnBase(std::span<const float>(values.data(), static_cast<size_t>(count)), start, out);
+  result.length = alignInto(std::span<const float>(values.data(), static_cast<size_t>(count)), start, out,
+                            fill == RecordFill::AllSlots);
   return 0;
 }
 

@@ -93,6 +93,10 @@ bool decodeRecordValues(const SeriesRecordHeader& header, std::span<const uint8_
 // before 1920 or beyond the last slot are dropped. Returns the observations from
 // observation 0 through the last value, within 0 .. MaxObs.
 int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out);
+// The same, writing only the slots that hold the series: MissingValue before its first
+// value, then its values, through the returned length; the slots from there on are
+// left as they were.
+int16_t alignOnBaseData(std::span<const float> values, const VexDate& start, float* out);
 
 // Reads the record at `offset` of a bank file of `fileSize` bytes with positioned reads
 // (one for most records, see kRecordReadAhead) and aligns it into `out` (MaxObs
@@ -100,6 +104,10 @@ int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* 
 // a failing read or a malformed record.
 int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
                          SeriesReadResult& result, std::string& reason);
+// How much of `out` a record read writes.
+enum class RecordFill { AllSlots, DataOnly };  // as alignOnBase, or as alignOnBaseData
+int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason, RecordFill fill);
 
 // Prints the refusal of a series that is stored but cannot be read.
 void reportUnreadableSeries(std::string_view name, std::string_view bankFile,

@@ -258,11 +258,10 @@ int16_t VexBank::readSeries(std::string_view name, SeriesSpan values, int16_t co
   lastFrequencyByte_ = frequencyByte;
   frequency_ = frequencyByte;
   if (wanted == 0) return 0;
-  std::fill_n(values.begin(), wanted, 0.0f);
-  if (toRead == 0) return 0;
-  // Slots whose float did not arrive whole keep their 0.0.
-  const size_t floats = (got - 1) / 4;
-  if (floats == 0) {
+  // The slots wanted whose float did not arrive whole (or lie past M) become 0.0.
+  const size_t floats = toRead == 0 ? 0 : (got - 1) / 4;
+  std::fill(values.begin() + static_cast<std::ptrdiff_t>(floats), values.begin() + wanted, 0.0f);
+  if (toRead > 0 && floats == 0) {
     const std::string nameText(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;

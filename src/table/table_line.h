@@ -147,6 +147,10 @@ class TableLine {
 
   // --- Data of the current table line ---
   std::array<std::vector<float>, AltCapacity> values;  // per alternative, MaxObs observations / divisor
+  // Per alternative, how many of the last slots of values[k] are known to hold
+  // MissingValue (0: none known), so that the next line rewrites only what it must.
+  // A writer of values other than the table-line handler sets it to 0.
+  std::array<int, AltCapacity> valuesMissingTail{};
   std::array<VexDate, AltCapacity> altStart;           // per alternative, the date of values[k][0]
   std::array<bool, AltCapacity> altMissing{};          // the series was not found in that alternative
   std::array<std::vector<float>, AltCapacity> totals;  // running sums (\starttotal); empty = none

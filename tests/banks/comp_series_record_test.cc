@@ -179,7 +179,8 @@ TEST(SeriesRecord, AlignmentDropsWhatFallsOutsideTheArray) {
 
 // Records read from a file: short ones, ones longer than the first read takes, the
 // longest one, and a short one at the very end of the file. Each lands at slot k (by
-// hand: periods from period 1 of 1920) with the missing marker elsewhere.
+// hand: periods from period 1 of 1920) with the missing marker elsewhere; read for its
+// data only, the slots past its length are left alone.
 TEST(SeriesRecord, ReadsRecordsOfEveryLengthFromAFile) {
   struct Case {
     const char* what;
@@ -231,6 +232,17 @@ TEST(SeriesRecord, ReadsRecordsOfEveryLengthFromAFile) {
       const int i = slot - c.k;
       const float want = i >= 0 && i < c.count ? valueOf(c, i) : MissingValue;
       ASSERT_EQ(std::bit_cast<uint32_t>(out[slot]), std::bit_cast<uint32_t>(want)) << c.what << " slot " << slot;
+    }
+    // Reading the data only writes the same slots through the length, and no further.
+    Series data;
+    data.fill(42.0f);
+    ASSERT_EQ(readSeriesRecord(in, offsets[n], static_cast<int64_t>(file.size()), data.data(), result, reason,
+                               RecordFill::DataOnly),
+              0)
+        << c.what << reason;
+    for (int slot = 0; slot < MaxObs; ++slot) {
+      const float want = slot < result.length ? out[slot] : 42.0f;
+      ASSERT_EQ(std::bit_cast<uint32_t>(data[slot]), std::bit_cast<uint32_t>(want)) << c.what << " slot " << slot;
     }
   }
 }
