@@ -9,6 +9,7 @@
 #include <string>
 
 #include "expr/evaluator.h"
+#include "matlist/matlist.h"
 
 namespace tabrix {
 
@@ -65,6 +66,8 @@ struct RunState {
   std::unique_ptr<Chopper> reader;
   // Name of the matrix-listing configuration file.
   std::string matlistConfig = "matlist.cfg";
+  // The settings of the matrix listings (\row, \col, \coef, \flow, \cutoff, ...).
+  MatListSettings matlist;
   // Echo stub text to the console (\debug).
   bool debugEcho = false;
   // Result of the last line-level operation; -1 means the run must stop.
