@@ -19,8 +19,9 @@ namespace tabrix {
 
 namespace {
 
-// Years below this get 1900 added in \cutoff.
-constexpr int kCutoffCentury = 1925;
+// \cutoff adds 1900 to a year below this (95 is 1995); full years, 1900 .. 1924 among
+// them, stay as they are.
+constexpr int kFullYear = 1900;
 
 // True when every alternative is a VAM file; otherwise writes the command's message.
 bool onVamFiles(const StubContext& context, const char* message) {
@@ -95,7 +96,7 @@ int16_t cutoffCommand(StubContext& context) {
   }
   if (reader.nextToken() == token::kNumber) {
     int year = reader.tokenInteger();
-    if (year < kCutoffCentury) year += 1900;
+    if (year < kFullYear) year += 1900;
     settings.cutoffYear = static_cast<int16_t>(std::clamp(year, 0, static_cast<int>(INT16_MAX)));
     console().printf("\n\rCutoff year is %d\n\r", settings.cutoffYear);
   }

@@ -385,10 +385,11 @@ TEST_F(InterpreterTest, CommandsNotAvailableSaySoAndSkipTheirLine) {
                     "\\xlgraph 1990\n\\pl 50\n"),
             InterpretEnd);
   EXPECT_EQ(table.pageLength, 50);
-  // \zebra is no command at all and stays silent; \color is \col by its prefix.
+  // \zebra is no command at all and stays silent; \color is \col by its prefix, which
+  // like \cutoff is refused off VAM files.
   EXPECT_EQ(output,
-            "\\col is not available in this version; line skipped.\n"
-            "\\cutoff is not available in this version; line skipped.\n"
+            "\\col command only allowed on Vam Files.  Continuing...\n"
+            "\\cutoff command only allowed on Vam Files.  Continuing...\n"
             "\\xlgraph is not available in this version; line skipped.\n");
 }
 
