@@ -222,6 +222,13 @@ TEST_F(ListingTest, CutoffYearTestsThatYearOnly) {
     EXPECT_EQ(farms, year == 2002) << year;
     EXPECT_TRUE(shops) << year;
   }
+  // A year the base does not hold is said so, and every year is tested: 2002 lists Farms.
+  settings.cutoffYear = 1990;
+  table.out.openMemory();
+  const std::vector<std::string> lines = list("3");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), row("  1 Farms", {0, 0, 0})), lines.end());
+  EXPECT_EQ(console.find("Cutoff year 1990 is outside the years of the base; the cutoff is applied to every year.\n"),
+            0u);
 }
 
 TEST_F(ListingTest, AZeroReferenceValueListsEveryCounterpart) {
