@@ -7,6 +7,7 @@
 //                                         0.3  0.04 0.1
 //                                         0    0.5  0.2
 //   short (2)   a vector too short to be multiplied by a
+//   ap (3x3)    a again, stored as a packed matrix
 //
 // identity out = a*out + fd. The expected values are worked out by hand in each test:
 // a row-mode flow of sector s to k is a[s][k] x out[k], a column-mode flow a[k][s] x
@@ -52,6 +53,7 @@ void writeModel(const std::string& root, float scale) {
   const int a = writer.addVariable("a", 'm', 3, 3, reason);
   const int fd = writer.addVariable("fd", 'v', 3, 1, reason);
   const int shortVector = writer.addVariable("short", 'v', 2, 1, reason);
+  const int packed = writer.addVariable("ap", 'p', 3, 3, reason);  // a, stored packed
   const float outs[3][3] = {{100, 110, 120}, {200, 220, 240}, {50, 55, 0}};
   const float fds[3][3] = {{50, 55, 60}, {157, 173, 188}, {-60, -66, -120}};
   const float coefficients[3][3] = {{0.1f, 0.2f, 0}, {0.3f, 0.04f, 0.1f}, {0, 0.5f, 0.2f}};
@@ -63,6 +65,7 @@ void writeModel(const std::string& root, float scale) {
       if (coefficients[r][c] == 0) continue;
       std::vector<float> v(3, coefficients[r][c]);
       EXPECT_TRUE(writer.setCell(a, r + 1, c + 1, v, reason)) << reason;
+      EXPECT_TRUE(writer.setCell(packed, r + 1, c + 1, v, reason)) << reason;
     }
   }
   EXPECT_TRUE(writer.setCell(shortVector, 1, 1, std::vector<float>{1, 1, 1}, reason)) << reason;
@@ -247,6 +250,29 @@ TEST_F(ListingTest, AZeroReferenceValueListsEveryCounterpart) {
       row("Output", {50, 55, 0}),
   };
   EXPECT_EQ(list("3"), expected);
+}
+
+TEST_F(ListingTest, APackedMatrixAndASubtractedTermAreListedLikeOthers) {
+  // ap holds a's cells in a packed-matrix file; fd subtracted lists as -fd.
+  writeText("matlist.cfg",
+            "x; out = ap*out - fd\n\"sectors.ttl\" \"sectors.ttl\" \"Output\" \"Packed\" \"Less\"\n");
+  const std::vector<std::string> expected = {
+      "",
+      centered("Seller:   1 Farms"),
+      kDateHeader,
+      centered("Sales to Packed"),
+      row("  1 Farms", {10, 11, 12}),
+      row("  2 Mills", {40, 44, 48}),
+      row("SUM: Packed", {50, 55, 60}),
+      centered("Sales to Other Final Demand"),
+      row("Less", {-50, -55, -60}),
+      row("Output", {100, 110, 120}),
+  };
+  EXPECT_EQ(list("1"), expected);
+  settings.listByRow = false;
+  table.out.openMemory();
+  const std::vector<std::string> lines = list("2");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), row("SUM: Packed", {148, 162.8, 177.6})), lines.end());
 }
 
 TEST_F(ListingTest, NoSubtotalsDropsTheSumsAndTheLeftSide) {
