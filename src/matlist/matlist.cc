@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "dates/vex_date.h"
 #include "matlist/sector_list.h"
 #include "platform/console.h"
 #include "platform/process.h"
@@ -59,15 +60,18 @@ int writeLine(TableLine& table, const std::string& recordName) {
 }
 
 // Fills each alternative's values from a per-year source: values[d][y - 1] = sign x
-// value(d, y), divided by the divisor.
+// value(d, y), divided by the divisor, from the file's first year on.
 template <typename Source>
 void fillValues(const MatListRun& run, float sign, Source value) {
   TableLine& table = run.table;
   const int alternatives = alternativeCount(run);
   for (int d = 0; d < alternatives; ++d) {
+    const VamFile& file = *run.files[static_cast<std::size_t>(d)];
     std::vector<float>& values = table.values[static_cast<std::size_t>(d)];
     values.assign(MaxObs, MissingValue);
-    const int years = std::min<int>(run.files[static_cast<std::size_t>(d)]->observations(), MaxObs);
+    // The values run from the file's first year.
+    table.altStart[static_cast<std::size_t>(d)] = VexDate(file.baseYear(), 1, 1);
+    const int years = std::min<int>(file.observations(), MaxObs);
     for (int y = 1; y <= years; ++y) {
       float v = sign * value(d, y);
       if (table.divisor != 1.0f) v /= table.divisor;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -162,6 +163,31 @@ TEST_F(LoadTest, RefusesWhatCannotBeLoaded) {
     EXPECT_EQ(output, c.message) << c.line;
     EXPECT_EQ(table.pageLength, 50) << c.line;
   }
+}
+
+TEST_F(LoadTest, MatlistListsThroughTheInterpreter) {
+  struct InDirectory {
+    std::filesystem::path saved = std::filesystem::current_path();
+    explicit InDirectory(const std::string& path) { std::filesystem::current_path(path); }
+    ~InDirectory() { std::filesystem::current_path(saved); }
+  } inDirectory(dir.path());
+  std::ofstream(dir.file("titles.ttl")) << "1 \"One\"\n2 \"Two\"\n3 \"Three\"\n";
+  std::ofstream(dir.file("rows.cfg")) << "x; out = a*out\n\"titles.ttl\" \"titles.ttl\" \"Out\" \"Sales\"\n";
+  table.out.openMemory();
+  table.altCount = 2;
+  // The list goes on after its trailing comma; the line after it is read as usual.
+  EXPECT_EQ(runStub("\\mc rows.cfg\n\\dates 2000 2001\n\\coef\n\\matlist 1,\n 3\n\\pl 50\n"), InterpretEnd);
+  EXPECT_EQ(output, "\rProcessing sector   1\rProcessing sector   3\n");
+  EXPECT_EQ(table.pageLength, 50);
+  const std::string text = table.out.text();
+  EXPECT_NE(text.find("Seller:   1 One"), std::string::npos) << text;
+  EXPECT_NE(text.find("Seller:   3 Three"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Seller:   2 Two"), std::string::npos) << text;
+  // Without a date list no line can be written: the run stops, as for a table line.
+  TableLine undated;
+  undated.out.openMemory();
+  EXPECT_EQ(runStub("\\matlist 2\n", undated), -1);
+  EXPECT_NE(output.find("Dates not set."), std::string::npos) << output;
 }
 
 }  // namespace
