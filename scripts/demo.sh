@@ -16,7 +16,7 @@ for alt in base fiscal rates; do
   "$build/tabrix-bank" create "$demo/$alt" "examples/data/$alt.csv"
 done
 for alt in iobase iohigh; do
-  "$build/tabrix-bank" create -k v "$demo/$alt" "examples/data/$alt.csv"
+  "$build/tabrix-bank" create -k v "$demo/$alt" "examples/data/$alt.v.csv"
 done
 # Response files and stubs go beside the banks, so the run reads and writes only there.
 cp examples/demo.in examples/demo.stb examples/summary.in examples/summary.stb \
