@@ -381,15 +381,12 @@ TEST_F(InterpreterTest, TextAndPageLinesGoToTheLineHandlerWithTheirLine) {
 }
 
 TEST_F(InterpreterTest, CommandsNotAvailableSaySoAndSkipTheirLine) {
-  EXPECT_EQ(runStub("\\zebra 3\n\\color 3\n\\cutoff 0.5 1990\n"
-                    "\\xlgraph 1990\n\\pl 50\n"),
-            InterpretEnd);
+  EXPECT_EQ(runStub("\\zebra 3\n\\color 3\n\\cutoff 0.5 1990\n\\pl 50\n"), InterpretEnd);
   EXPECT_EQ(table.pageLength, 50);
   // \zebra is no command at all and stays silent; \color is \col by its prefix.
   EXPECT_EQ(output,
             "\\col is not available in this version; line skipped.\n"
-            "\\cutoff is not available in this version; line skipped.\n"
-            "\\xlgraph is not available in this version; line skipped.\n");
+            "\\cutoff is not available in this version; line skipped.\n");
 }
 
 TEST_F(InterpreterTest, InvalidPrintbaseStopsTheRunAndLeavesTheFileOpen) {
