@@ -438,9 +438,9 @@ int Excel::saveModel(const std::string& path, const SaveFormat& format) {
         break;
       }
       if (all.size() > 1 && !wk1Warned_) {
-        console().printf("Warning:  %s holds only the worksheet %s; a WK1 file holds one worksheet, so %zu more "
-                         "are left out.\n",
-                         path.c_str(), sheet->name.c_str(), all.size() - 1);
+        console().printf("Warning:  %s holds only the worksheet %s: a WK1 file holds one worksheet, and the "
+                         "workbook has %zu.\n",
+                         path.c_str(), sheet->name.c_str(), all.size());
         wk1Warned_ = true;
       }
       result = writeWk1Sheet(*sheet, workbook_->styles, path, error);

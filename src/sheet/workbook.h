@@ -1,8 +1,9 @@
 // The workbook model: what the spreadsheet operations (class Excel) build in memory and
-// what the save formats write out. A workbook holds its sheets in order, each with a
-// name, its cells (texts, numbers, dates and formulas, each with a style), its column
-// widths and its window (scroll position, frozen panes, selection); the styles are kept
-// once in a table shared by the sheets. Rows and columns count from 0 here; the
+// what the save formats write out. A workbook holds its sheets in order: worksheets,
+// each with a name, its cells (texts, numbers, dates and formulas, each with a style),
+// its column widths and its window (scroll position, frozen panes, selection), and
+// chart sheets, each with one chart of ranges of a worksheet. The styles are kept once
+// in a table shared by the sheets. Rows and columns count from 0 here; the
 // operations above it address cells by column letters and rows from 1.
 #pragma once
 

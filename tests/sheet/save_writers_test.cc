@@ -220,8 +220,8 @@ TEST(Wk1SaveTest, TheActiveWorksheetRecordByRecord) {
   ASSERT_EQ(excel.WriteString("A", 1, "two"), 0);
   ASSERT_EQ(excel.SaveWorkbookAs(dir.file("both"), "WK1", 2), 0);
   EXPECT_EQ(capture.take(), "Warning:  " + dir.file("both.wk1") +
-                                " holds only the worksheet Second; a WK1 file holds one worksheet, so 1 more are "
-                                "left out.\n");
+                                " holds only the worksheet Second: a WK1 file holds one worksheet, and the workbook "
+                                "has 2.\n");
   EXPECT_EQ(readFile(dir.file("both.wk1")),
             bytes({0, 0, 2, 0, 0x06, 0x04}) + bytes({15, 0, 10, 0, 0x80, 0, 0, 0, 0, '\'', 't', 'w', 'o', 0}) +
                 bytes({6, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + bytes({1, 0, 0, 0}));
