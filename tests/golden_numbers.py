@@ -6,7 +6,7 @@ writes for each case under tests/data/golden/<case>/ byte for byte with the case
 expected files. This script makes sure that the numbers in those expected files are
 right: it does not run the program and shares no code with it. For each case it reads
 
-  - the CSV files the banks are made from (the bank tool's CSV layout),
+  - the CSV files the banks are made from (the bank tool's CSV layouts),
   - every response file (*.in): alternatives, banks, show mode, stub, output file,
   - the stubs: the commands that shape numbers (\\mode, \\dates, \\decs, \\field,
     \\growthtype, \\commas, \\missing, ...) and every table line "expression; title",
@@ -247,6 +247,108 @@ class Bank:
         offset = (self.base_year - COMP_BASE_YEAR) * s.freq
         last = max((i for i, v in enumerate(s.values) if not is_missing(v)), default=-1)
         return offset + last + 1
+
+
+class OwnYearsBank:
+    """What dirfor banks and VAM files share: annual series from the bank's own first
+    year, `observations` of them, handed to an expression over all MAX_OBS slots."""
+
+    def __init__(self, kind):
+        self.kind = kind
+        self.base_year = None
+        self.observations = None
+        self.series = {}
+
+    def slots(self, s):
+        values = s.values[:self.observations]
+        return values + [MISSING] * (self.observations - len(values)), Date(self.base_year, 1, 1)
+
+    def eval_length(self):
+        return MAX_OBS
+
+
+def csv_rows(path):
+    with open(path, newline='', encoding='utf-8-sig') as f:
+        rows = [[cell.strip() for cell in r] for r in csv.reader(f) if any(cell.strip() for cell in r)]
+    settings = {}
+    for i, row in enumerate(rows):
+        if row[0].lower() == 'name':
+            return settings, rows[i + 1:]
+        settings[row[0].lower()] = row[1] if len(row) > 1 else ''
+    raise NotHandled('%s has no heading row' % path)
+
+
+def value_cells(cells):
+    while cells and cells[-1] == '':
+        cells = cells[:-1]
+    return [MISSING if cell == '' else f32(float(cell)) for cell in cells]
+
+
+class DirforBank(OwnYearsBank):
+    """A dirfor bank as its CSV file describes it (the bank tool's dirfor layout): each
+    series from the first year on; the years before the first forecast year are its
+    history. Read back, the forecast values of sector series of a magnitude below 1e-8
+    or above 1e10 are 0, the history values below 1e-8 or above 1e13 are 0, and the
+    history years are the history values times (first forecast value) / (last history
+    value), both being the first forecast year (0 when that last value is 0)."""
+
+    def __init__(self, path):
+        super().__init__('d')
+        settings, rows = csv_rows(path)
+        forecast_year = int(settings['first forecast year'])
+        first = int(settings.get('first year', forecast_year))
+        history = forecast_year - first + 1 if first < forecast_year else 0  # H
+        before = history - 1 if history else 0                               # history years
+        table = [(row[0], row[1].lower() if len(row) > 1 else '', value_cells(row[2:])) for row in rows]
+        if 'last year' in settings:
+            forecast = int(settings['last year']) - forecast_year + 1
+        else:
+            forecast = max([len(v) - before for _, _, v in table] + [1])
+        self.base_year = first
+        self.observations = before + forecast
+        for name, kind, values in table:
+            macro = kind == 'macro' or (kind == '' and not name[-1:].isdigit())
+            values = values + [MISSING] * (self.observations - len(values))
+            future = values[before:before + forecast]
+            if not macro:
+                future = [0.0 if not 1e-8 <= abs(v) <= 1e10 else v for v in future]
+            if history:
+                past = [0.0 if not 1e-8 <= abs(v) <= 1e13 else v for v in values[:history]]
+                ratio = 0.0 if past[-1] == 0.0 else f32(future[0] / past[-1])
+                future = [f32(v * ratio) for v in past[:-1]] + future
+            if not macro:
+                stem = name.rstrip('0123456789')
+                name = stem + str(int(name[len(stem):]))
+            self.series[name] = Series(1, future)
+
+
+class VamBank(OwnYearsBank):
+    """A VAM file as its CSV file describes it (the bank tool's VAM layout): element e of
+    a vector v is the series "ve", cell (r, c) of a matrix a the series "ar.c"; cells the
+    file does not give are 0 in every year, and so are the years a row does not reach."""
+
+    def __init__(self, path):
+        super().__init__('v')
+        settings, rows = csv_rows(path)
+        first = int(settings['first year'])
+        table = [(row[0], row[1].lower(), int(row[3] or 1), int(row[4]), int(row[5] or 1), value_cells(row[6:]))
+                 for row in rows]
+        last = int(settings['last year']) if 'last year' in settings else \
+            first + max([len(v) for *_, v in table] + [1]) - 1
+        self.base_year = first
+        self.observations = last - first + 1
+        for name, kind, columns, row, column, values in table:
+            values = values + [0.0] * (self.observations - len(values))
+            label = name + str(row) if kind in 'vl' and columns == 1 else '%s%d.%d' % (name, row, column)
+            self.series[label] = Series(1, values)
+
+
+def read_bank(path, kind):
+    if kind == 'd':
+        return DirforBank(path)
+    if kind == 'v':
+        return VamBank(path)
+    return Bank(path, kind)
 
 
 # ---- Expressions -------------------------------------------------------------------------
@@ -615,11 +717,12 @@ def line_values(st, bank, expression, scratch=None):
     s = e.last_series
     if s is None:
         raise NotHandled('an expression without a series')
-    count = bank.observations if bank.kind == 'w' else bank.series_length(s)
+    own = bank.kind in ('w', 'd', 'v')  # series from the bank's own first year
+    count = bank.observations if own else bank.series_length(s)
     values = [MISSING] * MAX_OBS
     for i in range(min(count, len(result))):
         values[i] = result[i] if st.divisor == 1.0 else f32(result[i] / st.divisor)
-    start = Date(bank.base_year if bank.kind == 'w' else COMP_BASE_YEAR, 1, s.freq)
+    start = Date(bank.base_year if own else COMP_BASE_YEAR, 1, s.freq)
     return Column(values, start)
 
 
@@ -1036,6 +1139,8 @@ class Run:
         for _ in range(count):
             kind = next(self.answers)[:1]
             root = next(self.answers)
+            if kind == 'd':
+                next(self.answers)  # the description file
             if root not in banks:
                 raise NotHandled('bank %r has no CSV file' % root)
             if banks[root].kind != kind:
@@ -1202,9 +1307,9 @@ def check_case(golden_dir, case):
             inputs[name] = os.path.join(case_dir, name)
     banks = {}
     for name, path in inputs.items():
-        m = re.fullmatch(r'(.+?)(?:\.([wch]))?\.csv', name)
+        m = re.fullmatch(r'(.+?)(?:\.([wchdv]))?\.csv', name)
         if m:
-            banks[m.group(1)] = Bank(path, m.group(2) or 'w')
+            banks[m.group(1)] = read_bank(path, m.group(2) or 'w')
     blocks = []
     responses = sorted(n for n in inputs if n.endswith('.in'))
     if not responses:

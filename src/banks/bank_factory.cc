@@ -4,7 +4,9 @@
 #include <string>
 
 #include "banks/comp_bank.h"
+#include "banks/dirfor_bank.h"
 #include "banks/hash_bank.h"
+#include "banks/vam_file.h"
 #include "banks/workspace_bank.h"
 
 namespace tabrix {
@@ -23,13 +25,22 @@ std::unique_ptr<DataBank> openHashed(std::string_view rootName, std::string_view
   return std::make_unique<HashBank>(rootName);
 }
 
+// The data file is the root name itself when it names one, else root + ".dfr".
+std::unique_ptr<DataBank> openDirfor(std::string_view rootName, std::string_view descriptionFile) {
+  return std::make_unique<Dirfor>(rootName, descriptionFile);
+}
+
+std::unique_ptr<DataBank> openVam(std::string_view rootName, std::string_view) {
+  return std::make_unique<VamFile>(rootName);
+}
+
 // A kind becomes available by naming its opener here.
 constexpr std::array<BankKind, 5> kKinds{{
     {'w', "workspace", ".bnk", &openWorkspace},
     {'c', "compressed", ".cbk", &openCompressed},
     {'h', "hashed", ".hbk", &openHashed},
-    {'d', "dirfor", ".dfr", nullptr},
-    {'v', "vam", ".vam", nullptr},
+    {'d', "dirfor", ".dfr", &openDirfor},
+    {'v', "vam", ".vam", &openVam},
 }};
 
 }  // namespace

@@ -1,6 +1,9 @@
-// The bank tool behind the program tabrix-bank: makes a workspace bank from a CSV file
-// and shows or exports any bank through the bank interface (create, list, info, dump).
-// The CSV layout (also described in the README):
+// The bank tool behind the program tabrix-bank: makes a bank from a CSV file and shows
+// or exports any bank through the bank interface (create, list, info, dump). Without
+// -k, list, info and dump take the kind from the files that exist for the bank's name.
+// Workspace, compressed and hashed banks share the layout below (also described in the
+// README); dirfor banks and VAM files have their own (banks/dirfor_csv.h,
+// banks/vam_csv.h).
 //
 //   title,Base run of March          optional, at most 79 characters
 //   base year,1990                   required: the year of observation 0

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "banks/bank_factory.h"
+#include "banks/bank_files.h"
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
@@ -204,8 +205,10 @@ Step Driver::askBank(int alternative) {
     }
 
     const BankKind* bankKind = findBankKind(kind);
+    // A dirfor name may name its data file whole ("run.dfr"); the bank opens it as it is.
+    const std::string_view extension = kind == 'd' && fileNameHasDot(name) ? "" : bankKind->extension;
     std::string rootPath;
-    if (resolveBankPath(name, bankKind->extension, rootPath) != 0) {
+    if (resolveBankPath(name, extension, rootPath) != 0) {
       exitStatus_ = RunFailed;
       return Step::kStopNow;
     }

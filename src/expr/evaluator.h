@@ -17,8 +17,9 @@
 // What an evaluation works with lives in an EvalContext that the run owns and passes
 // in: the work arrays of each nesting level (kept between calls and reused), the
 // number of observations in use (evalLength) and the bank where the last series was
-// found (foundIn), and the state of @rand's generator. The result's frequency comes back
-// with the status.
+// found (foundIn), the state of @rand's generator, and the run's group-definition reader
+// and scratch-bank maker (expr/function_hooks.h) when the run provides them. The
+// result's frequency comes back with the status.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include <string_view>
 
 #include "banks/data_bank.h"
+#include "expr/function_hooks.h"
 #include "support/constants.h"
 
 namespace tabrix {
@@ -71,6 +73,14 @@ class EvalContext {
   // draws the same sequence.
   int nextRandom();
 
+  // The run's reader of group definitions (@csum, the chain functions) and maker of
+  // scratch banks (the chain functions' stored indexes); nullptr when the run provides
+  // none. Not owned; the run keeps them alive while it evaluates.
+  GroupDefinitionReader* groupReader() const { return groupReader_; }
+  void setGroupReader(GroupDefinitionReader* reader) { groupReader_ = reader; }
+  ScratchBankMaker* scratchMaker() const { return scratchMaker_; }
+  void setScratchMaker(ScratchBankMaker* maker) { scratchMaker_ = maker; }
+
   // For the evaluator itself: the arrays of the next nesting level, taken for the
   // length of one evaluate call (leaveFrame gives them back), and MaxObs-float arrays
   // lent out to WorkArray.
@@ -86,6 +96,8 @@ class EvalContext {
   int16_t evalLength_ = 0;
   DataBank* foundIn_ = nullptr;
   uint32_t randomState_ = 1;      // the generator's state
+  GroupDefinitionReader* groupReader_ = nullptr;  // the run's, or none
+  ScratchBankMaker* scratchMaker_ = nullptr;      // the run's, or none
   std::unique_ptr<Pools> pools_;  // the frames of the nesting levels and the spare arrays
 };
 

@@ -3,10 +3,14 @@
 // Each family lives in its own file: functions.cc (the table, the element-wise
 // functions, @cum, @peak, @rand, @lint), ranges.cc (@sum and the two ranges),
 // conversions.cc (lower frequencies), interpolation.cc (higher frequencies, @atoqi),
-// benchmark.cc (@bmk), interp_table.cc (@interp and its table file).
+// benchmark.cc (@bmk), interp_table.cc (@interp and its table file), group_sum.cc
+// (@csum and the reading of group definitions), chain_index.cc (@qchain, @pchain).
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "banks/data_bank.h"
 #include "expr/evaluator.h"
@@ -38,6 +42,17 @@ bool nonZeroSpan(const float* values, int count, int& first, int& last);
 // A function's result frequency from two series arguments: the last one's, or the
 // other's when the last has none (a number).
 inline int16_t resultFrequency(int16_t last, int16_t other) { return last != 0 ? last : other; }
+
+// Marks a group definition of @csum or the chain functions is read with: member
+// indexes 1 .. 500 above the definition's offset.
+constexpr int GroupFunctionLimit = 501;
+
+// Reads a group definition with the run's reader (context.groupReader()) and appends
+// stem + (k + offset) for every k from 1 to 500 marked 1, in ascending order. False
+// after a message naming `function` when the run has no group reader. The caller
+// checks reader.tokenType() for the token that ended the definition.
+bool readGroupNames(EvalContext& context, Chopper& reader, const char* function,
+                    std::string_view stem, std::vector<std::string>& names);
 
 }  // namespace function_support
 
@@ -77,5 +92,10 @@ FunctionSignature stoqFunction;
 FunctionSignature bmkFunction;
 // interp_table.cc
 FunctionSignature interpFunction;
+// group_sum.cc
+FunctionSignature csumFunction;
+// chain_index.cc
+FunctionSignature qchainFunction;
+FunctionSignature pchainFunction;
 
 }  // namespace tabrix

@@ -38,11 +38,11 @@ using namespace function_support;
 
 namespace {
 
-// The library's functions, in lookup order. @csum (after cum), @qchain and @pchain
-// (after ifpos) need the group-definition reader and join the table with it.
+// The library's functions, in lookup order.
 constexpr std::array kFunctions{
     FunctionEntry{"bmk", bmkFunction},
     FunctionEntry{"cum", cumFunction},
+    FunctionEntry{"csum", csumFunction},
     FunctionEntry{"exp", expFunction},
     FunctionEntry{"log", logFunction},
     FunctionEntry{"sin", sinFunction},
@@ -67,6 +67,8 @@ constexpr std::array kFunctions{
     FunctionEntry{"lint", lintFunction},
     FunctionEntry{"interp", interpFunction},
     FunctionEntry{"ifpos", ifposFunction},
+    FunctionEntry{"qchain", qchainFunction},
+    FunctionEntry{"pchain", pchainFunction},
 };
 
 // A function of one series argument applied to each of the first evalLength()

@@ -11,6 +11,7 @@
 #include "reader/chopper.h"
 #include "stub/commands.h"
 #include "stub/interpreter.h"
+#include "stub/run_hooks.h"
 #include "stub/run_state.h"
 #include "stub/table_lines.h"
 #include "support/constants.h"
@@ -22,12 +23,6 @@
 namespace tabrix {
 
 namespace {
-
-// The run's group store, made on first use when the run driver made none.
-GroupHome& groupStore(RunState& run) {
-  if (!run.groups) run.groups = std::make_unique<GroupHome>();
-  return *run.groups;
-}
 
 void releaseTotals(TableLine& table) {
   for (std::vector<float>& totals : table.totals) std::vector<float>().swap(totals);

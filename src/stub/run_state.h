@@ -17,6 +17,7 @@ class DataBank;
 class VexBank;
 class Chopper;
 class GroupHome;
+class RunHooks;
 struct SortTable;
 
 // Maximum number of alternatives compared side by side.
@@ -80,6 +81,9 @@ struct RunState {
   int16_t status = 0;
   // The expression evaluator's working state, shared by table lines and definitions.
   EvalContext eval;
+  // What the function library asks of the run (the group store, the scratch banks);
+  // eval holds a pointer to it.
+  std::unique_ptr<RunHooks> hooks;
   // Add files running inside one another: 0 while the stub itself is read.
   int16_t addFileDepth = 0;
   // An add file was refused for nesting too deep: every add file running is being

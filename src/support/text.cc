@@ -145,6 +145,10 @@ int16_t minimum(int16_t a, int16_t b) { return a < b ? a : b; }
 
 void pausePrompt() {
   console().write("\nTap a key to continue.  ESC to exit.");
+  waitForKey();
+}
+
+void waitForKey() {
   console().flush();
   int code = keySource().readKey();
   // An extended key comes as 0 and a scan code; take both so neither is left behind.

@@ -45,6 +45,10 @@ int16_t minimum(int16_t a, int16_t b);
 // source; Escape ends the program with status 1.
 void pausePrompt();
 
+// Waits for one key from the key source (an extended key is taken whole); Escape ends
+// the program with status 1. With keys from a file or a pipe the end of input is Escape.
+void waitForKey();
+
 // Prints "Out of memory" with the place and ends the program with status 1.
 [[noreturn]] void outOfMemory(std::string_view place);
 

@@ -35,13 +35,19 @@ TEST(BankFactoryTest, WorkspaceLetterOpensAWorkspaceBank) {
   EXPECT_EQ(missing->kind(), 'x');
 }
 
-TEST(BankFactoryTest, KindsNotYetAvailableAnswerAClosedBank) {
-  for (char letter : {'c', 'h', 'd', 'v'}) {
+// Every kind answers its own bank, not open when its files are missing; a workspace
+// bank or VAM file whose data file cannot be opened is of kind 'x'.
+TEST(BankFactoryTest, BanksWhoseFilesAreMissingAnswerAClosedBank) {
+  const struct {
+    char letter;
+    char kind;
+  } cases[] = {{'c', 'c'}, {'h', 'h'}, {'d', 'd'}, {'v', 'x'}};
+  for (const auto& c : cases) {
     ConsoleCapture capture;
-    std::unique_ptr<DataBank> bank = openBank(letter, "/nowhere/bank", "dirfor.dat");
-    ASSERT_NE(bank, nullptr) << letter;
+    std::unique_ptr<DataBank> bank = openBank(c.letter, "/nowhere/bank", "/nowhere/dirfor.dat");
+    ASSERT_NE(bank, nullptr) << c.letter;
     EXPECT_FALSE(bank->isOpen());
-    EXPECT_EQ(bank->kind(), letter);
+    EXPECT_EQ(bank->kind(), c.kind);
     testing::Series values{};
     EXPECT_LT(bank->readSeries("a", values, -1), 0);
   }

@@ -78,7 +78,7 @@ TEST(BankToolTest, CreateThenDumpGivesBackTheSameFloats) {
   }
 
   ASSERT_EQ(run({"dump", dir.file("base"), dir.file("out.csv")}, output), 0) << output;
-  EXPECT_EQ(output, "");
+  EXPECT_EQ(output, "tabrix-bank: opened the workspace bank " + dir.file("base") + "\n");
   std::string dumped = readText(dir.file("out.csv"));
   EXPECT_EQ(dumped,
             "title,\"Base run, March\"\n"
@@ -153,8 +153,14 @@ TEST(BankToolTest, ListAndInfoReachTheBankInterface) {
        "\r\nBase year 1990; first month covered 4\r\nMax observations per series 6.  "
        "Contains 4 series.\n"},
   };
+  // Without -k the tool finds the kind from the files and says so first.
+  const std::string opened = "tabrix-bank: opened the workspace bank " + dir.file("base") + "\n";
   for (const Case& c : cases) {
     EXPECT_EQ(run(c.args, output), 0);
+    EXPECT_EQ(output, opened + c.expected) << c.args[0];
+    std::vector<std::string> withKind = c.args;
+    withKind.insert(withKind.begin() + 1, {"-k", "w"});
+    EXPECT_EQ(run(withKind, output), 0);
     EXPECT_EQ(output, c.expected) << c.args[0];
   }
 }
@@ -271,9 +277,11 @@ TEST(BankToolTest, CommandLineErrors) {
       {{"create", dir.file("b"), dir.file("none.csv")}, 1,
        "tabrix-bank: cannot open " + dir.file("none.csv")},
       {{"create", "-k", "d", dir.file("b"), dir.file("none.csv")}, 1,
-       "tabrix-bank: the tool cannot create banks of the dirfor kind"},
-      {{"info", "-k", "v", dir.file("b")}, 1,
-       "tabrix-bank: banks of the vam kind cannot be read yet"},
+       "tabrix-bank: cannot open " + dir.file("none.csv")},
+      {{"info", dir.file("b")}, 1,
+       "tabrix-bank: no bank named " + dir.file("b") + " (none of " + dir.file("b.bnk") + ", " +
+           dir.file("b.cbk") + ", " + dir.file("b.hbk") + ", " + dir.file("b.dfr") + ", " +
+           dir.file("b.vam") + " exists)"},
   };
   for (const Case& c : cases) {
     std::string output;
@@ -282,7 +290,7 @@ TEST(BankToolTest, CommandLineErrors) {
   }
   // A missing workspace bank: the bank's own message, then the tool's.
   std::string output;
-  EXPECT_EQ(run({"info", dir.file("none")}, output), 1);
+  EXPECT_EQ(run({"info", "-k", "w", dir.file("none")}, output), 1);
   EXPECT_EQ(output, "\r\nCannot open " + dir.file("none") +
                         ".bnk\r\nNo bank now assigned\r\ntabrix-bank: cannot open the workspace "
                         "bank " + dir.file("none") + "\n");

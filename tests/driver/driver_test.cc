@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "banks/comp_bank_writer.h"
+#include "banks/dirfor_writer.h"
 #include "banks/hash_bank_writer.h"
+#include "banks/vam_writer.h"
 #include "banks/workspace_bank.h"
 #include "driver/args.h"
 #include "driver/bank_path.h"
@@ -218,6 +220,51 @@ TEST(RunDriverTest, TablesFromCompressedAndHashedBanks) {
   EXPECT_NE(table.find("Gross product                     102.0  105.0"), std::string::npos) << table;
   EXPECT_NE(table.find("                                  122.0  125.0"), std::string::npos) << table;
   EXPECT_NE(table.find("                                  120.0  123.0"), std::string::npos) << table;
+}
+
+// A dirfor and a VAM alternative beside a workspace base: each reads out2 aligned on its
+// own first year (the base from 1990, the dirfor bank from its first history year
+// 1995, the VAM file from 1995).
+TEST(RunDriverTest, TablesFromDirforAndVamBanks) {
+  TempDir dir;
+  {
+    VexBank base(dir.file("base"), "New", 1990, 20, 1);
+    base.setTitle("Base run");
+    std::array<float, MaxObs> values{};
+    for (int i = 0; i < 20; ++i) values[static_cast<size_t>(i)] = 100.0f + static_cast<float>(i);
+    base.setFrequency(1);
+    ASSERT_GE(base.writeSeries("out2", values, 'y', 20), 0);
+  }
+  std::vector<float> dirforValues;
+  for (int i = 0; i < 11; ++i) dirforValues.push_back(200.0f + static_cast<float>(i));
+  DirforWriter dirfor("Dirfor run", 1995, 2000, 6);
+  std::string reason;
+  ASSERT_TRUE(dirfor.addSector("out", 2, dirforValues, reason)) << reason;
+  ASSERT_EQ(dirfor.write(dir.file("run"), dir.file("run.dat")), 0);
+  VamWriter vam("VAM run", 1995, 2005);
+  const int out = vam.addVariable("out", 'v', 3, 1, reason);
+  std::vector<float> vamValues;
+  for (int i = 0; i < 11; ++i) vamValues.push_back(300.0f + static_cast<float>(i));
+  ASSERT_TRUE(vam.setCell(out, 2, 1, vamValues, reason)) << reason;
+  ASSERT_EQ(vam.write(dir.file("model")), 0);
+
+  dir.write("t.stb", "\\dates 1996 1999\nout2;Output\n");
+  dir.write("t.in", "3\nw\n" + dir.file("base") + "\nd\n" + dir.file("run") + "\n" + dir.file("run.dat") +
+                        "\nv\n" + dir.file("model") + "\na\n" + dir.file("t.stb") + "\n" + dir.file("t.out") + "\n");
+  const Outcome first = run({"-s", dir.file("t.in")});
+  EXPECT_EQ(first.status, 0);
+  const std::string& out2 = first.console;
+  EXPECT_NE(out2.find("  1. Base run\r\n  2. Dirfor run\r\n  3. VAM run\r\n"), std::string::npos) << out2;
+  std::string table = readFile(dir.file("t.out"));
+  EXPECT_NE(table.find("Output                            106.0  109.0"), std::string::npos) << table;
+  EXPECT_NE(table.find("                                  201.0  204.0"), std::string::npos) << table;
+  EXPECT_NE(table.find("                                  301.0  304.0"), std::string::npos) << table;
+
+  // The dirfor bank named with its data file's extension opens the same.
+  dir.write("t.in", "1\nd\n" + dir.file("run.dfr") + "\n" + dir.file("run.dat") + "\n" + dir.file("t.stb") +
+                        "\n" + dir.file("t2.out") + "\n");
+  EXPECT_EQ(run({"-s", dir.file("t.in")}).status, 0);
+  EXPECT_NE(readFile(dir.file("t2.out")).find("201.0  204.0"), std::string::npos);
 }
 
 TEST(RunDriverTest, SixthWrongCountEndsTheRun) {

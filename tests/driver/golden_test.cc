@@ -87,14 +87,15 @@ std::string firstDifference(const std::string& expected, const std::string& actu
   }
 }
 
-// The bank a CSV file makes: NAME.K.csv is the bank NAME of kind K (w, c or h), NAME.csv
-// a workspace bank. False for a file that is no CSV file.
+// The bank a CSV file makes: NAME.K.csv is the bank NAME of kind K (w, c, h, d or v; a
+// dirfor bank NAME is described by NAME.dat), NAME.csv a workspace bank. False for a
+// file that is no CSV file.
 bool bankOfCsv(const std::string& fileName, std::string& root, std::string& kind) {
   if (!fileName.ends_with(".csv") || fileName.size() <= 4) return false;
   root = fileName.substr(0, fileName.size() - 4);
   kind = "w";
   const std::size_t n = root.size();
-  if (n > 2 && root[n - 2] == '.' && std::string_view("wch").find(root[n - 1]) != std::string_view::npos) {
+  if (n > 2 && root[n - 2] == '.' && std::string_view("wchdv").find(root[n - 1]) != std::string_view::npos) {
     kind = root.substr(n - 1);
     root.resize(n - 2);
   }
@@ -149,7 +150,8 @@ TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
     std::string kind;
     if (!bankOfCsv(name, root, kind)) continue;
     ConsoleCapture quiet;
-    EXPECT_EQ(runBankTool({"create", "-k", kind, (run / root).string(), (run / name).string()}), 0)
+    const std::string description = (run / (root + ".dat")).string();
+    EXPECT_EQ(runBankTool({"create", "-k", kind, "-d", description, (run / root).string(), (run / name).string()}), 0)
         << "making the bank " << root << " from " << name << ":\n" << quiet.text();
   }
 

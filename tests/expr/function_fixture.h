@@ -73,12 +73,14 @@ class FunctionTest : public ::testing::Test {
     bank.reset();
   }
 
-  // Evaluates the text (an end of line is appended) against the bank; keeps the
-  // console output and the result's frequency, returns the status.
-  int16_t run(const std::string& text, DataBank* on = nullptr) {
+  // Evaluates the text (an end of line is appended) against the bank (and the scratch
+  // bank, when given); keeps the console output and the result's frequency, returns the
+  // status.
+  int16_t run(const std::string& text, DataBank* on = nullptr, DataBank* scratch = nullptr) {
     reader.setString(text + "\r\n");
     ConsoleCapture capture;
-    const EvalResult evaluated = evaluate(context, reader, result, on != nullptr ? *on : *bank, nullptr);
+    const EvalResult evaluated =
+        evaluate(context, reader, result, on != nullptr ? *on : *bank, scratch);
     output = capture.text();
     frequency = evaluated.frequency;
     return evaluated.status;

@@ -21,15 +21,16 @@ if [[ -f $case_dir/inputs.txt ]]; then
   done
 fi
 rm -f "$run/inputs.txt"
-inputs=$(cd "$run" && ls)
 
-# One bank per CSV file: NAME.K.csv is a bank NAME of kind K (w, c, h); NAME.csv a
-# workspace bank.
+# One bank per CSV file: NAME.K.csv is a bank NAME of kind K (w, c, h, d, v; a dirfor
+# bank NAME is described by NAME.dat); NAME.csv a workspace bank.
 for csv in "$run"/*.csv; do
   name=$(basename "$csv" .csv); kind=w
-  if [[ $name =~ ^(.+)\.([wch])$ ]]; then name=${BASH_REMATCH[1]}; kind=${BASH_REMATCH[2]}; fi
-  "$build/tabrix-bank" create -k "$kind" "$run/$name" "$csv" >/dev/null
+  if [[ $name =~ ^(.+)\.([wchdv])$ ]]; then name=${BASH_REMATCH[1]}; kind=${BASH_REMATCH[2]}; fi
+  "$build/tabrix-bank" create -k "$kind" -d "$run/$name.dat" "$run/$name" "$csv" >/dev/null
 done
+# The banks' files count as inputs: they are not copied out.
+inputs=$(cd "$run" && ls)
 
 # Every response file, in name order, each with its console output.
 cd "$run"
