@@ -33,7 +33,7 @@ echo
 echo "The demo tables are in $demo:"
 echo "  demo.txt       six tables and a table of contents (plain text, pages end in form feeds)"
 echo "  summary.rtf    one summary table in RTF, for a word processor"
-echo "  workbook.xlsx  two tables as a workbook, one worksheet per page, for a spreadsheet program"
+echo "  workbook.xlsx  two tables as a workbook, one worksheet per page, and a chart, for a spreadsheet program"
 echo "  io.txt         matrix listings of a three-sector input-output model (VAM files)"
 echo
 echo "The first page of demo.txt:"

@@ -116,7 +116,7 @@ constexpr CommandName kCommands[] = {
     {"threshhold", 5, 68, thresholdCommand},
     {"underline", 5, 69, underlineCommand},
     {"filetype", 0, 70, fileTypeCommand},
-    {"xlgraph", 4, 71, nullptr},
+    {"xlgraph", 4, 71, xlGraphCommand},
     {"wk1", 0, 72, wk1Command},
     {"xls", 0, 72, xlsCommand},
     {"rtf", 0, 73, rtfCommand},

@@ -160,6 +160,7 @@ int16_t xlsCommand(StubContext& context);           // \xls
 int16_t fileTypeCommand(StubContext& context);      // \filetype
 int16_t wsTitleCommand(StubContext& context);       // \wstitle
 int16_t wsFreezeCommand(StubContext& context);      // \wsfreeze
+int16_t xlGraphCommand(StubContext& context);       // \xlgraph
 
 // --- Block and group commands (commands_blocks.cc) ---
 int16_t startTotalCommand(StubContext& context);    // \starttotal, \st

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "expr/evaluator.h"
 #include "matlist/matlist.h"
@@ -62,6 +63,15 @@ struct RunState {
   bool sortInProgress = false;
   // The date-column entry whose base-alternative value is the sort key.
   std::string sortDate;
+  // A chart block (\xlgraph) is open: its table lines are collected for a chart.
+  bool chartBlockOpen = false;
+  // The table's date list while a chart block's dates replace it, put back by the
+  // closing \xlgraph: the columns (at most 255), and whether a list was set and held a
+  // growth range.
+  int16_t chartSavedDateCount = 0;
+  std::vector<std::string> chartSavedDateSpecs;
+  bool chartSavedDatesSet = false;
+  bool chartSavedDatesHaveGrowth = false;
   // The one stub reader.
   std::unique_ptr<Chopper> reader;
   // Name of the matrix-listing configuration file.
