@@ -1276,7 +1276,7 @@ COMMANDS = [
     ('row', 0, cmd_value('list_by_row', True)), ('col', 3, cmd_value('list_by_row', False)),
     ('coef', 0, cmd_value('list_flows', False)), ('flow', 0, cmd_value('list_flows', True)),
     ('matlist', 4, cmd_matlist), ('cutoff', 3, cmd_cutoff),
-    ('nosubtot', 4, cmd_value('no_subtotals', True)), ('nst', 3, not_handled),
+    ('nosubtot', 4, cmd_value('no_subtotals', True)), ('nst', 3, ignored),
     ('matcfg', 0, cmd_matcfg), ('mc', 0, cmd_matcfg),
     ('landscape', 4, ignored), ('lm', 0, ignored), ('leftmargin', 0, ignored),
     ('lpp', 0, ignored), ('linesperpage', 0, ignored), ('line', 0, ignored),
