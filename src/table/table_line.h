@@ -173,6 +173,9 @@ class TableLine {
   std::unique_ptr<WK1File> sheet;
   std::string fileType;         // \filetype's text: the save format of the next workbook
   std::string worksheetTitle;   // \wstitle's title: names the worksheets of later pages (31)
+  std::string chartTitle;       // the title of the next chart (\xlgraph title) (300)
+  std::string chartSubtitle;    // its second line, also its extra title (\xlgraph subtitle) (300)
+  std::string chartAxisTitle;   // its value axis's title (\xlgraph vaxtitle) (300)
 
   // --- Printer fonts, indexed by FontRole ---
   std::array<RoleFont, FontRoleCount> fonts;
