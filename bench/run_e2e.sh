@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The end-to-end benchmark: builds Release (with the benchmarks, in build-release/),
 # makes the two fixtures in a temporary folder (bench/e2e_fixture), runs the job of
-# each several times and prints the median wall time and the peak memory, and checks
+# each several times and prints the median wall time, the median CPU time (user +
+# system) and the peak memory, and checks
 # that each table is complete and the same, byte for byte, as the recorded one
 # (bench/e2e_tables.sha256).
 #   RUNS=n   runs per job (default 7)
@@ -30,6 +31,7 @@ for kind in h w; do
   mkdir -p "$dir"
   "$build/bench/e2e_fixture" "$kind" "$dir"
   times=()
+  cpus=()
   peak=0
   for ((i = 0; i < runs; i++)); do
     rm -f "$dir/e2e.txt"
@@ -37,14 +39,16 @@ for kind in h w; do
     (cd "$dir" && taskset -c 0 /usr/bin/time -v -o time.txt "$root/$build/tabrix" -s e2e.in >/dev/null)
     wall=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0;
              for (k = 1; k <= n; k++) s = s * 60 + p[k]; printf "%.3f", s }' "$dir/time.txt")
+    cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { printf "%.3f", s }' "$dir/time.txt")
     rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$dir/time.txt")
     times+=("$wall")
+    cpus+=("$cpu")
     [ "$rss" -gt "$peak" ] && peak=$rss
   done
-  median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
   name=$([ "$kind" = h ] && echo "hashed banks   " || echo "workspace banks")
-  printf '%s  median %s s over %d runs, peak memory %.1f MB\n' "$name" "$median" "$runs" \
-    "$(echo "$peak / 1024" | bc -l)"
+  printf '%s  median %s s over %d runs (CPU user+sys %s s), peak memory %.1f MB\n' "$name" \
+    "$(median "${times[@]}")" "$runs" "$(median "${cpus[@]}")" "$(echo "$peak / 1024" | bc -l)"
 
   # Complete: 5,000 titled lines, each with ten rows (the base and nine alternatives).
   titled=$(grep -c '^L[0-9]\{5\}' "$dir/e2e.txt" || true)

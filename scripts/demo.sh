@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds Tabrix (the program and its tools, not the tests) and runs the demo
 # tables in examples/.
-# The three workspace banks are made from examples/data/*.csv with tabrix-bank, in
-# build/demo/ (or $TABRIX_BUILD_DIR/demo/); the tables are written there too.
+# The three workspace banks and the two VAM files of the input-output example are made
+# from examples/data/*.csv with tabrix-bank, in build/demo/ (or $TABRIX_BUILD_DIR/demo/);
+# the tables are written there too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TABRIX_TESTS=0 bash scripts/build.sh
@@ -14,20 +15,26 @@ mkdir -p "$demo"
 for alt in base fiscal rates; do
   "$build/tabrix-bank" create "$demo/$alt" "examples/data/$alt.csv"
 done
+for alt in iobase iohigh; do
+  "$build/tabrix-bank" create -k v "$demo/$alt" "examples/data/$alt.v.csv"
+done
 # Response files and stubs go beside the banks, so the run reads and writes only there.
 cp examples/demo.in examples/demo.stb examples/summary.in examples/summary.stb \
-  examples/workbook.in examples/workbook.stb "$demo/"
+  examples/workbook.in examples/workbook.stb \
+  examples/io.in examples/io.stb examples/matlist.cfg examples/sectors.ttl "$demo/"
 
 cd "$demo"
 "$build/tabrix" -s demo.in
 "$build/tabrix" -s summary.in
 "$build/tabrix" -s workbook.in
+"$build/tabrix" -s io.in
 
 echo
 echo "The demo tables are in $demo:"
 echo "  demo.txt       six tables and a table of contents (plain text, pages end in form feeds)"
 echo "  summary.rtf    one summary table in RTF, for a word processor"
-echo "  workbook.xlsx  two tables as a workbook, one worksheet per page, for a spreadsheet program"
+echo "  workbook.xlsx  two tables as a workbook, one worksheet per page, and a chart, for a spreadsheet program"
+echo "  io.txt         matrix listings of a three-sector input-output model (VAM files)"
 echo
 echo "The first page of demo.txt:"
 echo

@@ -12,6 +12,9 @@ right: it does not run the program and shares no code with it. For each case it 
     \\growthtype, \\commas, \\missing, ...) and every table line "expression; title",
   - the add files that \\add and \\fadd run (with %1 .. %9 replaced by their
     arguments), and the series that \\f defines in each alternative,
+  - the matrix listings of \\matlist with their configuration and title files
+    (coefficients and flows of the identity's terms, in row or column mode, with the
+    cutoff rules and the "SUM: " subtotals),
 
 computes every cell from the CSV data by the table's formulas, and checks that each
 table line appears in the expected output file as exactly those rows, in stub order:
@@ -337,10 +340,22 @@ class VamBank(OwnYearsBank):
             first + max([len(v) for *_, v in table] + [1]) - 1
         self.base_year = first
         self.observations = last - first + 1
+        self.dims = {}      # name -> (type letter, rows, columns)
+        for row in rows:
+            self.dims.setdefault(row[0], (row[1].lower(), int(row[2]), int(row[3] or 1)))
         for name, kind, columns, row, column, values in table:
             values = values + [0.0] * (self.observations - len(values))
             label = name + str(row) if kind in 'vl' and columns == 1 else '%s%d.%d' % (name, row, column)
             self.series[label] = Series(1, values)
+
+
+    def element(self, name, row, column=None):
+        """Element row of a vector, or cell (row, column) of a matrix, by year; 0 for what
+        the file does not give."""
+        label = name + str(row) if column is None else '%s%d.%d' % (name, row, column)
+        s = self.series.get(label)
+        values = s.values[:self.observations] if s else []
+        return values + [0.0] * (self.observations - len(values))
 
 
 def read_bank(path, kind):
@@ -490,6 +505,16 @@ class Settings:
         self.year_format = 1
         self.dates = []
         self.dates_set = False
+        self.coef_decs = 4
+        self.coef_mode = False      # a coefficient listing: non-growth cells take coef_decs
+        # The matrix-listing settings.
+        self.list_by_row = True
+        self.list_flows = True
+        self.cutoff_rate = 0.0
+        self.cutoff_year = -1
+        self.no_subtotals = False
+        self.no_sector_titles = False
+        self.matlist_config = 'matlist.cfg'
 
 
 class Column:
@@ -676,7 +701,8 @@ def table_rows(st, alternatives, title):
             continue
         spec = DateSpec(text)
         width = st.growth_width if (st.growth_width != -1 and spec.is_growth) else st.field
-        decs = st.growth_decs if (spec.is_growth or st.growth_mode == 'g') else st.decs
+        decs = st.growth_decs if (spec.is_growth or st.growth_mode == 'g') else \
+            (st.coef_decs if st.coef_mode else st.decs)
         columns.append((spec, width, decs))
     limit = st.threshold * st.divisor if st.divisor != 1.0 else st.threshold
     rows = []
@@ -1020,6 +1046,193 @@ def cmd_define(st, rest, run):
         run.scratch[k][name] = Series(e.freq or 1, result)
 
 
+# ---- Matrix listings -----------------------------------------------------------------
+#
+# A listing explains, for each sector s of its list, the identity of the configuration
+# (left = matrix * vector + ... + vector ...). With the reference r_y = left[s] (row mode)
+# or term 1's vector[s] (column mode) of the base in year y:
+#   row mode, matrix term:     counterpart k: a[s][k] * v[k] (flows) or a[s][k]
+#   column mode, matrix term:  counterpart k: a[k][s] * v[s] (flows) or a[k][s]
+#   a counterpart is listed when in some year (only the cutoff year when one is set)
+#   |cell / r_y| - rate > 1e-10 (|cell| - rate for coefficients), or r_y is 0 (|r_y| <=
+#   1e-10); "SUM: label" adds every counterpart's cell, when some base sum is not 0;
+#   row mode then lists the vector terms (flows only) and, without \nosubtot, the left
+#   side: element s of the vector, kept when some year with |r_y| >= 1e-10 has
+#   |v[s] / r_y| - rate > 1e-10. Column mode lists term 1 only.
+# Each listed line is a table line whose values are sign * cell (- for a '-' term).
+
+TOLERANCE = 1e-10
+
+
+def matlist_arg_float(tokens):
+    return f32(float(tokens[0][1])) if tokens and tokens[0][0] == 'num' else None
+
+
+def cmd_cutoff(st, rest, run):
+    tokens = argument_tokens(rest)
+    rate = matlist_arg_float(tokens)
+    if rate is None:
+        return      # reported by the program
+    st.cutoff_rate = rate
+    if len(tokens) > 1 and tokens[1][0] == 'num':
+        year = leading_int(tokens[1][1])
+        st.cutoff_year = year + 1900 if year < 1900 else year
+
+
+def cmd_matcfg(st, rest, run):
+    name = rest.split(' ', 1)[1].strip() if ' ' in rest else ''
+    if name:
+        st.matlist_config = name
+
+
+def sector_list(rest, where):
+    marks = {}
+    mark = 1
+    last = None
+    tokens = argument_tokens(rest)
+    i = 0
+    while i < len(tokens):
+        kind, text = tokens[i]
+        if kind == 'num':
+            last = leading_int(text)
+            marks[last] = mark
+        elif text == '-' and i + 1 < len(tokens) and tokens[i + 1][0] == 'num' and last:
+            w = leading_int(tokens[i + 1][1])
+            for n in range(min(last, w), max(last, w) + 1):
+                marks[n] = mark
+            last = w
+            i += 1
+        elif text in '()':
+            mark = 1 - mark
+        elif text != ',':
+            raise NotHandled('%s: the sector list element %r' % (where, text))
+        i += 1
+    top = max(marks, default=0)
+    if any(n < 1 or n > 649 for n in marks):
+        raise NotHandled('%s: sectors outside 1 to 649' % where)
+    return [n for n in range(1, top + 1) if marks.get(n) == 1]
+
+
+def read_config(run, name):
+    with open(run.inputs[input_file(run, name)], encoding='latin-1') as f:
+        text = f.read()
+    line, _, rest = text.partition('\n')
+    identity = line.split(';', 1)[1].strip()
+    m = re.fullmatch(r'(\w+)\s*=\s*(.*)', identity)
+    if not m:
+        raise NotHandled('the identity %r' % identity)
+    terms = [('=', None, m.group(1))]
+    for op, matrix, vector in re.findall(r'([+-]?)\s*(?:(\w+)\s*\*\s*)?(\w+)', m.group(2)):
+        terms.append((op or '+', matrix or None, vector))
+    quoted = re.findall(r'"([^"]*)"', rest)
+    files = 1 + sum(1 for _, matrix, _ in terms if matrix)
+    if len(quoted) < files + len(terms):
+        raise NotHandled('%s: fewer names and labels than terms' % name)
+    titles = []
+    for title_file in quoted[:files]:
+        with open(run.inputs[input_file(run, title_file)], encoding='latin-1') as f:
+            lines = [l.rstrip('\r\n') for l in f if len(l.rstrip('\r\n')) >= 5]
+        titles.append([l.split('"')[1][:115] for l in lines])
+    return terms, titles, [label[:39] for label in quoted[files:files + len(terms)]]
+
+
+def sector_title(titles, file, number):
+    return '%3d %s' % (number, titles[file][number - 1])
+
+
+def cmd_matlist(st, rest, run):
+    where = run.where
+    for bank in run.alternatives:
+        if bank.kind != 'v':
+            return  # refused by the program
+    terms, titles, labels = read_config(run, st.matlist_config)
+    base = run.alternatives[0]
+    cut_index = st.cutoff_year - base.base_year + 1 if st.cutoff_year >= 0 else 0
+    if not 1 <= cut_index <= base.observations:
+        cut_index = 0
+    st.coef_mode = not st.list_flows
+    for s in sector_list(rest, where):
+        ref_name = terms[0][2] if st.list_by_row else terms[1][2]
+        reference = base.element(ref_name, s)
+        years = range(cut_index - 1, cut_index) if cut_index else range(base.observations)
+        listed = range(1, len(terms) + 1) if st.list_by_row else [1]
+        m = 0
+        heading = True      # the sector's first vector term still gets its section title
+        for t in listed:
+            if t == len(terms):
+                if st.no_subtotals:
+                    break
+                t = 0
+                heading = False
+            op, matrix, vector = terms[t]
+            if matrix:
+                m += 1
+            elif not st.list_flows:
+                continue
+            sign = -1.0 if op == '-' else 1.0
+            lines = []          # (title, per-alternative values)
+            if matrix:
+                kind, rows, columns = base.dims[matrix]
+                width = columns if st.list_by_row else rows
+                cells = []
+                for bank in run.alternatives:
+                    by_k = []
+                    for k in range(1, width + 1):
+                        r, c = (s, k) if st.list_by_row else (k, s)
+                        a = bank.element(matrix, r, c)
+                        if st.list_flows:
+                            v = bank.element(vector, k if st.list_by_row else s)
+                            a = [f32(x * y) for x, y in zip(a, v)]
+                        by_k.append(a)
+                    cells.append(by_k)
+                chosen = []
+                for k in range(1, width + 1):
+                    cell = cells[0][k - 1]
+                    if any(abs(reference[y]) <= TOLERANCE or
+                           abs(cell[y] / (reference[y] if st.list_flows else 1.0)) - st.cutoff_rate > TOLERANCE
+                           for y in years):
+                        chosen.append(k)
+                sums = []
+                for by_k in cells:
+                    total = [0.0] * len(by_k[0])
+                    for cell in by_k:
+                        total = [f32(x + y) for x, y in zip(total, cell)]
+                    sums.append(total)
+                for k in chosen:
+                    title = sector_title(titles, m if st.list_by_row else 0, k)
+                    lines.append((title, [[sign * v for v in by_k[k - 1]] for by_k in cells]))
+                if any(v != 0.0 for v in sums[0]) and not st.no_subtotals:
+                    lines.append(('SUM: ' + labels[t], [[sign * v for v in total] for total in sums]))
+            else:
+                values = [bank.element(vector, s) for bank in run.alternatives]
+                keep = False
+                for y in years:
+                    if abs(reference[y]) < TOLERANCE:
+                        keep = keep or bool(cut_index)
+                        continue
+                    share = (values[0][y] if st.list_flows else 1.0) / reference[y]
+                    keep = keep or abs(share) - st.cutoff_rate > TOLERANCE
+                if keep:
+                    lines.append((labels[t], [[sign * v for v in vs] for vs in values]))
+            # A heading or a section title comes before a matrix term's lines and the
+            # first vector term's; later vector terms and the left side follow on.
+            if matrix or (heading and lines):
+                run.adjacent = False
+            if not matrix and lines:
+                heading = False
+            for title, per_alternative in lines:
+                columns_ = []
+                for bank, vs in zip(run.alternatives, per_alternative):
+                    out = [MISSING] * MAX_OBS
+                    for i, v in enumerate(vs):
+                        out[i] = f32(v) if st.divisor == 1.0 else f32(v / st.divisor)
+                    columns_.append(Column(out, Date(bank.base_year, 1, 1)))
+                rows = table_rows(st, columns_, title[:300])
+                run.blocks.append((run.output, '%s sector %d' % (where, s), title, rows, run.adjacent))
+                run.adjacent = True
+    st.coef_mode = False
+
+
 def ignored(st, rest, run):
     pass
 
@@ -1041,7 +1254,7 @@ COMMANDS = [
     ('break', 2, cmd_break),
     ('nozerorows', 0, cmd_no_zero_rows), ('nzr', 0, cmd_no_zero_rows),
     ('check', 0, ignored),
-    ('coefdecs', 0, ignored), ('cd', 0, ignored),
+    ('coefdecs', 0, set_number('coef_decs')), ('cd', 0, set_number('coef_decs')),
     ('commas', 0, cmd_commas),
     ('dates', 4, cmd_dates),
     ('debug', 0, ignored),
@@ -1060,13 +1273,14 @@ COMMANDS = [
     ('missing', 2, cmd_missing),
     ('n', 0, cmd_value('growth_mode', 'n')),
     ('pr', 0, cmd_value('annual_rates', 'n')),
-    ('row', 0, not_handled), ('col', 3, not_handled), ('coef', 0, not_handled),
-    ('flow', 0, not_handled), ('matlist', 4, not_handled), ('cutoff', 3, not_handled),
-    ('nosubtot', 4, not_handled), ('nst', 3, not_handled), ('matcfg', 0, not_handled),
-    ('mc', 0, not_handled),
+    ('row', 0, cmd_value('list_by_row', True)), ('col', 3, cmd_value('list_by_row', False)),
+    ('coef', 0, cmd_value('list_flows', False)), ('flow', 0, cmd_value('list_flows', True)),
+    ('matlist', 4, cmd_matlist), ('cutoff', 3, cmd_cutoff),
+    ('nosubtot', 4, cmd_value('no_subtotals', True)), ('nst', 3, ignored),
+    ('matcfg', 0, cmd_matcfg), ('mc', 0, cmd_matcfg),
     ('landscape', 4, ignored), ('lm', 0, ignored), ('leftmargin', 0, ignored),
     ('lpp', 0, ignored), ('linesperpage', 0, ignored), ('line', 0, ignored),
-    ('load', 0, not_handled), ('mem', 0, ignored),
+    ('load', 0, ignored), ('mem', 0, ignored),
     ('noformat', 0, ignored), ('nf', 0, ignored),
     ('oneperline', 3, not_handled),
     ('printbase', 0, cmd_print_base),
@@ -1159,6 +1373,7 @@ class Run:
         self.settings = None
         self.depth = 0      # add files running
         self.adjacent = False
+        self.where = ''     # the stub line of the command being carried out
 
 
 def interpret(inputs, run):
@@ -1180,7 +1395,8 @@ def interpret_file(run, name, arguments):
         lines.pop()
     # run.adjacent: true while nothing but commands that print nothing came since the
     # last table line.
-    for number, raw in enumerate(lines, 1):
+    numbered = iter(enumerate(lines, 1))
+    for number, raw in numbered:
         where = '%s:%d' % (name, number)
         line = substitute(raw, arguments, where).rstrip('\r').lstrip(' ')
         if line == '' or line[0] == '#':
@@ -1209,8 +1425,17 @@ def interpret_file(run, name, arguments):
                 continue
             if command in PRINTING_COMMANDS:
                 run.adjacent = False
+            rest = line[m.end():]
+            if command == 'matlist':
+                # A sector list that ends in ',' goes on on the next line.
+                while rest.rstrip(' \t').endswith(','):
+                    _, more = next(numbered, (None, None))
+                    if more is None:
+                        break
+                    rest += ' ' + substitute(more, arguments, where).rstrip('\r')
+            run.where = where
             try:
-                handler(st, line[m.end():], run)
+                handler(st, rest, run)
             except NotHandled as e:
                 raise NotHandled('%s: \\%s: %s' % (where, command, e))
             continue

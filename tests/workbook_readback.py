@@ -2,11 +2,16 @@
 """End to end: a stub with \\xls is run by tabrix and its workbook read back with openpyxl
 (sheet names, cell values and types, number formats, fonts, column widths, frozen
 panes, missing-value texts, the rule formula); the same stub with \\wk1 is read back
-record by record; a workbook that cannot be written ends the run with status 2.
+record by record; a workbook that cannot be written ends the run with status 2. A
+workbook with two charts is read back (chart sheets, their type, series references,
+titles, the date categories), and the same table saved as CSV and as HTML is parsed.
 
 Usage: workbook_readback.py TABRIX TABRIX_BANK. Runs in a temporary directory of its
 own, removed afterwards. The expected values are worked out here from the bank data."""
 
+import csv
+import datetime
+import html.parser
 import math
 import os
 import struct
@@ -215,6 +220,180 @@ def check_wk1():
           "one head line per page")
 
 
+CHART_STUB = r"""\head Growth
+\xls charts.xls
+\dates 2020 2021
+*
+&
+gdp;Real GDP
+\xlgraph 2020 2024 Line
+\xlgraph title "Real GDP"
+\xlgraph subtitle "two runs"
+\xlgraph vaxtitle "index"
+gdp;Real GDP
+ur;Unemployment rate
+\xlgraph
+\xlgraph 2022 2024 3DColumnStacked
+\xlgraph title Unemployment
+ur;Unemployment rate
+\xlgraph
+ur;After the charts
+"""
+
+
+def run_stub(stub_name, text):
+    with open(stub_name + ".stb", "w") as f:
+        f.write(text)
+    with open(stub_name + ".in", "w") as f:
+        f.write(f"2\nw\none\nw\ntwo\na\n{stub_name}.stb\n{stub_name}.txt\n")
+    return subprocess.run([TABRIX, "-s", stub_name + ".in"], capture_output=True, text=True)
+
+
+def title_text(title):
+    return "".join(run.t for p in title.tx.rich.p for run in (p.r or []))
+
+
+def check_charts():
+    result = run_stub("charts", CHART_STUB)
+    check(result.returncode == 0, f"chart run status {result.returncode}: {result.stdout[-400:]}")
+    check("Chart type 3DColumnStacked is drawn as column stacked." in result.stdout, "the drawing message")
+    check("Error" not in result.stdout, f"no error: {result.stdout[-400:]}")
+    book = openpyxl.load_workbook("charts.xlsx")
+    check(book.sheetnames == ["Growth", "Chart1", "Chart2"], f"chart sheet names {book.sheetnames}")
+    check([c.title for c in book.chartsheets] == ["Chart1", "Chart2"], "two chart sheets")
+    page = book["Growth"]
+    # The date rows of the two blocks: date cells in column B, in the order written.
+    date_rows = [r for r in range(1, page.max_row + 1) if page.cell(r, 2).is_date]
+    check(len(date_rows) == 2, f"two date rows {date_rows}")
+    if len(date_rows) != 2 or len(book.chartsheets) != 2:
+        return
+    first, second = date_rows
+    years = [page.cell(first, c).value for c in range(2, 7)]
+    check(years == [datetime.datetime(y, 1, 1) for y in range(2020, 2025)], f"dates {years}")
+    check(page.cell(first, 2).number_format == "yyyy", "dates as years")
+    check(page.cell(first, 7).value is None, "five date columns")
+    # The rows of the first block: each line's base row, then the second run labelled.
+    labels = [page.cell(first + k, 1).value for k in range(1, 5)]
+    check(labels == ["Real GDP", "Alternative 1a", "Unemployment rate", "Alternative 2a"], f"labels {labels}")
+    gdp = [page.cell(first + 2, c).value for c in range(2, 7)]
+    check(all(near(a, b) for a, b in zip(gdp, BANKS["two"][1]["gdp"])), f"second run's gdp {gdp}")
+
+    line = book.chartsheets[0]._charts[0]
+    check(type(line).__name__ == "LineChart" and line.grouping == "standard", f"line chart {type(line).__name__}")
+    check(len(line.series) == 4, f"four series, not {len(line.series)}")
+    for k, series in enumerate(line.series):
+        row = first + 1 + k
+        check(series.tx.strRef.f == f"Growth!$A${row}", f"series {k} name {series.tx.strRef.f}")
+        check(series.val.numRef.f == f"Growth!$B${row}:$F${row}", f"series {k} values {series.val.numRef.f}")
+        check(series.cat.numRef.f == f"Growth!$B${first}:$F${first}", f"series {k} categories {series.cat.numRef.f}")
+    check(title_text(line.title) == "Real GDP\ntwo runs", f"title {title_text(line.title)!r}")
+    check(title_text(line.y_axis.title) == "index", "value axis title")
+    check(line.x_axis.numFmt is not None and line.x_axis.numFmt.formatCode == "yyyy", "years on the category axis")
+    check(line.legend is not None and line.legend.legendPos == "r", "a legend")
+
+    column = book.chartsheets[1]._charts[0]
+    check(type(column).__name__ == "BarChart" and column.barDir == "col" and column.grouping == "stacked",
+          f"stacked columns {type(column).__name__} {column.barDir} {column.grouping}")
+    check(len(column.series) == 2, f"two series, not {len(column.series)}")
+    check(column.series[0].val.numRef.f == f"Growth!$B${second + 1}:$D${second + 1}", "second chart's values")
+    check(column.series[0].cat.numRef.f == f"Growth!$B${second}:$D${second}", "second chart's categories")
+    # The second chart's titles are its own.
+    check(title_text(column.title) == "Unemployment", f"second title {title_text(column.title)!r}")
+    check(column.y_axis.title is None, "no value axis title on the second chart")
+    # The table's dates are back after the blocks: two columns again.
+    after = [r for r in range(1, page.max_row + 1) if page.cell(r, 1).value == "After the charts"]
+    check(len(after) == 1 and page.cell(after[0], 3).value is not None and page.cell(after[0], 4).value is None,
+          "the date list restored")
+
+
+def check_csv():
+    result = run("table", "\\filetype CSV\n\\xls table")
+    check(result.returncode == 0, f"csv run status {result.returncode}")
+    check("Writing Excel XLS spreadsheet to table.csv." in result.stdout, "the message names table.csv")
+    data = open("table.csv", newline="").read()
+    check("\r" not in data, "CSV lines end in LF")
+    rows = list(csv.reader(data.splitlines()))
+    pages, page = [], []
+    for row in rows:
+        if row:
+            page.append(row)
+        else:
+            pages.append(page)
+            page = []
+    pages.append(page)
+    # Every worksheet, one empty line between them.
+    check(len(pages) == 3, f"three pages, not {len(pages)}")
+    width = len(pages[0][0])
+    check(width == 6 and all(len(r) == width for r in pages[0]), "a rectangle of six columns")
+    by_title = {r[0]: r for r in pages[0] if r[0]}
+    gdp = by_title.get("Real GDP")
+    one = BANKS["one"][1]
+    check(gdp is not None and gdp[1:4] == [f"{v:.1f}" for v in one["gdp"][:3]] and gdp[4] == "",
+          f"gdp row {gdp}")
+    check(gdp is not None and abs(float(gdp[5]) - growth(one["gdp"])) < 0.051, "growth column")
+    ur = by_title.get("Unemployment rate")
+    check(ur is not None and ur[2] == "n.a.", f"missing value {ur}")
+    check(by_title.get("", None) is None and "-" * 600 in by_title, "the rule's text")
+    check(any(r[1:4] == ["2020", "2021", "2022"] for r in pages[0]), "date labels")
+    check(any(r[0] == "Line 12" for r in pages[2]), "the last page")
+
+
+class Tables(html.parser.HTMLParser):
+    """The headings and tables of a page: each table a list of rows of (text, style)."""
+
+    def __init__(self):
+        super().__init__()
+        self.headings, self.tables, self.cell, self.heading = [], [], None, None
+
+    def handle_starttag(self, tag, attrs):
+        if tag == "h2":
+            self.heading = ""
+        elif tag == "table":
+            self.tables.append([])
+        elif tag == "tr":
+            self.tables[-1].append([])
+        elif tag == "td":
+            self.cell = ["", dict(attrs).get("style", "")]
+
+    def handle_endtag(self, tag):
+        if tag == "h2":
+            self.headings.append(self.heading)
+            self.heading = None
+        elif tag == "td":
+            self.tables[-1][-1].append(tuple(self.cell))
+            self.cell = None
+
+    def handle_data(self, data):
+        if self.cell is not None:
+            self.cell[0] += data
+        elif self.heading is not None:
+            self.heading += data
+
+
+def check_html():
+    result = run("page", "\\xls page.html")
+    check(result.returncode == 0, f"html run status {result.returncode}")
+    parser = Tables()
+    parser.feed(open("page.html", encoding="utf-8").read())
+    check(parser.headings == ["Growth", "Growth-2", "Summary"], f"headings {parser.headings}")
+    check(len(parser.tables) == 3, "one table per worksheet")
+    cells = {text: style for row in parser.tables[0] for text, style in row}
+    check("font-family:'Arial'" in cells.get("Growth", "") and "font-size:14pt" in cells.get("Growth", "")
+          and "font-weight:bold" in cells.get("Growth", ""), f"head font {cells.get('Growth')}")
+    name = cells.get("Real GDP", "")
+    check("font-family:'Times New Roman'" in name and "font-style:italic" in name, f"name font {name}")
+    number = cells.get("100.0", "")
+    check("color:#FF0000" in number and "text-align:right" in number, f"data font {number}")
+    check("text-align:center" in cells.get("Centred note", ""), "centred text")
+    check("n.a." in cells, "missing value text")
+    # Texts are escaped: a title with & and < reads back as written.
+    result = run_stub("escaped", "\\xls escaped.html\n\\dates 2020\n*\n&\ngdp;R&D <share> \"x\"\n")
+    parser = Tables()
+    parser.feed(open("escaped.html", encoding="utf-8").read())
+    texts = [text for table in parser.tables for row in table for text, _ in row]
+    check('R&D <share> "x"' in texts, f"escaped text {texts}")
+
+
 def check_failure():
     with open("fail.stb", "w") as f:
         f.write('\\xls "no/such/dir/book"\n\\dates 2020\ngdp;Real GDP\n')
@@ -231,6 +410,9 @@ def main():
         make_banks()
         check_workbook()
         check_wk1()
+        check_charts()
+        check_csv()
+        check_html()
         check_failure()
         os.chdir("/")
     for failure in failures:

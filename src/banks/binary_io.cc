@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <utility>
+
+#include <unistd.h>
 
 namespace tabrix {
 
@@ -181,9 +184,10 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
   return *this;
 }
 
-bool BinaryFile::open(const std::string& path, const char* mode) {
+bool BinaryFile::open(const std::string& path, const char* mode, Buffering buffering) {
   close();
   file_ = std::fopen(path.c_str(), mode);
+  if (file_ != nullptr && buffering == Buffering::Unbuffered) std::setvbuf(file_, nullptr, _IONBF, 0);
   return file_ != nullptr;
 }
 
@@ -226,6 +230,21 @@ size_t BinaryFile::read(void* dst, size_t count) {
 size_t BinaryFile::write(const void* src, size_t count) {
   if (file_ == nullptr || count == 0) return 0;
   return std::fwrite(src, 1, count, file_);
+}
+
+size_t BinaryFile::readAt(int64_t offset, void* dst, size_t count) {
+  if (file_ == nullptr || offset < 0) return 0;
+  const int fd = fileno(file_);
+  auto* bytes = static_cast<uint8_t*>(dst);
+  size_t done = 0;
+  // One pread normally; more only when the kernel hands over less than asked.
+  while (done < count) {
+    const ssize_t got = pread(fd, bytes + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
 }
 
 size_t BinaryFile::readBytes(std::vector<uint8_t>& out, size_t count) {

@@ -8,7 +8,8 @@
 //   - ByteReader / append*: a bounds-checked cursor over a byte buffer, and appending
 //     to a growing buffer (writers, test fixtures);
 //   - BinaryFile: an owned file handle (RAII over std::FILE*) with seeking and typed
-//     reads and writes. Typed reads succeed only when every byte arrives.
+//     reads and writes, and positioned reads (readAt) that leave the file position
+//     alone. Typed reads succeed only when every byte arrives.
 #pragma once
 
 #include <cstddef>
@@ -99,8 +100,12 @@ class BinaryFile {
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;
 
+  // Whether the C library buffers the file. Bank files read only through readAt and
+  // a few bulk reads at open go unbuffered, so that no buffer is filled and dropped.
+  enum class Buffering { Buffered, Unbuffered };
+
   // Opens path with a C mode string, closing any file held before; true on success.
-  bool open(const std::string& path, const char* mode);
+  bool open(const std::string& path, const char* mode, Buffering buffering = Buffering::Buffered);
   // Closes the file; returns 0, or -1 when there was none or the close failed.
   int close();
   bool isOpen() const { return file_ != nullptr; }
@@ -118,6 +123,12 @@ class BinaryFile {
   // Raw transfers: the number of bytes actually transferred (0 on a closed file).
   size_t read(void* dst, size_t count);
   size_t write(const void* src, size_t count);
+
+  // Reads up to `count` bytes at `offset` with positioned reads, neither using nor
+  // moving the file position; returns the number of bytes that arrived (fewer at the
+  // end of the file or when a read fails; 0 for a negative offset or a closed file). Writes
+  // still held in the C library's buffer are not seen: flush them first.
+  size_t readAt(int64_t offset, void* dst, size_t count);
 
   // Reads up to `count` bytes, resizing `out` to what arrived; returns that count.
   size_t readBytes(std::vector<uint8_t>& out, size_t count);

@@ -20,7 +20,7 @@ CompBank::~CompBank() { console().write("CompBank destructor called.  Freeing up
 
 bool CompBank::open() {
   uint8_t header[kHeaderSize];
-  if (!dataFile_.open(dataFileName_, "rb") || dataFile_.read(header, sizeof header) != sizeof header) {
+  if (!dataFile_.open(dataFileName_, "rb", BinaryFile::Buffering::Unbuffered) || dataFile_.read(header, sizeof header) != sizeof header) {
     printMessage(1, dataFileName_.c_str());
     return false;
   }
@@ -41,7 +41,7 @@ bool CompBank::open() {
   seriesOffsets_.resize(seriesCount_);
   for (size_t i = 0; i < seriesOffsets_.size(); ++i) seriesOffsets_[i] = decodeI32(table.data() + 4 * i);
 
-  if (!indexFile_.open(indexFileName_, "rb")) {
+  if (!indexFile_.open(indexFileName_, "rb", BinaryFile::Buffering::Unbuffered)) {
     printMessage(1, indexFileName_.c_str());
     return false;
   }
@@ -75,11 +75,12 @@ int CompBank::findName(std::string_view name) const {
   return found == nameIndex_.end() ? -1 : found->second;
 }
 
-int16_t CompBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
+int16_t CompBank::locate(std::string_view name, int64_t& offset) {
   if (!isOpen()) return -1;
   const int ordinal = findName(name);
   if (ordinal < 0) return -1;
-  return readRecordAt(name, seriesOffsets_[static_cast<size_t>(ordinal)], values);
+  offset = seriesOffsets_[static_cast<size_t>(ordinal)];
+  return 0;
 }
 
 int16_t CompBank::listNames(std::FILE* output, std::string_view pattern, int16_t wide) {

@@ -32,9 +32,6 @@ class CompBank : public RecordBank {
   // Prints "CompBank destructor called.  Freeing up memory.\n" and closes both files.
   ~CompBank() override;
 
-  // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
-  // (no message) or the series cannot be read (message naming series and bank).
-  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
   // Lists the names in name-area order; 1, or 0 when Escape ended the listing.
   int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;
 
@@ -42,6 +39,8 @@ class CompBank : public RecordBank {
   int findName(std::string_view name) const;
 
  private:
+  // The record offset of the name's first occurrence.
+  int16_t locate(std::string_view name, int64_t& offset) override;
   // Reads the files; false after printing why the bank cannot be used.
   bool open();
 

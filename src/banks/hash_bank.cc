@@ -1,5 +1,7 @@
 #include "banks/hash_bank.h"
 
+#include <algorithm>
+
 #include "platform/console.h"
 
 namespace tabrix {
@@ -13,6 +15,7 @@ HashBank::HashBank(std::string_view rootName)
     bucketEntries_.clear();
     bucketNameBytes_.clear();
     bucketOffsets_.clear();
+    block_.clear();
   }
 }
 
@@ -20,7 +23,7 @@ HashBank::~HashBank() = default;
 
 bool HashBank::open() {
   uint8_t header[kHeaderSize];
-  if (!dataFile_.open(dataFileName_, "rb")) {
+  if (!dataFile_.open(dataFileName_, "rb", BinaryFile::Buffering::Unbuffered)) {
     printMessage(1, dataFileName_.c_str());
     return false;
   }
@@ -34,7 +37,7 @@ bool HashBank::open() {
   seriesCount_ = decodeU16(header + 80);
   dataFileSize_ = dataFile_.size();
 
-  if (!indexFile_.open(indexFileName_, "rb")) {
+  if (!indexFile_.open(indexFileName_, "rb", BinaryFile::Buffering::Unbuffered)) {
     printMessage(1, indexFileName_.c_str());
     return false;
   }
@@ -59,13 +62,18 @@ bool HashBank::open() {
     bucketNameBytes_[b] = decodeU16(arrays.data() + 2 * (bucketCount_ + b));
     bucketOffsets_[b] = decodeI32(arrays.data() + 4 * (bucketCount_ + b));
   }
-  // Every block must lie inside the index file, so that a lookup never reads short.
+  // Every block must lie inside the index file, so that a lookup never reads short
+  // (and the scratch block stays within the file's size).
+  size_t largestBlock = 0;
   for (size_t b = 0; b < bucketCount_; ++b) {
-    const int64_t end = int64_t{bucketOffsets_[b]} + bucketNameBytes_[b] + int64_t{4} * bucketEntries_[b];
+    const size_t size = bucketNameBytes_[b] + size_t{4} * bucketEntries_[b];
+    const int64_t end = int64_t{bucketOffsets_[b]} + static_cast<int64_t>(size);
     if (bucketOffsets_[b] < 0 || end > indexSize) {
       return refuse(indexFileName_, "a bucket block runs past the end of the file");
     }
+    largestBlock = std::max(largestBlock, size);
   }
+  block_.assign(largestBlock, 0);
 
   if (seriesCount_ != static_cast<uint32_t>(t)) {
     // The short count may only have lost the high bits: compare the full count.
@@ -89,54 +97,47 @@ uint16_t HashBank::hashName(std::string_view name) const {
   return bucketCount_ == 0 ? 0 : static_cast<uint16_t>(hashOf(name) % bucketCount_);
 }
 
-bool HashBank::readBucket(uint16_t bucket, std::vector<uint8_t>& block) {
+bool HashBank::readBucket(uint16_t bucket) {
   const size_t size = bucketNameBytes_[bucket] + size_t{4} * bucketEntries_[bucket];
-  if (indexFile_.seek(bucketOffsets_[bucket]) != 0) return false;
-  return indexFile_.readBytes(block, size) == size;
+  return indexFile_.readAt(bucketOffsets_[bucket], block_.data(), size) == size;
 }
 
 template <typename Visit>
-void HashBank::walkBucket(uint16_t bucket, const std::vector<uint8_t>& block, Visit visit) const {
+void HashBank::walkBucket(uint16_t bucket, Visit visit) const {
   const size_t nameBytes = bucketNameBytes_[bucket];
-  walkNameArea(reinterpret_cast<const char*>(block.data()), nameBytes, bucketEntries_[bucket],
+  const uint8_t* block = block_.data();
+  walkNameArea(reinterpret_cast<const char*>(block), nameBytes, bucketEntries_[bucket],
                [&](std::string_view name, size_t j) {
-                 return visit(name, decodeI32(block.data() + nameBytes + 4 * j));
+                 return visit(name, decodeI32(block + nameBytes + 4 * j));
                });
 }
 
-int16_t HashBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
+int16_t HashBank::locate(std::string_view name, int64_t& offset) {
   if (!isOpen()) return -1;
   const uint16_t bucket = hashName(name);
-  std::vector<uint8_t> block;
-  if (!readBucket(bucket, block)) {
+  if (!readBucket(bucket)) {
     reportUnreadableSeries(name, indexFileName_, "its bucket cannot be read");
     return -1;
   }
   bool found = false;
-  int32_t offset = 0;
-  walkBucket(bucket, block, [&](std::string_view candidate, int32_t recordOffset) {
+  walkBucket(bucket, [&](std::string_view candidate, int32_t recordOffset) {
     if (candidate != name) return true;
     found = true;
     offset = recordOffset;
     return false;
   });
-  block.clear();
-  block.shrink_to_fit();
-  if (!found) return -1;
-
-  return readRecordAt(name, offset, values);
+  return found ? 0 : -1;
 }
 
 int16_t HashBank::listNames(std::FILE* output, std::string_view pattern, int16_t wide) {
   NameLister lister(output, pattern, wide != 0 ? 5 : 1, messages_, seriesCount_ > 100);
   if (!isOpen()) return lister.result();
-  std::vector<uint8_t> block;
   for (uint16_t bucket = 0; bucket < bucketCount_ && !lister.stopped(); ++bucket) {
-    if (!readBucket(bucket, block)) {
+    if (!readBucket(bucket)) {
       reportDamagedBankFile(indexFileName_, "a bucket block cannot be read");
       break;
     }
-    walkBucket(bucket, block, [&lister](std::string_view name, int32_t) { return lister.offer(name); });
+    walkBucket(bucket, [&lister](std::string_view name, int32_t) { return lister.offer(name); });
   }
   return lister.result();
 }

@@ -2,7 +2,8 @@
 // file (root + ".hbk") holds an 80-byte title, the series count and the series records
 // (banks/series_record.h); the index file (root + ".hin") spreads the names over B
 // hash buckets. Only the bucket arrays stay in memory: a lookup reads the one block of
-// its bucket (names and record offsets) from the index file and frees it afterwards.
+// its bucket (names and record offsets) anew from the index file, with one positioned
+// read of exactly its bytes into a scratch buffer sized at open for the largest block.
 //
 // Index file (little-endian): T (int32), B (uint16), B name counts (uint16), B name-
 // block sizes (uint16), B block offsets (int32); each block holds the bucket's NUL-ended
@@ -29,9 +30,6 @@ class HashBank : public RecordBank {
   explicit HashBank(std::string_view rootName);
   ~HashBank() override;
 
-  // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
-  // (no message) or the series cannot be read (message naming series and bank).
-  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) override;
   // Lists bucket by bucket, each bucket's names in block order; 1, or 0 when Escape
   // ended the listing.
   int16_t listNames(std::FILE* output, std::string_view pattern, int16_t wide) override;
@@ -45,20 +43,24 @@ class HashBank : public RecordBank {
   uint16_t bucketCount() const { return bucketCount_; }  // B
 
  private:
+  // Finds the name in its bucket; a bucket that cannot be read is reported.
+  int16_t locate(std::string_view name, int64_t& offset) override;
   // Reads the headers and bucket arrays; false after printing why the bank cannot be used.
   bool open();
-  // Reads bucket b's block (names, then record offsets) in one read; false when it fails.
-  bool readBucket(uint16_t bucket, std::vector<uint8_t>& block);
+  // Reads bucket b's block (names, then record offsets) into block_ in one positioned
+  // read; false when it fails.
+  bool readBucket(uint16_t bucket);
   // Offers the bucket's names in block order to visit(name, recordOffset) until it
   // returns false.
   template <typename Visit>
-  void walkBucket(uint16_t bucket, const std::vector<uint8_t>& block, Visit visit) const;
+  void walkBucket(uint16_t bucket, Visit visit) const;
 
   int32_t totalSeries_ = 0;               // T from the index file
   uint16_t bucketCount_ = 0;              // B
   std::vector<uint16_t> bucketEntries_;   // names per bucket
   std::vector<uint16_t> bucketNameBytes_;  // name-block size of each bucket
   std::vector<int32_t> bucketOffsets_;    // index-file offset of each bucket's block
+  std::vector<uint8_t> block_;            // the block last read (room for the largest)
 };
 
 }  // namespace tabrix

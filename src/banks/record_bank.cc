@@ -37,10 +37,22 @@ void RecordBank::takeTitle(const uint8_t* header) {
   title_.assign(text, strnlen(text, 80));
 }
 
-int16_t RecordBank::readRecordAt(std::string_view name, int64_t offset, SeriesSpan values) {
+int16_t RecordBank::readSeries(std::string_view name, SeriesSpan values, int16_t /*count*/) {
+  int64_t offset = 0;
+  if (locate(name, offset) != 0) return -1;
+  return readRecordAt(name, offset, values, RecordFill::AllSlots);
+}
+
+int16_t RecordBank::readSeriesData(std::string_view name, SeriesSpan values) {
+  int64_t offset = 0;
+  if (locate(name, offset) != 0) return -1;
+  return readRecordAt(name, offset, values, RecordFill::DataOnly);
+}
+
+int16_t RecordBank::readRecordAt(std::string_view name, int64_t offset, SeriesSpan values, RecordFill fill) {
   SeriesReadResult result;
   std::string reason;
-  if (readSeriesRecord(dataFile_, offset, dataFileSize_, values.data(), result, reason) != 0) {
+  if (readSeriesRecord(dataFile_, offset, dataFileSize_, values.data(), result, reason, fill) != 0) {
     if (!reason.empty()) reportUnreadableSeries(name, dataFileName_, reason);
     return -1;
   }

@@ -33,6 +33,15 @@ void walkNameArea(const char* area, size_t size, size_t limit, Visit visit) {
 
 class RecordBank : public DataBank {
  public:
+  // Fills all MaxObs slots (count is ignored); 0, or -1 when the name is not found
+  // (no message) or the series cannot be read (message naming series and bank).
+  [[nodiscard]] int16_t readSeries(std::string_view name, SeriesSpan values, int16_t count) final;
+  // Reads like readSeries but writes only the slots that hold the series, 0 ..
+  // seriesLength() - 1 (MissingValue before its first value, then its values); every
+  // slot from there on stands for MissingValue and is left as it was. For callers that
+  // work only over the observations in use.
+  [[nodiscard]] int16_t readSeriesData(std::string_view name, SeriesSpan values);
+
   int16_t lastFrequency() const { return lastFrequency_; }      // of the series last read
   int16_t lastLength() const { return static_cast<int16_t>(lastLength_); }  // seriesLength
   int16_t lastStartPeriod() const { return lastStartPeriod_; }  // first period last read
@@ -51,9 +60,13 @@ class RecordBank : public DataBank {
   bool refuse(const std::string& fileName, std::string_view reason);
   // Takes the title from the first 80 bytes of a data-file header (up to its NUL).
   void takeTitle(const uint8_t* header);
-  // Reads the record of `name` at `offset` into all MaxObs slots and remembers it; 0,
-  // or -1 (with a message naming series and data file when the record is malformed).
-  int16_t readRecordAt(std::string_view name, int64_t offset, SeriesSpan values);
+  // The record offset of `name`: 0, or -1 when the bank is not open, the name is not
+  // found (no message) or its index entry cannot be read (after a message).
+  virtual int16_t locate(std::string_view name, int64_t& offset) = 0;
+  // Reads the record of `name` at `offset` into `values` and remembers it; 0, or -1
+  // (with a message naming series and data file when the record is malformed).
+  int16_t readRecordAt(std::string_view name, int64_t offset, SeriesSpan values,
+                       RecordFill fill = RecordFill::AllSlots);
 
   int64_t dataFileSize_ = 0;              // bytes in the data file (bounds checks)
   SeriesRecordHeader lastHeader_;         // year, frequency and code bytes and n last read

@@ -1,5 +1,7 @@
 #include "banks/series_record.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -105,90 +107,127 @@ float packedValue(int32_t integer, float scale) {
   return static_cast<float>(static_cast<double>(integer) * static_cast<double>(scale));
 }
 
-bool decodeRecordValues(const SeriesRecordHeader& header, std::span<const uint8_t> body,
-                        std::vector<float>& values, std::string& reason) {
-  values.clear();
+namespace {
+
+// Decodes the values of a record into values (room for kMaxRecordValues floats), as
+// decodeRecordValues; the number of values, or -1 with a reason.
+int decodeInto(const SeriesRecordHeader& header, std::span<const uint8_t> body, float* values,
+               std::string& reason) {
   const int n = header.count;
   if (n < 0) {
     reason = "negative number of values";
-    return false;
+    return -1;
   }
   if (header.codeByte == kFloatFormCode) {
     if (n > kMaxRecordValues) {
       reason = "more than 3999 values";
-      return false;
+      return -1;
     }
     if (body.size() < static_cast<size_t>(4) * n) {
       reason = "record runs short";
-      return false;
+      return -1;
     }
-    values.resize(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) values[static_cast<size_t>(i)] = decodeF32(body.data() + 4 * i);
-    return true;
+    for (int i = 0; i < n; ++i) values[i] = decodeF32(body.data() + 4 * i);
+    return n;
   }
 
   if (n > kMaxRecordValues - 1) {
     reason = "more than 3999 values";
-    return false;
+    return -1;
   }
   const int shift = shiftNibble(header.codeByte);
   if (shift > kMaxShift) {
     reason = "shift of 15";
-    return false;
+    return -1;
   }
   if (body.size() < 4 + static_cast<size_t>(2) * n) {
     reason = "record runs short";
-    return false;
+    return -1;
   }
   const auto multiplier = static_cast<int16_t>(1 << shift);
   const float scale = packedScale(decimalsNibble(header.codeByte));
-  values.resize(static_cast<size_t>(n) + 1);
   int32_t running = decodeI32(body.data());
   values[0] = packedValue(running, scale);
   for (int i = 1; i <= n; ++i) {
     const int16_t difference = decodeI16(body.data() + 4 + 2 * (i - 1));
     if (difference == kZeroMarker) {
-      values[static_cast<size_t>(i)] = 0.0f;
+      values[i] = 0.0f;
       continue;
     }
     const int64_t next = int64_t{running} + int64_t{difference} * multiplier;
     if (next < std::numeric_limits<int32_t>::min() || next > std::numeric_limits<int32_t>::max()) {
-      values.clear();
       reason = "packed values overflow";
-      return false;
+      return -1;
     }
     running = static_cast<int32_t>(next);
-    values[static_cast<size_t>(i)] = packedValue(running, scale);
+    values[i] = packedValue(running, scale);
   }
+  return n + 1;
+}
+
+}  // namespace
+
+bool decodeRecordValues(const SeriesRecordHeader& header, std::span<const uint8_t> body,
+                        std::vector<float>& values, std::string& reason) {
+  std::array<float, kMaxRecordValues> decoded;
+  const int count = decodeInto(header, body, decoded.data(), reason);
+  if (count < 0) {
+    values.clear();
+    return false;
+  }
+  values.assign(decoded.begin(), decoded.begin() + count);
   return true;
 }
 
-int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out) {
-  for (int slot = 0; slot < MaxObs; ++slot) out[slot] = MissingValue;
+namespace {
+
+// Aligns as alignOnBase; with allSlots false it writes only the slots through the length.
+int16_t alignInto(std::span<const float> values, const VexDate& start, float* out, bool allSlots) {
   const VexDate base(kRecordBaseYear, 1, start.frequency);
   const int k = periodsBetween(start, base);
   const int count = static_cast<int>(values.size());
-  for (int i = k < 0 ? -k : 0; i < count && i + k < MaxObs; ++i) out[i + k] = values[static_cast<size_t>(i)];
   int length = (count - 1) + k + 1;
   if (length < 0) length = 0;
   if (length > MaxObs) length = MaxObs;
+  // Slots before the first value; with allSlots every slot, the values then overwrite.
+  const int missingTo = allSlots ? MaxObs : std::clamp(k, 0, length);
+  for (int slot = 0; slot < missingTo; ++slot) out[slot] = MissingValue;
+  for (int i = k < 0 ? -k : 0; i < count && i + k < MaxObs; ++i) out[i + k] = values[static_cast<size_t>(i)];
   return static_cast<int16_t>(length);
+}
+
+}  // namespace
+
+int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out) {
+  return alignInto(values, start, out, true);
+}
+
+int16_t alignOnBaseData(std::span<const float> values, const VexDate& start, float* out) {
+  return alignInto(values, start, out, false);
 }
 
 int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
                          SeriesReadResult& result, std::string& reason) {
+  return readSeriesRecord(file, offset, fileSize, out, result, reason, RecordFill::AllSlots);
+}
+
+int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason, RecordFill fill) {
   reason.clear();
   if (offset < 0 || offset + kRecordHeaderSize > fileSize) {
     reason = "record offset outside the data file";
     return -1;
   }
-  if (file.seek(offset) != 0) return -1;
-  uint8_t head[kRecordHeaderSize];
-  if (file.read(head, sizeof head) != sizeof head) {
+  // The whole record lands here: one read of the header and the values that follow it
+  // within kRecordReadAhead bytes, and one more read of the rest of a longer record.
+  std::array<uint8_t, kMaxRecordBytes> bytes;
+  const size_t ahead = static_cast<size_t>(std::min<int64_t>(kRecordReadAhead, fileSize - offset));
+  const size_t got = file.readAt(offset, bytes.data(), ahead);
+  if (got < static_cast<size_t>(kRecordHeaderSize)) {
     reason = "record cannot be read";
     return -1;
   }
-  const SeriesRecordHeader header = parseRecordHeader(head);
+  const SeriesRecordHeader header = parseRecordHeader(bytes.data());
   const int64_t bodySize = recordBodySize(header);
   if (bodySize < 0) {
     reason = "negative number of values";
@@ -198,27 +237,31 @@ int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, flo
     reason = "record runs past the end of the file";
     return -1;
   }
-  // Refuse over-long records before reading their bodies into memory.
+  // Refuse over-long records before reading their bodies.
   const int limit = header.codeByte == kFloatFormCode ? kMaxRecordValues : kMaxRecordValues - 1;
   if (header.count > limit) {
     reason = "more than 3999 values";
     return -1;
   }
-  std::vector<uint8_t> body;
-  if (file.readBytes(body, static_cast<size_t>(bodySize)) != static_cast<size_t>(bodySize)) {
+  const size_t recordSize = kRecordHeaderSize + static_cast<size_t>(bodySize);
+  if (got < recordSize &&
+      file.readAt(offset + static_cast<int64_t>(got), bytes.data() + got, recordSize - got) != recordSize - got) {
     reason = "record runs short";
     return -1;
   }
-  std::vector<float> values;
-  if (!decodeRecordValues(header, body, values, reason)) return -1;
+  std::array<float, kMaxRecordValues> values;
+  const int count = decodeInto(header, std::span<const uint8_t>(bytes.data() + kRecordHeaderSize, recordSize - kRecordHeaderSize),
+                               values.data(), reason);
+  if (count < 0) return -1;
   VexDate start;
   if (!recordStartDate(header, start, reason)) return -1;
 
   result.header = header;
-  result.lastIndex = static_cast<int16_t>(static_cast<int>(values.size()) - 1);
+  result.lastIndex = static_cast<int16_t>(count - 1);
   result.frequency = start.frequency;
   result.startPeriod = start.period;
-  result.length = alignOnBase(values, start, out);
+  result.length = alignInto(std::span<const float>(values.data(), static_cast<size_t>(count)), start, out,
+                            fill == RecordFill::AllSlots);
   return 0;
 }
 

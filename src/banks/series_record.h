@@ -14,6 +14,7 @@
 //   9  2n  packed form: n signed 16-bit differences; 32767 marks an observation of 0
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -35,6 +36,11 @@ constexpr uint8_t kFloatFormCode = 255;
 constexpr int16_t kZeroMarker = 32767;
 // Scratch capacity of a read: at most this many values (3998 packed differences).
 constexpr int kMaxRecordValues = 3999;
+// Bytes of the longest record a read takes: the header and 3999 floats.
+constexpr size_t kMaxRecordBytes = kRecordHeaderSize + 4 * static_cast<size_t>(kMaxRecordValues);
+// Bytes the first read of a record asks for (fewer at the end of the file): the
+// header and the values of most records; a longer record takes one more read.
+constexpr size_t kRecordReadAhead = 512;
 // The largest usable shift: 2 to the 15 does not fit the 16-bit multiplier.
 constexpr int kMaxShift = 14;
 // Series are handed out aligned on period 1 of this year.
@@ -87,13 +93,21 @@ bool decodeRecordValues(const SeriesRecordHeader& header, std::span<const uint8_
 // before 1920 or beyond the last slot are dropped. Returns the observations from
 // observation 0 through the last value, within 0 .. MaxObs.
 int16_t alignOnBase(std::span<const float> values, const VexDate& start, float* out);
+// The same, writing only the slots that hold the series: MissingValue before its first
+// value, then its values, through the returned length; the slots from there on are
+// left as they were.
+int16_t alignOnBaseData(std::span<const float> values, const VexDate& start, float* out);
 
-// Reads the record at `offset` of a bank file of `fileSize` bytes and aligns it into
-// `out` (MaxObs floats). 0 on success with `result` filled; -1 on a failing seek or
-// read, or a malformed record, with a reason (empty for a failing seek, which the
-// banks report by status only).
+// Reads the record at `offset` of a bank file of `fileSize` bytes with positioned reads
+// (one for most records, see kRecordReadAhead) and aligns it into `out` (MaxObs
+// floats). Allocates nothing. 0 on success with `result` filled; -1 with a reason on
+// a failing read or a malformed record.
 int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
                          SeriesReadResult& result, std::string& reason);
+// How much of `out` a record read writes.
+enum class RecordFill { AllSlots, DataOnly };  // as alignOnBase, or as alignOnBaseData
+int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason, RecordFill fill);
 
 // Prints the refusal of a series that is stored but cannot be read.
 void reportUnreadableSeries(std::string_view name, std::string_view bankFile,

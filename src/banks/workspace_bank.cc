@@ -29,7 +29,7 @@ constexpr int kMaxIndexCount = 32767;
 VexBank::VexBank(std::string_view rootName) : DataBank() {
   kindName_ = "VexBank";
   dataFileName_ = std::string(rootName) + ".bnk";
-  if (!dataFile_.open(dataFileName_, "rb") || !readHeader()) {
+  if (!dataFile_.open(dataFileName_, "rb", BinaryFile::Buffering::Unbuffered) || !readHeader()) {
     printMessage(1, dataFileName_.c_str());
     dataFile_.close();
     kind_ = 'x';
@@ -46,7 +46,7 @@ VexBank::VexBank(std::string_view rootName) : DataBank() {
   }
   indexFileName_ = std::string(rootName) + ".ind";
   accessMode_ = 'r';
-  if (!indexFile_.open(indexFileName_, "rb")) {
+  if (!indexFile_.open(indexFileName_, "rb", BinaryFile::Buffering::Unbuffered)) {
     printMessage(2, indexFileName_.c_str());
     dataFile_.close();
     openState_ = -1;
@@ -243,29 +243,30 @@ int64_t VexBank::recordOffset(int i) const {
 int16_t VexBank::readSeries(std::string_view name, SeriesSpan values, int16_t count) {
   int16_t i = findSeries(name);
   if (i < 0) return -1;
-  std::string nameText;  // for the messages only
-  if (dataFile_.seek(recordOffset(i)) != 0) {
-    console().write("\r\n cannot fseek \r\n");
-    return -1;
-  }
-  int8_t frequencyByte;
-  if (!dataFile_.readI8(frequencyByte)) {
-    nameText.assign(name);
+  int wanted = count < 0 ? observations_ : std::min<int>(count, MaxObs);
+  size_t toRead = static_cast<size_t>(std::max(0, std::min<int>(wanted, observations_)));
+  // The frequency byte and the observations wanted, in one positioned read. Writes of a
+  // created bank are flushed as they are made, so the read sees them.
+  std::array<uint8_t, 1 + 4 * MaxObs> record;
+  const size_t got = dataFile_.readAt(recordOffset(i), record.data(), 1 + 4 * toRead);
+  if (got == 0) {
+    const std::string nameText(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;
   }
+  const auto frequencyByte = static_cast<int8_t>(record[0]);
   lastFrequencyByte_ = frequencyByte;
   frequency_ = frequencyByte;
-  int wanted = count < 0 ? observations_ : std::min<int>(count, MaxObs);
   if (wanted == 0) return 0;
-  std::fill_n(values.begin(), wanted, 0.0f);
-  size_t toRead = static_cast<size_t>(std::min<int>(wanted, observations_));
-  if (toRead == 0) return 0;
-  if (dataFile_.readF32Array(values.first(toRead)) == 0) {
-    nameText.assign(name);
+  // The slots wanted whose float did not arrive whole (or lie past M) become 0.0.
+  const size_t floats = toRead == 0 ? 0 : (got - 1) / 4;
+  std::fill(values.begin() + static_cast<std::ptrdiff_t>(floats), values.begin() + wanted, 0.0f);
+  if (toRead > 0 && floats == 0) {
+    const std::string nameText(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;
   }
+  for (size_t j = 0; j < floats; ++j) values[j] = decodeF32(record.data() + 1 + 4 * j);
   return 0;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "banks/record_bank.h"
+#include "banks/workspace_bank.h"
 #include "dates/vex_date.h"
 #include "expr/functions.h"
 #include "platform/console.h"
@@ -50,25 +52,39 @@ ArrayPtr allocateArray() {
   return ArrayPtr(p);
 }
 
-// A work array that remembers how far it may hold non-zero values, so that clearing
-// it for the next call touches only what the last calls wrote.
-struct TrackedArray {
-  ArrayPtr data = allocateArray();
-  int dirty = MaxObs;  // slots 0 .. dirty - 1 may be non-zero
+// A series of one evaluation held over the observations in use: slots 0 .. used - 1
+// of data hold its values, and every slot from used up to the evaluation's length
+// holds tail without being written. Arithmetic on two of them runs over the longer
+// used part and combines the tails by the same single-precision operation, so each
+// slot comes out as an element-by-element pass over all slots would give it.
+struct LazySeries {
+  float* data = nullptr;
+  int used = 0;
+  float tail = 0.0f;
 
-  void clear() {
-    std::fill_n(data.get(), dirty, 0.0f);
-    dirty = 0;
+  // Writes the tail into the slots up to `extent`.
+  void extendTo(int extent) {
+    if (used < extent) {
+      std::fill(data + used, data + extent, tail);
+      used = extent;
+    }
   }
-  void touch(int extent) { dirty = std::max(dirty, std::min(extent, MaxObs)); }
+  // Writes every slot as an element-by-element evaluation over `length` slots leaves
+  // it: the tail up to length, 0.0 after it.
+  void materialize(int length) {
+    const int end = std::clamp(length, used, MaxObs);
+    std::fill(data + used, data + end, tail);
+    std::fill(data + end, data + MaxObs, 0.0f);
+    used = MaxObs;
+  }
 };
 
 }  // namespace
 
 // The arrays of one nesting level of evaluate: the term being built and the operand.
 struct EvalContext::Frame {
-  TrackedArray term;
-  TrackedArray operand;
+  ArrayPtr term = allocateArray();
+  ArrayPtr operand = allocateArray();
   std::string name;  // the series name being looked up (keeps its capacity)
 };
 
@@ -141,12 +157,6 @@ int16_t lengthOf(const DataBank& bank) {
   return static_cast<int16_t>(std::min<int>(bank.observations(), MaxObs));
 }
 
-// How many slots a readSeries of count -1 may write: the workspace kind writes its
-// observations, the others up to all MaxObs.
-int readExtent(const DataBank& bank) {
-  return bank.kind() == 'w' ? lengthOf(bank) : MaxObs;
-}
-
 // A number token as a float; beyond the float range it is an infinity of its sign.
 float toFloat(double number) {
   if (number > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
@@ -180,18 +190,144 @@ class OperatorStack {
 
 }  // namespace
 
-EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, DataBank& bank,
-                    DataBank* scratch) {
+namespace {
+
+// How a bank hands a series to an evaluation held over the observations in use.
+enum class ReadKind {
+  Record,     // compressed and hashed: the slots through seriesLength(), MissingValue after
+  Workspace,  // a workspace bank of the evaluation's length: all of its slots
+  Other,      // anything else: read as the element-by-element passes do
+};
+
+ReadKind readKind(DataBank& bank, int length) {
+  if (dynamic_cast<RecordBank*>(&bank) != nullptr) return ReadKind::Record;
+  if (dynamic_cast<VexBank*>(&bank) != nullptr && bank.observations() == length) return ReadKind::Workspace;
+  return ReadKind::Other;
+}
+
+// Reads series `name` of a bank of kind Record or Workspace into `into`; the bank's status.
+int16_t readInto(DataBank& bank, std::string_view name, LazySeries& into, int length) {
+  if (auto* records = dynamic_cast<RecordBank*>(&bank)) {
+    const int16_t status = records->readSeriesData(name, SeriesSpan(into.data, MaxObs));
+    if (status >= 0) {
+      into.used = records->seriesLength();
+      into.tail = MissingValue;
+    }
+    return status;
+  }
+  const int16_t status = bank.readSeries(name, SeriesSpan(into.data, MaxObs), -1);
+  if (status >= 0) {
+    into.used = length;
+    into.tail = 0.0f;
+  }
+  return status;
+}
+
+// fetchSeries for banks whose reads readInto handles: the same look-up and message,
+// without clearing slots the read writes anyway.
+EvalResult fetchInto(EvalContext& context, std::string_view name, LazySeries& into, DataBank& bank,
+                     DataBank* scratch, int length) {
+  if (scratch != nullptr && readInto(*scratch, name, into, length) >= 0) {
+    context.setFoundIn(scratch);
+    return {0, scratch->frequency()};
+  }
+  if (readInto(bank, name, into, length) < 0) {
+    console().printf("%.*s can't be found \r\n", static_cast<int>(name.size()), name.data());
+    return {-1, 0};
+  }
+  context.setFoundIn(&bank);
+  return {0, bank.frequency()};
+}
+
+// applySuffix on a series held over the observations in use.
+int16_t applySuffixTo(EvalContext& context, Chopper& reader, LazySeries& values, DataBank& bank,
+                      int16_t frequency) {
+  context.setEvalLength(lengthOf(bank));
+  const int n = context.evalLength();
+  values.used = std::min(values.used, n);
+
+  const int type = reader.nextToken();
+  if (type == '[') {
+    if (reader.nextToken() == token::kNumber) {
+      const int lag = std::max(reader.tokenInteger(), 0);
+      if (lag >= n) {
+        values.used = 0;
+        values.tail = 0.0f;
+      } else if (lag > 0) {
+        // Slot i takes slot i - lag; beyond used + lag that is the tail again.
+        const int used = std::min(values.used + lag, n);
+        for (int i = used - 1; i >= lag; --i) values.data[i] = values.data[i - lag];
+        std::fill_n(values.data, lag, 0.0f);
+        values.used = used;
+      }
+    }
+    if (reader.nextToken() != ']') {
+      console().write(kMissingBracket);
+      return -1;
+    }
+    return 0;
+  }
+  if (type == '{') {
+    if (reader.nextToken() != token::kNumber) {
+      console().write(kDateNotNumber);
+      return -1;
+    }
+    const VexDate date{std::string_view(reader.tokenText())};
+    const int basePeriod = bank.kind() == 'w' ? bank.startPeriod() : 1;
+    const VexDate base(bank.baseYear(), basePeriod, frequency);
+    const int k = periodsBetween(date, base);
+    // A date outside the observations the bank holds has no value.
+    float value = MissingValue;
+    if (k >= 0 && k < n) value = k < values.used ? values.data[k] : values.tail;
+    values.used = 0;
+    values.tail = value;
+    if (reader.nextToken() != '}') {
+      console().write(kMissingBrace);
+      return -1;
+    }
+    return 0;
+  }
+  reader.pushBackToken();
+  return 0;
+}
+
+// One evaluation. The sum, term and operand are held over the observations in use
+// while every operand comes from a number or a bank read that readInto handles; the
+// first other operand (a parenthesis, a function, another kind of bank) turns all
+// three into whole arrays and the evaluation goes on element by element over
+// evalLength() slots. With `extent` the result is left as held and described there;
+// without it every slot of the result is written.
+EvalResult evaluateCall(EvalContext& context, Chopper& reader, SeriesSpan result, DataBank& bank,
+                        DataBank* scratch, EvalExtent* extent) {
   FrameLease lease(context);
   EvalContext::Frame& frame = lease.frame();
-  frame.term.clear();
-  frame.operand.clear();
-  std::fill(result.begin(), result.end(), 0.0f);
+  const int length = lengthOf(bank);
+  const bool lazyReads = readKind(bank, length) != ReadKind::Other &&
+                         (scratch == nullptr || readKind(*scratch, length) != ReadKind::Other);
 
-  float* sum = result.data();
-  float* term = frame.term.data.get();
-  float* operand = frame.operand.data.get();
-  SeriesSpan operandSpan(operand, MaxObs);
+  LazySeries sum{result.data()};
+  LazySeries term{frame.term.get()};
+  LazySeries operand{frame.operand.get()};
+  float* operandData = operand.data;
+  SeriesSpan operandSpan(operandData, MaxObs);
+  bool lazy = true;
+
+  // From here on all three are whole arrays, as the element-by-element passes leave them.
+  auto goWhole = [&]() {
+    if (!lazy) return;
+    sum.materialize(length);
+    term.materialize(length);
+    operand.materialize(length);
+    lazy = false;
+  };
+  auto finish = [&](EvalResult r) -> EvalResult {
+    if (extent != nullptr) {
+      *extent = EvalExtent{sum.used, sum.tail, length};
+    } else {
+      sum.materialize(length);
+    }
+    return r;
+  };
 
   OperatorStack ops;
   int16_t operandFrequency = 0;
@@ -207,23 +343,35 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
       return false;
     }
     const int n = context.evalLength();
-    switch (ops.top()) {
-      case '*':
-        for (int i = 0; i < n; ++i) term[i] *= operand[i];
-        ops.pop();
-        break;
-      case '/':
+    const char op = ops.top();
+    if (op == '*' || op == '/') {
+      const int m = lazy ? std::min(std::max(term.used, operand.used), n) : n;
+      if (lazy) {
+        term.extendTo(m);
+        operand.extendTo(m);
+      }
+      float* t = term.data;
+      const float* o = operand.data;
+      if (op == '*') {
+        for (int i = 0; i < m; ++i) t[i] *= o[i];
+        term.tail *= operand.tail;
+      } else {
         // Division by an exact zero keeps the dividend.
-        for (int i = 0; i < n; ++i) {
-          if (operand[i] != 0.0f) term[i] /= operand[i];
+        for (int i = 0; i < m; ++i) {
+          if (o[i] != 0.0f) t[i] /= o[i];
         }
-        ops.pop();
-        break;
-      default:
-        std::copy_n(operand, n, term);
-        break;
+        if (operand.tail != 0.0f) term.tail /= operand.tail;
+      }
+      if (lazy) term.used = m;
+      ops.pop();
+    } else {
+      const int m = lazy ? std::min(operand.used, n) : n;
+      std::copy_n(operand.data, m, term.data);
+      if (lazy) {
+        term.used = m;
+        term.tail = operand.tail;
+      }
     }
-    frame.term.touch(n);
     return true;
   };
 
@@ -236,18 +384,31 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
       return false;
     }
     const int n = context.evalLength();
-    switch (ops.top()) {
-      case '+':
-        for (int i = 0; i < n; ++i) sum[i] += term[i];
-        ops.pop();
-        break;
-      case '-':
-        for (int i = 0; i < n; ++i) sum[i] -= term[i];
-        ops.pop();
-        break;
-      default:
-        std::copy_n(term, n, sum);
-        break;
+    const char op = ops.top();
+    if (op == '+' || op == '-') {
+      const int m = lazy ? std::min(std::max(sum.used, term.used), n) : n;
+      if (lazy) {
+        sum.extendTo(m);
+        term.extendTo(m);
+      }
+      float* r = sum.data;
+      const float* t = term.data;
+      if (op == '+') {
+        for (int i = 0; i < m; ++i) r[i] += t[i];
+        sum.tail += term.tail;
+      } else {
+        for (int i = 0; i < m; ++i) r[i] -= t[i];
+        sum.tail -= term.tail;
+      }
+      if (lazy) sum.used = m;
+      ops.pop();
+    } else {
+      const int m = lazy ? std::min(term.used, n) : n;
+      std::copy_n(term.data, m, sum.data);
+      if (lazy) {
+        sum.used = m;
+        sum.tail = term.tail;
+      }
     }
     return true;
   };
@@ -260,8 +421,8 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
     const int type = reader.nextToken();
     switch (type) {
       case '(': {
+        goWhole();
         const EvalResult inner = evaluate(context, reader, operandSpan, bank, scratch);
-        frame.operand.touch(MaxObs);
         if (inner.status != EndedByParen) {
           console().write(kMissingParen);
           reader.skipStatement();
@@ -271,7 +432,7 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
         }
         operandFrequency = inner.frequency;
         context.setEvalLength(lengthOf(bank));
-        if (!takeOperand()) return {-1, 0};
+        if (!takeOperand()) return finish({-1, 0});
         break;
       }
       case ')':
@@ -285,57 +446,66 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
       case '/':
         if (isOperator(previous)) {
           console().write(kBadSyntax);
-          return {-1, 0};
+          return finish({-1, 0});
         }
         if (!ops.push(static_cast<char>(type))) {
           console().write(kBadSyntax);
-          return {-1, 0};
+          return finish({-1, 0});
         }
         break;
       case '+':
       case '-':
         if (isOperator(previous)) {
           console().write(kBadSyntax);
-          return {-1, 0};
+          return finish({-1, 0});
         }
-        if (!closeTerm()) return {-1, 0};
+        if (!closeTerm()) return finish({-1, 0});
         if (!ops.push(static_cast<char>(type))) {
           console().write(kBadSyntax);
-          return {-1, 0};
+          return finish({-1, 0});
         }
         break;
       case '@': {
+        goWhole();
         context.setEvalLength(lengthOf(bank));
         const EvalResult called = callFunction(context, reader, operandSpan, bank, scratch);
-        frame.operand.touch(MaxObs);
         if (called.status != 0) {
           code = -1;
           done = true;
           break;
         }
         operandFrequency = called.frequency;
-        if (!takeOperand()) return {-1, 0};
+        if (!takeOperand()) return finish({-1, 0});
         break;
       }
       case token::kWord: {
         frame.name.assign(reader.tokenText());
-        const int before = context.evalLength();
-        const EvalResult found = lookupSeries(context, reader, frame.name, operandSpan, bank, scratch);
-        frame.operand.touch(std::max({before, readExtent(bank),
-                                      scratch != nullptr ? readExtent(*scratch) : 0}));
-        if (found.failed()) return {-1, 0};
+        EvalResult found;
+        if (lazy && lazyReads) {
+          found = fetchInto(context, frame.name, operand, bank, scratch, length);
+          if (found.failed()) return finish({-1, 0});
+          if (applySuffixTo(context, reader, operand, bank, found.frequency) != 0) return finish({-1, 0});
+        } else {
+          goWhole();
+          found = lookupSeries(context, reader, frame.name, operandSpan, bank, scratch);
+          if (found.failed()) return finish({-1, 0});
+        }
         operandFrequency = found.frequency;
         context.setEvalLength(lengthOf(bank));
-        if (!takeOperand()) return {-1, 0};
+        if (!takeOperand()) return finish({-1, 0});
         break;
       }
       case token::kNumber: {
         context.setEvalLength(lengthOf(bank));
         const float value = toFloat(reader.tokenNumber());
-        std::fill_n(operand, context.evalLength(), value);
-        frame.operand.touch(context.evalLength());
+        if (lazy) {
+          operand.used = 0;
+          operand.tail = value;
+        } else {
+          std::fill_n(operandData, context.evalLength(), value);
+        }
         operandFrequency = 0;
-        if (!takeOperand()) return {-1, 0};
+        if (!takeOperand()) return finish({-1, 0});
         break;
       }
       case token::kLineEnd:
@@ -347,13 +517,25 @@ EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, Da
         break;
       default:
         console().write(kUnrecognized);
-        return {-1, 0};
+        return finish({-1, 0});
     }
     last = type;
   }
 
-  if (!closeTerm()) return {-1, 0};
-  return {code, code == -1 ? int16_t{0} : sumFrequency};
+  if (!closeTerm()) return finish({-1, 0});
+  return finish({code, code == -1 ? int16_t{0} : sumFrequency});
+}
+
+}  // namespace
+
+EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, DataBank& bank,
+                    DataBank* scratch) {
+  return evaluateCall(context, reader, result, bank, scratch, nullptr);
+}
+
+EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result, DataBank& bank,
+                    DataBank* scratch, EvalExtent& extent) {
+  return evaluateCall(context, reader, result, bank, scratch, &extent);
 }
 
 EvalResult fetchSeries(EvalContext& context, std::string_view name, SeriesSpan array,
@@ -383,47 +565,11 @@ EvalResult lookupSeries(EvalContext& context, Chopper& reader, std::string_view 
 
 int16_t applySuffix(EvalContext& context, Chopper& reader, SeriesSpan array, DataBank& bank,
                     int16_t frequency) {
-  context.setEvalLength(lengthOf(bank));
-  const int n = context.evalLength();
-  float* values = array.data();
-
-  const int type = reader.nextToken();
-  if (type == '[') {
-    if (reader.nextToken() == token::kNumber) {
-      const int lag = std::max(reader.tokenInteger(), 0);
-      if (lag >= n) {
-        std::fill_n(values, n, 0.0f);
-      } else if (lag > 0) {
-        for (int i = n - 1; i >= lag; --i) values[i] = values[i - lag];
-        std::fill_n(values, lag, 0.0f);
-      }
-    }
-    if (reader.nextToken() != ']') {
-      console().write(kMissingBracket);
-      return -1;
-    }
-    return 0;
-  }
-  if (type == '{') {
-    if (reader.nextToken() != token::kNumber) {
-      console().write(kDateNotNumber);
-      return -1;
-    }
-    const VexDate date{std::string_view(reader.tokenText())};
-    const int basePeriod = bank.kind() == 'w' ? bank.startPeriod() : 1;
-    const VexDate base(bank.baseYear(), basePeriod, frequency);
-    const int k = periodsBetween(date, base);
-    // A date outside the observations the bank holds has no value.
-    const float value = (k >= 0 && k < n) ? values[k] : MissingValue;
-    std::fill_n(values, n, value);
-    if (reader.nextToken() != '}') {
-      console().write(kMissingBrace);
-      return -1;
-    }
-    return 0;
-  }
-  reader.pushBackToken();
-  return 0;
+  // The whole array counts as held; what the suffix leaves as a tail is written out.
+  LazySeries values{array.data(), MaxObs, 0.0f};
+  const int16_t status = applySuffixTo(context, reader, values, bank, frequency);
+  values.extendTo(context.evalLength());
+  return status;
 }
 
 WorkArray::WorkArray(EvalContext& context) : context_(context), data_(context.borrowArray()) {

@@ -101,14 +101,33 @@ class EvalContext {
   std::unique_ptr<Pools> pools_;  // the frames of the nesting levels and the spare arrays
 };
 
-// Evaluates the expression the reader stands at into result (all MaxObs slots are set
-// to 0.0 first; the first evalLength() hold the result). bank is the alternative's
+// How far the result of an evaluation holds data, for callers that read it slot by
+// slot: slots 0 .. used - 1 of the result hold their values; every slot from used up
+// to length (the bank's observations, at most MaxObs) stands for tail, and every slot
+// from length on for 0.0; none from used on is written.
+struct EvalExtent {
+  int used = MaxObs;
+  float tail = 0.0f;
+  int length = MaxObs;
+
+  // The value of result slot i (0 <= i < MaxObs).
+  float at(const float* result, int i) const { return i < used ? result[i] : i < length ? tail : 0.0f; }
+};
+
+// Evaluates the expression the reader stands at into result (all MaxObs slots are
+// written: the first evalLength() hold the result, the rest 0.0). bank is the alternative's
 // bank; scratch its scratch bank, nullptr until the first \f made them. The status is
 // the ending code above, or -1 after printing a message; the reader then stands where
 // the error was found (after a missing ')' the rest of the statement has been
 // skipped). On success the frequency is the result's (0 when no series was involved).
 [[nodiscard]] EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result,
                                   DataBank& bank, DataBank* scratch);
+// The same, writing only the slots of the result that hold data (the observations in
+// use: the longest series involved, or every slot once a parenthesis, a function or a
+// bank other than a compressed, hashed or workspace one took part) and telling in
+// `extent` how to read it. Messages, status and frequency are as above.
+[[nodiscard]] EvalResult evaluate(EvalContext& context, Chopper& reader, SeriesSpan result,
+                                  DataBank& bank, DataBank* scratch, EvalExtent& extent);
 
 // Fetches series `name` into array (scratch bank first, then the bank) and applies the
 // suffix that follows it in the reader. Status 0 with the series' frequency, or -1

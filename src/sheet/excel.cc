@@ -11,7 +11,9 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "sheet/chart_types.h"
 #include "sheet/save_formats.h"
+#include "sheet/save_writers.h"
 #include "sheet/xlsx_file.h"
 #include "support/constants.h"
 #include "support/text.h"
@@ -27,6 +29,8 @@ constexpr std::size_t MaxFormulaLength = 8192;
 constexpr int FreezeColumnRows = 1000;
 // Decimals a number format can carry.
 constexpr int MaxFormatDecimals = 30;
+// Series a chart of the workbook file holds.
+constexpr std::size_t MaxSeriesPerChart = 255;
 
 bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
 
@@ -189,7 +193,7 @@ int Excel::CloseWorkbook() {
   if (!workbook_) return result;
   // Closing saves the changes of a workbook that has a file, in its format.
   if (workbook_->dirty && workbook_->hasFile) {
-    if (saveModel(workbook_->fullName, workbook_->fileFormat) != 0) {
+    if (saveModel(workbook_->fullName, saveFormatOf(workbook_->fileFormat)) != 0) {
       console().printf("\nError:  in Excel::CloseWorkbook(), cannot close worksheet.\n");
       errorPrompt("Error:  in Excel::CloseWorkbook().");
       result = -1;
@@ -249,7 +253,8 @@ int Excel::CreateNew(std::string_view name, std::string_view kind, std::string_v
     do {
       own = "Sheet" + std::to_string(++sheetsMade_);
     } while (workbook_->findSheet(own) != nullptr);
-    Sheet& added = workbook_->addSheet(own, SheetKind::Worksheet, workbook_->activeSheet);
+    // After the active sheet and the chart sheets beside it.
+    Sheet& added = workbook_->addSheet(own, SheetKind::Worksheet, workbook_->behindCharts(workbook_->activeSheet));
     workbook_->activeSheet = &added;
     worksheet_ = &added;
     if (name.empty()) return 0;
@@ -258,6 +263,9 @@ int Excel::CreateNew(std::string_view name, std::string_view kind, std::string_v
   }
   workbook_ = std::make_unique<Workbook>("Book" + std::to_string(++workbooksMade_));
   sheetsMade_ = 1;
+  chartsMade_ = 0;
+  formatWarned_ = false;
+  wk1Warned_ = false;
   Sheet& first = workbook_->addSheet("Sheet1", SheetKind::Worksheet, nullptr);
   workbook_->activeSheet = &first;
   workbook_->dirty = false;
@@ -368,12 +376,12 @@ int Excel::SaveWorkbookAs(std::string_view name, std::string_view format, int mo
   } else {
     path = absolutePath(workbookFileName(name, format));
   }
-  if (savedAsWorkbook(entry) && entry.kind != SaveKind::Workbook && !formatWarned_) {
-    console().printf("Warning:  The %s format is not written yet; %s is saved as an Excel workbook.\n",
+  if (entry.kind == SaveKind::Other && !formatWarned_) {
+    console().printf("Warning:  The %s format cannot be written; %s is saved as an Excel workbook instead.\n",
                      entry.name, path.c_str());
     formatWarned_ = true;
   }
-  int result = saveModel(path, entry.constant);
+  int result = saveModel(path, entry);
   displayAlerts_ = true;
   if (result != 0) {
     console().printf("\nError:  in Excel::Save Worksheet().\n");
@@ -404,17 +412,52 @@ std::string Excel::workbookFileName(std::string_view name, std::string_view form
   return path;
 }
 
-int Excel::saveModel(const std::string& path, int32_t formatConstant) {
+int Excel::saveModel(const std::string& path, const SaveFormat& format) {
   std::string error;
   // A failed save is reported here, once; closing does not try the same save again.
   workbook_->dirty = false;
-  if (writeXlsx(*workbook_, path, error) != 0) {
+  int result = 0;
+  switch (format.kind) {
+    case SaveKind::Csv:
+    case SaveKind::Text:
+      result = writeDelimited(*workbook_, path, format, error);
+      break;
+    case SaveKind::Html:
+      result = writeHtml(*workbook_, path, error);
+      break;
+    case SaveKind::Wk1: {
+      // The active worksheet (a chart sheet is never active; the current worksheet
+      // stands in for one).
+      const Sheet* sheet = workbook_->activeSheet;
+      if (sheet == nullptr || sheet->kind != SheetKind::Worksheet) sheet = worksheet_;
+      const std::vector<Sheet*> all = workbook_->worksheets();
+      if (sheet == nullptr && !all.empty()) sheet = all.front();
+      if (sheet == nullptr) {
+        error = "the workbook has no worksheet";
+        result = -1;
+        break;
+      }
+      if (all.size() > 1 && !wk1Warned_) {
+        console().printf("Warning:  %s holds only the worksheet %s: a WK1 file holds one worksheet, and the "
+                         "workbook has %zu.\n",
+                         path.c_str(), sheet->name.c_str(), all.size());
+        wk1Warned_ = true;
+      }
+      result = writeWk1Sheet(*sheet, workbook_->styles, path, error);
+      break;
+    }
+    case SaveKind::Workbook:
+    case SaveKind::Other:
+      result = writeXlsx(*workbook_, path, error);
+      break;
+  }
+  if (result != 0) {
     console().printf("\nError:  cannot write the workbook %s: %s.\n", path.c_str(), error.c_str());
     return -1;
   }
   workbook_->fullName = path;
   workbook_->hasFile = true;
-  workbook_->fileFormat = formatConstant;
+  workbook_->fileFormat = format.constant;
   return 0;
 }
 
@@ -887,6 +930,98 @@ int Excel::writeDates(std::string_view column, int row, char direction, int coun
     console().printf("Error:  Cannot set cell format in Excel::WriteNumberArray().\n");
     return -1;
   }
+  return 0;
+}
+
+// --- Charts ------------------------------------------------------------------------
+
+int Excel::setChart(std::span<const XLSeries> series, int32_t chartType, std::string_view title,
+                    std::string_view categoryTitle, std::string_view valueTitle, std::string_view extraTitle,
+                    std::string_view plotBy) {
+  if (worksheet_ == nullptr) {
+    console().printf("Error:  in 'setChart,' worksheet is not open.\n");
+    return -1;
+  }
+  auto failure = [] {
+    console().printf("Error:  in Excel::setChart().\n");
+    return -1;
+  };
+  const ChartTypeName* type = chartTypeOf(chartType);
+  if (type == nullptr) return failure();
+  // The source as one table: the ranges' rows one under the other, over the columns
+  // they span.
+  std::vector<int32_t> rows;  // from 1
+  int32_t firstColumn = xl::ColumnCount, lastColumn = 1;
+  int ranges = 0;
+  for (std::size_t i = 0; i < series.size() && i < static_cast<std::size_t>(MaxChartSeries); ++i) {
+    const XLSeries& part = series[i];
+    if (part.startRow < 1) break;
+    Area area;
+    if (!makeArea(part.startColumn, part.startRow, part.endColumn, part.endRow, area)) return failure();
+    for (int32_t r = area.row1; r <= area.row2; ++r) {
+      if (rows.size() >= static_cast<std::size_t>(xl::RowCount)) return failure();
+      rows.push_back(r);
+    }
+    firstColumn = std::min(firstColumn, area.column1);
+    lastColumn = std::max(lastColumn, area.column2);
+    ++ranges;
+  }
+  // The first row gives the category labels, the first column the series names; fewer
+  // than two ranges make no source.
+  Chart chart;
+  const bool byRows = !plotBy.empty() && plotBy[0] == 'r';
+  if (ranges >= 2 && lastColumn > firstColumn) {
+    if (byRows) {
+      if (rows.size() - 1 > MaxSeriesPerChart) return failure();
+      for (std::size_t k = 1; k < rows.size(); ++k) {
+        ChartSeries part;
+        part.hasName = true;
+        part.nameRow = rows[k] - 1;
+        part.nameColumn = firstColumn - 1;
+        part.values = CellRange{rows[k] - 1, firstColumn, rows[k] - 1, lastColumn - 1};
+        part.hasCategories = true;
+        part.categories = CellRange{rows[0] - 1, firstColumn, rows[0] - 1, lastColumn - 1};
+        chart.series.push_back(part);
+      }
+    } else {
+      // A series runs down a column, so the rows must follow one another.
+      for (std::size_t k = 1; k < rows.size(); ++k)
+        if (rows[k] != rows[k - 1] + 1) return failure();
+      if (static_cast<std::size_t>(lastColumn - firstColumn) > MaxSeriesPerChart) return failure();
+      for (int32_t c = firstColumn + 1; c <= lastColumn; ++c) {
+        if (rows.size() < 2) break;
+        ChartSeries part;
+        part.hasName = true;
+        part.nameRow = rows[0] - 1;
+        part.nameColumn = c - 1;
+        part.values = CellRange{rows[1] - 1, c - 1, rows.back() - 1, c - 1};
+        part.hasCategories = true;
+        part.categories = CellRange{rows[1] - 1, firstColumn - 1, rows.back() - 1, firstColumn - 1};
+        chart.series.push_back(part);
+      }
+    }
+  }
+  if (chart.series.empty()) {
+    console().printf("Error:  in 'setChart,' there are no values to chart.\n");
+    return -1;
+  }
+  if (!type->exact) console().printf("Chart type %s is drawn as %s.\n", type->name, drawingName(type->drawing));
+  chart.gallery = chartType;
+  chart.drawing = type->drawing;
+  chart.source = worksheet_;
+  chart.title = toUtf8(title);
+  chart.categoryTitle = toUtf8(categoryTitle);
+  chart.valueTitle = toUtf8(valueTitle);
+  chart.extraTitle = toUtf8(extraTitle);
+  chart.legend = true;
+  std::string name;
+  do {
+    name = "Chart" + std::to_string(++chartsMade_);
+  } while (workbook_->findSheet(name) != nullptr);
+  Sheet& sheet = workbook_->addSheet(name, SheetKind::Chart, workbook_->behindCharts(worksheet_));
+  sheet.chart = std::make_unique<Chart>(std::move(chart));
+  // The worksheet is activated again; the chart sheet stays in the workbook.
+  workbook_->activeSheet = worksheet_;
   return 0;
 }
 

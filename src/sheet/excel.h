@@ -2,8 +2,9 @@
 // this platform: "the application" is a workbook model in memory (workbook.h), and
 // starting, showing, checking and closing it act on that model. Every operation keeps
 // its arguments, order, messages and results (0 done, -1 failed, after its own message);
-// saving writes a real file (.xlsx, through libxlsxwriter). The column-name operations
-// turn column numbers into letters ("A" .. "IV") and back.
+// saving writes a real file: a workbook (.xlsx, through libxlsxwriter, with its chart
+// sheets), or CSV, text, HTML or WK1 (save_writers.h). The column-name operations turn
+// column numbers into letters ("A" .. "IV") and back.
 //
 // One Excel object holds at most one application, one open workbook and one current
 // worksheet; the worksheet writer (wk1_file.h) owns one and is its only caller. Cells are
@@ -17,10 +18,23 @@
 #include <string_view>
 
 #include "sheet/excel_constants.h"
+#include "sheet/save_formats.h"
 #include "sheet/vex_font.h"
 #include "sheet/workbook.h"
 
 namespace tabrix {
+
+// One chart series as setChart is given it: a range of the current worksheet, by column
+// letters and rows counted from 1. A first row below 1 ends the list.
+struct XLSeries {
+  std::string startColumn;  // column letters of the first cell
+  int32_t startRow = 0;     // row of the first cell
+  std::string endColumn;    // column letters of the last cell
+  int32_t endRow = 0;       // row of the last cell
+};
+
+// The series setChart reads at most.
+constexpr int MaxChartSeries = 30;
 
 // What a cell whose number is missing receives: a number (the missing-value marker at
 // first) or, once the writer hands it over, the table's missing-value text.
@@ -62,12 +76,14 @@ class Excel {
   [[nodiscard]] int SaveWorksheet(std::string_view name, std::string_view format, int mode);
   // Saves the workbook under name (relative to the current directory; the present name
   // when empty) in format (the SaveWorkbookAs table, ignoring case). A name without an
-  // extension gets the format's; ".xls" becomes ".xlsx". Mode 2 overwrites without
-  // asking; any other mode is taken as 1 (and overwrites as well: the model asks nothing).
+  // extension gets the format's; ".xls" becomes ".xlsx". A format no writer exists for
+  // is saved as a workbook named .xlsx, with one warning per workbook. Mode 2
+  // overwrites without asking; any other mode is taken as 1 (and overwrites as well:
+  // the model asks nothing).
   [[nodiscard]] int SaveWorkbookAs(std::string_view name, std::string_view format, int mode);
   // The file SaveWorkbookAs writes for a name and format, before the current directory
   // is put in front of a relative name: out and out.xls in the normal format are
-  // out.xlsx; a name with another extension keeps it.
+  // out.xlsx, out in CSV is out.csv; a name with another extension keeps it.
   static std::string workbookFileName(std::string_view name, std::string_view format);
   // Shows or hides the application (and its screen updating).
   int SetVisible(int flag);
@@ -114,6 +130,23 @@ class Excel {
   [[nodiscard]] int Freeze(std::string_view cell, std::string_view scrollRowBefore,
                            std::string_view scrollColumnBefore, std::string_view scrollColumnAfter,
                            std::string_view scrollRowAfter);
+
+  // --- Charts -------------------------------------------------------------------------
+
+  // Adds a chart sheet after the current worksheet (and after the chart sheets already
+  // beside it); the worksheet stays the current and active sheet. The source is the
+  // ranges of series, up to the first whose first row is below 1, read as one table:
+  // their rows one under the other over the columns they span. Its first row gives the
+  // category labels and its first column the series names. plotBy 'r' makes a series
+  // of each further row, anything else a series of each further column (the rows must
+  // then follow one another). chartType is a chart constant (chart_types.h); a type
+  // the file draws as another chart says so in one line. The chart has a legend, the
+  // title (a line feed breaks it), the axis titles when not empty, and keeps extraTitle.
+  // -1 after a message when there is no worksheet, the source holds no values to chart
+  // or the type or a range is refused.
+  [[nodiscard]] int setChart(std::span<const XLSeries> series, int32_t chartType, std::string_view title,
+                             std::string_view categoryTitle, std::string_view valueTitle,
+                             std::string_view extraTitle, std::string_view plotBy);
 
   // --- Column names (no application needed; "-1" means failure) ----------------------
 
@@ -169,8 +202,8 @@ class Excel {
   int formatDecimals(const Area& area, int places);
   // The formatCell steps on an area.
   int formatArea(const Area& area, const VexFont& cellFont);
-  // Saves the workbook model under path; reports a failure naming the file.
-  int saveModel(const std::string& path, int32_t formatConstant);
+  // Saves the workbook model under path in a format; reports a failure naming the file.
+  int saveModel(const std::string& path, const SaveFormat& format);
   // The name a new sheet gets from name: name itself, or name-k for the first k that
   // follows the sheets already named so, cut so that it fits a sheet name.
   std::string uniqueSheetName(const std::string& name, const Sheet* self) const;
@@ -185,7 +218,9 @@ class Excel {
   int workbooksMade_ = 0;         // for the default names Book1, Book2, ...
   int sheetsMade_ = 0;            // for the default names of added sheets
   std::size_t numberRuns_ = 0;    // runs of numbers written
+  int chartsMade_ = 0;            // for the names of chart sheets, Chart1, Chart2, ...
   bool formatWarned_ = false;     // the warning for a format written as a workbook was given
+  bool wk1Warned_ = false;        // the warning for the worksheets a WK1 file leaves out was given
   std::unique_ptr<Workbook> workbook_;  // the open workbook
   Sheet* worksheet_ = nullptr;    // the current worksheet (a sheet of workbook_)
   bool hasRange_ = false;         // currentRange holds a range

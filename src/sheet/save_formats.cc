@@ -8,48 +8,48 @@ namespace tabrix {
 
 namespace {
 
-constexpr SaveFormat kNormal = {"WorkbookNormal", -4143, ".xls", SaveKind::Workbook};
+constexpr SaveFormat kNormal = {"WorkbookNormal", -4143, ".xls", SaveKind::Workbook, "", false};
 
 constexpr std::array<SaveFormat, 36> kFormats = {{
-    {"AddIn", 18, ".xlam", SaveKind::Other},
-    {"CSV", 6, ".csv", SaveKind::Csv},
-    {"CSVMac", 22, ".csv", SaveKind::Csv},
-    {"CSVMSDOS", 24, ".csv", SaveKind::Csv},
-    {"CSVWindows", 23, ".csv", SaveKind::Csv},
-    {"DBF2", 7, ".dbf", SaveKind::Other},
-    {"DBF3", 8, ".dbf", SaveKind::Other},
-    {"DBF4", 11, ".dbf", SaveKind::Other},
-    {"DIF", 9, ".dif", SaveKind::Other},
-    {"Excel2", 16, ".xls", SaveKind::Workbook},
-    {"Excel2FarEast", 27, ".xls", SaveKind::Workbook},
-    {"Excel3", 29, ".xls", SaveKind::Workbook},
-    {"Excel4", 33, ".xls", SaveKind::Workbook},
-    {"Excel5", 39, ".xls", SaveKind::Workbook},
-    {"Excel7", 39, ".xls", SaveKind::Workbook},
-    {"Excel9795", 43, ".xls", SaveKind::Workbook},
-    {"Excel4Workbook", 35, ".xls", SaveKind::Workbook},
-    {"IntlAddIn", 26, ".xla", SaveKind::Other},
-    {"IntlMacro", 25, ".xlsm", SaveKind::Other},
+    {"AddIn", 18, ".xlam", SaveKind::Other, "", false},
+    {"CSV", 6, ".csv", SaveKind::Csv, "\n", false},
+    {"CSVMac", 22, ".csv", SaveKind::Csv, "\r", false},
+    {"CSVMSDOS", 24, ".csv", SaveKind::Csv, "\r\n", false},
+    {"CSVWindows", 23, ".csv", SaveKind::Csv, "\r\n", false},
+    {"DBF2", 7, ".dbf", SaveKind::Other, "", false},
+    {"DBF3", 8, ".dbf", SaveKind::Other, "", false},
+    {"DBF4", 11, ".dbf", SaveKind::Other, "", false},
+    {"DIF", 9, ".dif", SaveKind::Other, "", false},
+    {"Excel2", 16, ".xls", SaveKind::Workbook, "", false},
+    {"Excel2FarEast", 27, ".xls", SaveKind::Workbook, "", false},
+    {"Excel3", 29, ".xls", SaveKind::Workbook, "", false},
+    {"Excel4", 33, ".xls", SaveKind::Workbook, "", false},
+    {"Excel5", 39, ".xls", SaveKind::Workbook, "", false},
+    {"Excel7", 39, ".xls", SaveKind::Workbook, "", false},
+    {"Excel9795", 43, ".xls", SaveKind::Workbook, "", false},
+    {"Excel4Workbook", 35, ".xls", SaveKind::Workbook, "", false},
+    {"IntlAddIn", 26, ".xla", SaveKind::Other, "", false},
+    {"IntlMacro", 25, ".xlsm", SaveKind::Other, "", false},
     kNormal,
-    {"SYLK", 2, ".slk", SaveKind::Other},
-    {"Template", 17, ".xltx", SaveKind::Other},
-    {"TextMac", 19, ".txt", SaveKind::Text},
-    {"TextMSDOS", 21, ".txt", SaveKind::Text},
-    {"TextPrinter", 36, ".txt", SaveKind::Text},
-    {"TextWindows", 20, ".txt", SaveKind::Text},
-    {"WK1", 5, ".wk1", SaveKind::Wk1},
-    {"WK1ALL", 31, ".wk1", SaveKind::Wk1},
-    {"WK1FMT", 30, ".wk1", SaveKind::Wk1},
-    {"WK3", 15, ".wk3 ", SaveKind::Other},
-    {"WK4", 38, ".wk4", SaveKind::Other},
-    {"WK3FM3", 32, ".wk3", SaveKind::Other},
-    {"WKS", 4, ".wks", SaveKind::Other},
-    {"WQ1", 34, ".wq1", SaveKind::Other},
-    {"UnicodeText", 42, ".txt", SaveKind::Text},
-    {"Html", 44, ".html", SaveKind::Html},
+    {"SYLK", 2, ".slk", SaveKind::Other, "", false},
+    {"Template", 17, ".xltx", SaveKind::Other, "", false},
+    {"TextMac", 19, ".txt", SaveKind::Text, "\r", false},
+    {"TextMSDOS", 21, ".txt", SaveKind::Text, "\r\n", false},
+    {"TextPrinter", 36, ".txt", SaveKind::Text, "\r\n", false},
+    {"TextWindows", 20, ".txt", SaveKind::Text, "\r\n", false},
+    {"WK1", 5, ".wk1", SaveKind::Wk1, "", false},
+    {"WK1ALL", 31, ".wk1", SaveKind::Wk1, "", false},
+    {"WK1FMT", 30, ".wk1", SaveKind::Wk1, "", false},
+    {"WK3", 15, ".wk3 ", SaveKind::Other, "", false},
+    {"WK4", 38, ".wk4", SaveKind::Other, "", false},
+    {"WK3FM3", 32, ".wk3", SaveKind::Other, "", false},
+    {"WKS", 4, ".wks", SaveKind::Other, "", false},
+    {"WQ1", 34, ".wq1", SaveKind::Other, "", false},
+    {"UnicodeText", 42, ".txt", SaveKind::Text, "\r\n", true},
+    {"Html", 44, ".html", SaveKind::Html, "", false},
 }};
 
-constexpr SaveFormat kUnlisted = {"", -4143, ".xls", SaveKind::Workbook};
+constexpr SaveFormat kUnlisted = {"", -4143, ".xls", SaveKind::Workbook, "", false};
 
 }  // namespace
 
@@ -61,9 +61,14 @@ const SaveFormat& findSaveFormat(std::string_view name) {
   return kUnlisted;
 }
 
-bool savedAsWorkbook(const SaveFormat&) {
-  // Only the workbook writer exists so far; every format is written as a workbook.
-  return true;
+const SaveFormat& saveFormatOf(int32_t constant) {
+  for (const SaveFormat& format : kFormats)
+    if (format.constant == constant) return format;
+  return kNormal;
+}
+
+bool savedAsWorkbook(const SaveFormat& format) {
+  return format.kind == SaveKind::Workbook || format.kind == SaveKind::Other;
 }
 
 }  // namespace tabrix

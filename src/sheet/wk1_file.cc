@@ -1,10 +1,12 @@
 #include "sheet/wk1_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "sheet/chart_types.h"
 #include "sheet/workbook.h"
 
 namespace tabrix {
@@ -14,25 +16,8 @@ namespace {
 // The head or title text a sheet name is taken from is cut to this many characters
 // before it is made a sheet name.
 constexpr std::size_t TitleTextLength = 98;
-// The longest LABEL text: the record's body length is 16 bits.
-constexpr std::size_t MaxLabelText = 0xFFFF - 7;
-// Decimals a WK1 format byte (its low four bits) and a workbook run can carry.
-constexpr int MaxWk1Decimals = 15;
+// Decimals a workbook run can carry.
 constexpr int MaxRunDecimals = 9;
-
-void put8(std::string& body, int value) { body.push_back(static_cast<char>(value & 0xFF)); }
-
-void put16(std::string& body, int value) {
-  auto bits = static_cast<uint16_t>(value);
-  body.push_back(static_cast<char>(bits & 0xFF));
-  body.push_back(static_cast<char>(bits >> 8));
-}
-
-void putDouble(std::string& body, double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (int i = 0; i < 8; ++i) body.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-}
 
 // The position of the first '.' of the file name in a path (dots of directories do not
 // count), or npos.
@@ -160,9 +145,7 @@ void WK1File::openWk1(const std::string& working) {
     return;
   }
   state_ = 1;
-  std::string body;
-  put16(body, wk1::Version);
-  (void)writeRecord(wk1::Bof, body);
+  (void)writeRecord(wk1::Bof, wk1BofBody());
 }
 
 WK1File::~WK1File() { (void)close(); }
@@ -201,11 +184,7 @@ void WK1File::reportFailure() {
 
 bool WK1File::writeRecord(uint16_t opcode, const std::string& body) {
   if (file_ == nullptr || failed_) return false;
-  std::string record;
-  record.reserve(body.size() + 4);
-  put16(record, opcode);
-  put16(record, static_cast<int>(body.size()));
-  record += body;
+  std::string record = wk1Record(opcode, body);
   if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) {
     reportFailure();
     return false;
@@ -258,12 +237,7 @@ int WK1File::writeNumber(int row, int column, float value, int decimals) {
   if (state_ != 1) return -1;
   if (!isXls()) {
     if (!wk1Addressable(row, column)) return 0;
-    std::string body;
-    put8(body, wk1::Protected + std::clamp(decimals, 0, MaxWk1Decimals));
-    put16(body, column);
-    put16(body, row);
-    putDouble(body, static_cast<double>(value));
-    return writeRecord(wk1::Number, body) ? 1 : 0;
+    return writeRecord(wk1::Number, wk1NumberBody(column, row, decimals, static_cast<double>(value))) ? 1 : 0;
   }
   if (pendingDecimals_ < 0) pendingDecimals_ = decimals;
   int r = std::max(row, 0);
@@ -301,17 +275,7 @@ int WK1File::writeText(int row, int column, std::string_view text, char align) {
   if (state_ != 1) return -1;
   if (!isXls()) {
     if (!wk1Addressable(row, column)) return 0;
-    std::size_t end = text.find('\0');
-    if (end != std::string_view::npos) text = text.substr(0, end);
-    text = text.substr(0, std::min(text.size(), MaxLabelText));
-    std::string body;
-    put8(body, wk1::Protected);
-    put16(body, column);
-    put16(body, row);
-    body.push_back(align);
-    body.append(text);
-    body.push_back('\0');
-    return writeRecord(wk1::Label, body) ? 1 : 0;
+    return writeRecord(wk1::Label, wk1LabelBody(column, row, align, text)) ? 1 : 0;
   }
   if (excel_.WriteString(Excel::ColName(std::max(column, 0) + 1), std::max(row, 0) + 1, text) != 0) {
     console().printf("\nError:  cannot write text to Excel file.\n");
@@ -323,13 +287,10 @@ int WK1File::writeText(int row, int column, std::string_view text, char align) {
 int WK1File::setColumnWidth(int column, int width) {
   if (state_ != 1) return -1;
   // A width beyond what the file holds becomes the widest it holds.
-  width = std::clamp(width, 0, 255);
+  width = std::clamp(width, 0, wk1::MaxWidth);
   if (!isXls()) {
     if (!wk1Addressable(0, column)) return 0;
-    std::string body;
-    put16(body, column);
-    put8(body, width);
-    return writeRecord(wk1::ColumnWidth, body) ? 1 : 0;
+    return writeRecord(wk1::ColumnWidth, wk1ColumnWidthBody(column, width)) ? 1 : 0;
   }
   (void)excel_.setColWidth(Excel::ColName(std::max(column, 0) + 1), width);
   return 1;
@@ -421,17 +382,87 @@ int WK1File::writeDateRow(int row, int column, const VexDate& firstDate, int cou
 int WK1File::finishSheet(int firstRow, int firstColumn, int lastRow, int lastColumn) {
   if (state_ != 1) return -1;
   if (isXls()) return 1;
-  std::string body;
-  put16(body, firstColumn);
-  put16(body, firstRow);
-  put16(body, lastColumn);
-  put16(body, lastRow);
-  return writeRecord(wk1::Range, body) ? 1 : 0;
+  return writeRecord(wk1::Range, wk1RangeBody(firstColumn, firstRow, lastColumn, lastRow)) ? 1 : 0;
 }
 
 void WK1File::setRecording(bool on) {
   recording_ = on;
   if (!on) chartRows_.clear();
+}
+
+// --- Charts ------------------------------------------------------------------------
+
+int WK1File::setChartType(std::string_view name) {
+  const ChartTypeName* type = findChartType(name);
+  if (type == nullptr) return -1;
+  chartType_ = type->constant;
+  return 0;
+}
+
+int WK1File::makeChart(const ChartRequest& request) {
+  if (!isXls() || state_ != 1) {
+    console().printf("\nError:  in \"xlgraph\" command.\n");
+    return -1;
+  }
+  const VexFont kept = pendingFont_;
+  auto finish = [&](int result) {
+    excel_.font = kept;
+    return result;
+  };
+  auto fail = [&] {
+    console().printf("Syntax is\n");
+    console().printf("\txlgraph <date1><date2><graph style>\n");
+    console().printf("\t...\n");
+    console().printf("\txlgraph\n");
+    return finish(-1);
+  };
+  const std::size_t count = chartRows_.size();
+  if (count > static_cast<std::size_t>(MaxChartSeries)) {
+    console().printf("\nError:  in \"xlgraph\"\n");
+    console().printf("too many series have been specified.  The limit is %d series.\n", MaxChartSeries);
+    return fail();
+  }
+  if (count < 2) {
+    // Nothing to draw: no table row was written in the block, or a new page ended the
+    // collection.
+    console().printf("\nError:  in \"xlgraph\"\n");
+    console().printf("no table rows were collected; a chart block must hold table lines on one page.\n");
+    return fail();
+  }
+  std::array<XLSeries, MaxChartSeries> series{};
+  for (std::size_t i = 0; i < count; ++i) {
+    series[i].startColumn = "A";
+    series[i].startRow = chartRows_[i];
+  }
+  // The rows of the alternatives after the first carry no title: label them by the
+  // table line's number and a letter.
+  excel_.font = request.nameFont;
+  const auto alternatives = static_cast<std::size_t>(std::max(request.altCount, 1));
+  for (std::size_t i = 1; alternatives > 1 && i < count; ++i) {
+    const std::size_t position = (i - 1) % alternatives;
+    if (position == 0) continue;
+    char label[48];
+    std::snprintf(label, sizeof label, "Alternative %d%c", static_cast<int>((i - 1) / alternatives + 1),
+                  static_cast<char>('a' + position - 1));
+    if (excel_.WriteString("A", series[i].startRow, label) != 0) {
+      console().printf("\nError:  in \"xlgraph\" command.\n");
+      return finish(-1);
+    }
+  }
+  if (request.dateCount <= 0) {
+    console().printf("\nError:  in \"xlgraph, valid dates must be specified.\n");
+    return fail();
+  }
+  const std::string lastColumn = Excel::ColOffset("A", request.dateCount);
+  if (lastColumn == "-1") return fail();
+  for (std::size_t i = 0; i < count; ++i) {
+    series[i].endColumn = lastColumn;
+    series[i].endRow = series[i].startRow;
+  }
+  std::string title = request.title;
+  if (!request.subtitle.empty()) title += "\n" + request.subtitle;
+  if (excel_.setChart(series, chartType_, title, "", request.axisTitle, request.subtitle, "r") != 0) return fail();
+  return finish(0);
 }
 
 // --- Frozen panes ----------------------------------------------------------------

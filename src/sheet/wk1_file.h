@@ -20,12 +20,23 @@
 #include "dates/vex_date.h"
 #include "sheet/excel.h"
 #include "sheet/vex_font.h"
+#include "sheet/wk1_records.h"
 
 namespace tabrix {
 
 enum class SheetForm : uint8_t {
   WK1,  // a Lotus WK1 file
   XLS,  // a workbook
+};
+
+// What makeChart needs of the table: the chart is drawn from the collected rows.
+struct ChartRequest {
+  int altCount = 1;      // rows per table line (the alternatives)
+  VexFont nameFont;      // the font of the labels of the alternatives' rows
+  int dateCount = 0;     // date columns of the block: each series spans A .. A + dateCount
+  std::string title;     // the chart title
+  std::string subtitle;  // its second line (and the extra title)
+  std::string axisTitle;  // the value axis's title
 };
 
 // What a worksheet may be named after: the \wstitle title, else the running head.
@@ -35,19 +46,6 @@ struct SheetTitles {
   bool headSet = false;        // a running head was given
 };
 
-// The opcodes of the WK1 records.
-namespace wk1 {
-constexpr uint16_t Bof = 0;
-constexpr uint16_t Eof = 1;
-constexpr uint16_t Range = 6;
-constexpr uint16_t ColumnWidth = 8;
-constexpr uint16_t Number = 14;
-constexpr uint16_t Label = 15;
-constexpr uint16_t Version = 0x0406;   // the BOF record's version, 1030
-constexpr uint8_t Protected = 0x80;    // format byte of a protected cell
-constexpr int MaxColumn = 255;         // columns a WK1 worksheet holds: 0 .. 255
-constexpr int MaxRow = 32767;          // rows a record can address: 0 .. 32767
-}  // namespace wk1
 
 class WK1File {
  public:
@@ -106,11 +104,23 @@ class WK1File {
   // syntax lines).
   int freezePanes(std::string_view token1, int type1, std::string_view token2, int type2,
                   std::string_view token3, int type3);
-  // Chart-row collection on or off; off empties the collected rows.
+  // Chart-row collection on or off; off empties the collected rows. While it is on,
+  // every row that receives a number or the date series is collected once, in the
+  // order the rows are first written.
   void setRecording(bool on);
   bool recording() const { return recording_; }
   // Worksheet rows (from 1) collected for a chart.
   const std::vector<int32_t>& chartRows() const { return chartRows_; }
+  // The chart type of the next chart: 0 when name is one of the chart-type names
+  // (chart_types.h, matched completely, ignoring case), -1 otherwise (unchanged).
+  int setChartType(std::string_view name);
+  int32_t chartType() const { return chartType_; }
+  // Makes a chart sheet of the collected rows: the first (the date row) gives the
+  // categories, each further row a series from column A (its title, or the label
+  // "Alternative %d%c" written for the rows of the alternatives after the first) to
+  // the last date column. At most 30 rows. 0 done; -1 after the messages and the
+  // syntax lines. The writer's font is set back to the pending run's afterwards.
+  int makeChart(const ChartRequest& request);
 
   // Ends the target as destruction does: the pending run is written and the workbook
   // saved (XLS), or the EOF record written and the file closed (WK1). Returns 0, or -1
@@ -161,6 +171,7 @@ class WK1File {
   std::string fileName_;     // the file as the user named it, for messages
   std::vector<int32_t> chartRows_;  // worksheet rows (from 1) collected for a chart
   bool recording_ = false;   // rows are being collected for a chart
+  int32_t chartType_ = 51;   // chart constant chosen by setChartType (ColumnClustered first)
   bool failed_ = false;      // a write of the target failed
   bool decimalsWarned_ = false;  // the decimals message was given
   bool closed_ = false;      // close() ran

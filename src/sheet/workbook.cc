@@ -60,6 +60,14 @@ Sheet& Workbook::addSheet(std::string name, SheetKind kind, const Sheet* after) 
   return added;
 }
 
+const Sheet* Workbook::behindCharts(const Sheet* sheet) const {
+  int index = indexOf(sheet);
+  if (index < 0) return sheet;
+  auto next = static_cast<std::size_t>(index) + 1;
+  while (next < sheets.size() && sheets[next]->kind == SheetKind::Chart) ++next;
+  return sheets[next - 1].get();
+}
+
 int Workbook::indexOf(const Sheet* sheet) const {
   for (std::size_t i = 0; i < sheets.size(); ++i)
     if (sheets[i].get() == sheet) return static_cast<int>(i);

@@ -1,8 +1,9 @@
 // The workbook model: what the spreadsheet operations (class Excel) build in memory and
-// what the save formats write out. A workbook holds its sheets in order, each with a
-// name, its cells (texts, numbers, dates and formulas, each with a style), its column
-// widths and its window (scroll position, frozen panes, selection); the styles are kept
-// once in a table shared by the sheets. Rows and columns count from 0 here; the
+// what the save formats write out. A workbook holds its sheets in order: worksheets,
+// each with a name, its cells (texts, numbers, dates and formulas, each with a style),
+// its column widths and its window (scroll position, frozen panes, selection), and
+// chart sheets, each with one chart of ranges of a worksheet. The styles are kept once
+// in a table shared by the sheets. Rows and columns count from 0 here; the
 // operations above it address cells by column letters and rows from 1.
 #pragma once
 
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sheet/chart_types.h"
 #include "sheet/excel_constants.h"
 
 namespace tabrix {
@@ -79,7 +81,36 @@ struct SheetWindow {
 
 enum class SheetKind : uint8_t {
   Worksheet,  // cells
-  Chart,      // a chart sheet (charts come with their own model)
+  Chart,      // a chart sheet: one chart of ranges of a worksheet
+};
+
+class Sheet;
+
+// A rectangle of cells, rows and columns from 0, first <= last.
+struct CellRange {
+  int32_t row1 = 0, column1 = 0, row2 = 0, column2 = 0;
+};
+
+// One series of a chart, on the chart's source worksheet.
+struct ChartSeries {
+  bool hasName = false;            // the name is the text of a cell
+  int32_t nameRow = 0, nameColumn = 0;  // that cell
+  CellRange values;                // the values: one row or one column
+  bool hasCategories = false;      // the categories are cells (else 1, 2, 3, ...)
+  CellRange categories;            // those cells, as many as the values
+};
+
+// The chart of a chart sheet.
+struct Chart {
+  int32_t gallery = 0;             // the chart constant it was made with
+  ChartDrawing drawing;            // the chart the file holds (chart_types.h)
+  const Sheet* source = nullptr;   // the worksheet the series read (named when written)
+  std::vector<ChartSeries> series;  // in order; a chart without series is not made
+  std::string title;               // the chart title; a line feed breaks it into lines
+  std::string categoryTitle;       // the category axis's title
+  std::string valueTitle;          // the value axis's title
+  std::string extraTitle;          // the series axis's title of a 3-D chart (kept; a flat chart has none)
+  bool legend = true;              // a legend with the series names
 };
 
 class Sheet {
@@ -103,6 +134,7 @@ class Sheet {
 
   std::map<int32_t, double> columnWidths;  // column -> width in characters
   SheetWindow window;                      // scroll position, panes and selection
+  std::unique_ptr<Chart> chart;            // the chart of a chart sheet
 
  private:
   std::vector<std::vector<Cell>> rows_;
@@ -123,6 +155,9 @@ class Workbook {
 
   // Inserts a sheet after `after` (at the end when after is nullptr) and returns it.
   Sheet& addSheet(std::string name, SheetKind kind, const Sheet* after);
+  // The sheet a new sheet "after `sheet`" goes behind: `sheet`, or the last of the chart
+  // sheets that directly follow it (so a worksheet's charts stay beside it).
+  const Sheet* behindCharts(const Sheet* sheet) const;
   // The position of a sheet in `sheets` (counted from 0), or -1.
   int indexOf(const Sheet* sheet) const;
   // The sheet of that name, ignoring the case of ASCII letters; nullptr when none.

@@ -1,14 +1,12 @@
 #include "sheet/xlsx_file.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "sheet/save_file.h"
 #include "support/text.h"
 
 namespace tabrix {
@@ -159,10 +157,106 @@ lxw_error writeSheet(lxw_worksheet* target, const Sheet& sheet, Formats& formats
   return LXW_NO_ERROR;
 }
 
-std::string directoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+uint8_t libraryChart(ChartKind kind) {
+  switch (kind) {
+    case ChartKind::Column: return LXW_CHART_COLUMN;
+    case ChartKind::ColumnStacked: return LXW_CHART_COLUMN_STACKED;
+    case ChartKind::ColumnStacked100: return LXW_CHART_COLUMN_STACKED_PERCENT;
+    case ChartKind::Bar: return LXW_CHART_BAR;
+    case ChartKind::BarStacked: return LXW_CHART_BAR_STACKED;
+    case ChartKind::BarStacked100: return LXW_CHART_BAR_STACKED_PERCENT;
+    case ChartKind::Line: return LXW_CHART_LINE;
+    case ChartKind::LineStacked: return LXW_CHART_LINE_STACKED;
+    case ChartKind::LineStacked100: return LXW_CHART_LINE_STACKED_PERCENT;
+    case ChartKind::Area: return LXW_CHART_AREA;
+    case ChartKind::AreaStacked: return LXW_CHART_AREA_STACKED;
+    case ChartKind::AreaStacked100: return LXW_CHART_AREA_STACKED_PERCENT;
+    case ChartKind::Pie: return LXW_CHART_PIE;
+    case ChartKind::Doughnut: return LXW_CHART_DOUGHNUT;
+    case ChartKind::Scatter: return LXW_CHART_SCATTER;
+    case ChartKind::ScatterLines: return LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS;
+    case ChartKind::ScatterLinesNoMarkers: return LXW_CHART_SCATTER_STRAIGHT;
+    case ChartKind::ScatterSmooth: return LXW_CHART_SCATTER_SMOOTH_WITH_MARKERS;
+    case ChartKind::ScatterSmoothNoMarkers: return LXW_CHART_SCATTER_SMOOTH;
+    case ChartKind::Radar: return LXW_CHART_RADAR;
+    case ChartKind::RadarMarkers: return LXW_CHART_RADAR_WITH_MARKERS;
+    case ChartKind::RadarFilled: return LXW_CHART_RADAR_FILLED;
+  }
+  return LXW_CHART_COLUMN;
+}
+
+bool isBarChart(ChartKind kind) {
+  return kind == ChartKind::Bar || kind == ChartKind::BarStacked || kind == ChartKind::BarStacked100;
+}
+
+bool hasAxes(ChartKind kind) { return kind != ChartKind::Pie && kind != ChartKind::Doughnut; }
+
+// The number format of the category labels: the format of the first category cell when
+// it holds a date (so dates show as years or months), else none.
+std::string categoryFormat(const Chart& chart, const StyleTable& styles) {
+  for (const ChartSeries& series : chart.series) {
+    if (!series.hasCategories) continue;
+    const Cell* cell = chart.source->find(series.categories.row1, series.categories.column1);
+    if (cell == nullptr || cell->kind != CellType::Date) return "";
+    return styles.at(cell->style).numberFormat;
+  }
+  return "";
+}
+
+// Writes a chart sheet with its chart; returns the first error of the library, or
+// LXW_NO_ERROR.
+lxw_error writeChartSheet(lxw_workbook* book, const Sheet& sheet, const StyleTable& styles, std::string& error) {
+  const Chart* chart = sheet.chart.get();
+  if (chart == nullptr || chart->source == nullptr || chart->series.empty()) {
+    error = "the chart sheet \"" + sheet.name + "\" has no chart";
+    return LXW_ERROR_PARAMETER_VALIDATION;
+  }
+  lxw_chartsheet* target = workbook_add_chartsheet(book, sheet.name.c_str());
+  if (target == nullptr) {
+    error = "the sheet name \"" + sheet.name + "\" is refused";
+    return LXW_ERROR_SHEETNAME_ALREADY_USED;
+  }
+  const ChartKind kind = chart->drawing.kind;
+  lxw_chart* drawn = workbook_add_chart(book, libraryChart(kind));
+  if (drawn == nullptr) {
+    error = "cannot make the chart of \"" + sheet.name + "\"";
+    return LXW_ERROR_MEMORY_MALLOC_FAILED;
+  }
+  const char* source = chart->source->name.c_str();
+  auto row = [](int32_t r) { return static_cast<lxw_row_t>(r); };
+  auto column = [](int32_t c) { return static_cast<lxw_col_t>(c); };
+  for (const ChartSeries& part : chart->series) {
+    lxw_chart_series* series = chart_add_series(drawn, nullptr, nullptr);
+    if (series == nullptr) {
+      error = "cannot add a series to the chart of \"" + sheet.name + "\"";
+      return LXW_ERROR_MEMORY_MALLOC_FAILED;
+    }
+    const CellRange& values = part.values;
+    chart_series_set_values(series, source, row(values.row1), column(values.column1), row(values.row2),
+                            column(values.column2));
+    if (part.hasCategories) {
+      const CellRange& labels = part.categories;
+      chart_series_set_categories(series, source, row(labels.row1), column(labels.column1), row(labels.row2),
+                                  column(labels.column2));
+    }
+    if (part.hasName) chart_series_set_name_range(series, source, row(part.nameRow), column(part.nameColumn));
+    if (chart->drawing.markers) chart_series_set_marker_type(series, LXW_CHART_MARKER_AUTOMATIC);
+  }
+  if (!chart->title.empty()) chart_title_set_name(drawn, chart->title.c_str());
+  if (hasAxes(kind)) {
+    // The library's x axis is the category axis, except in a bar chart, whose
+    // categories run down its y axis.
+    lxw_chart_axis* categories = isBarChart(kind) ? drawn->y_axis : drawn->x_axis;
+    lxw_chart_axis* values = isBarChart(kind) ? drawn->x_axis : drawn->y_axis;
+    if (!chart->categoryTitle.empty()) chart_axis_set_name(categories, chart->categoryTitle.c_str());
+    if (!chart->valueTitle.empty()) chart_axis_set_name(values, chart->valueTitle.c_str());
+    std::string format = categoryFormat(*chart, styles);
+    if (!format.empty()) chart_axis_set_num_format(categories, format.c_str());
+  }
+  chart_legend_set_position(drawn, chart->legend ? LXW_CHART_LEGEND_RIGHT : LXW_CHART_LEGEND_NONE);
+  lxw_error result = chartsheet_set_chart(target, drawn);
+  if (result != LXW_NO_ERROR) error = lxw_strerror(result);
+  return result;
 }
 
 }  // namespace
@@ -213,20 +307,8 @@ std::string nonFiniteText(double value) {
 
 int writeXlsx(const Workbook& workbook, const std::string& path, std::string& error) {
   std::string directory = directoryOf(path);
-  std::string pattern = path + ".tmp-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  int descriptor = mkstemp(buffer.data());
-  if (descriptor < 0) {
-    error = "cannot create a file in " + directory;
-    return -1;
-  }
-  // The finished file gets the permissions a newly made file would get.
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
-  close(descriptor);
-  std::string temporary = buffer.data();
+  std::string temporary;
+  if (makeTemporaryBeside(path, temporary, error) != 0) return -1;
 
   lxw_workbook_options options{};
   options.constant_memory = LXW_FALSE;
@@ -241,7 +323,11 @@ int writeXlsx(const Workbook& workbook, const std::string& path, std::string& er
   Formats formats(book, workbook.styles);
   lxw_error failure = LXW_NO_ERROR;
   for (const auto& sheet : workbook.sheets) {
-    if (sheet->kind != SheetKind::Worksheet) continue;
+    if (sheet->kind == SheetKind::Chart) {
+      failure = writeChartSheet(book, *sheet, workbook.styles, error);
+      if (failure != LXW_NO_ERROR) break;
+      continue;
+    }
     lxw_worksheet* target = workbook_add_worksheet(book, sheet->name.c_str());
     if (target == nullptr) {
       failure = LXW_ERROR_SHEETNAME_ALREADY_USED;
@@ -264,12 +350,7 @@ int writeXlsx(const Workbook& workbook, const std::string& path, std::string& er
     std::remove(temporary.c_str());
     return -1;
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    error = "cannot replace the file";
-    return -1;
-  }
-  return 0;
+  return moveOnto(temporary, path, error);
 }
 
 }  // namespace tabrix

@@ -1,6 +1,6 @@
 // Writing a workbook model as an Office Open XML workbook (.xlsx) through libxlsxwriter:
-// every worksheet in order with its cells, styles, column widths, frozen panes and
-// selection, and the active sheet.
+// every sheet in order, the worksheets with their cells, styles, column widths, frozen
+// panes and selection, the chart sheets with their charts, and the active sheet.
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 // The stub's backslash commands: the table of all 91 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
-// the layout, number-format, mode, text, miscellaneous, output-target, block and group
-// commands.
+// the layout, number-format, mode, text, miscellaneous, output-target, block, group
+// and VAM commands.
 // A command whose handler is not in place yet (its handler is nullptr) is matched like
 // all others, so its word never falls through to a later name, and says so in one line.
 //
@@ -160,6 +160,7 @@ int16_t xlsCommand(StubContext& context);           // \xls
 int16_t fileTypeCommand(StubContext& context);      // \filetype
 int16_t wsTitleCommand(StubContext& context);       // \wstitle
 int16_t wsFreezeCommand(StubContext& context);      // \wsfreeze
+int16_t xlGraphCommand(StubContext& context);       // \xlgraph
 
 // --- Block and group commands (commands_blocks.cc) ---
 int16_t startTotalCommand(StubContext& context);    // \starttotal, \st
@@ -171,6 +172,18 @@ int16_t printSortCommand(StubContext& context);     // \printsort, \ps
 int16_t groupCommand(StubContext& context);         // \group, \grp
 int16_t listGroupsCommand(StubContext& context);    // \listgroups
 int16_t groupListCommand(StubContext& context);     // \grouplist, \glist
+
+// --- VAM-only commands and \matcfg (commands_vam.cc) ---
+int16_t rowCommand(StubContext& context);           // \row
+int16_t colCommand(StubContext& context);           // \col
+int16_t coefCommand(StubContext& context);          // \coef
+int16_t flowCommand(StubContext& context);          // \flow
+int16_t matlistCommand(StubContext& context);       // \matlist
+int16_t cutoffCommand(StubContext& context);        // \cutoff rate [year]
+int16_t noSubtotCommand(StubContext& context);      // \nosubtot
+int16_t nstCommand(StubContext& context);           // \nst
+int16_t loadCommand(StubContext& context);          // \load name [row]
+int16_t matcfgCommand(StubContext& context);        // \matcfg, \mc
 
 // --- Range commands of the function library (commands_ranges.cc) ---
 int16_t sumRangeCommand(StubContext& context);      // \sumrange first last

@@ -1,10 +1,12 @@
 // The worksheet commands: \wk1 and \xls open (or close) the worksheet target, \filetype
-// names the save format of the next workbook, \wstitle names worksheets and \wsfreeze
-// freezes panes of the current worksheet.
+// names the save format of the next workbook, \wstitle names worksheets, \wsfreeze
+// freezes panes of the current worksheet and \xlgraph makes charts of table lines.
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
 
+#include "dates/vex_date.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reader/chopper.h"
@@ -12,6 +14,7 @@
 #include "sheet/workbook.h"
 #include "stub/commands.h"
 #include "stub/run_state.h"
+#include "table/date_list.h"
 #include "table/sheet_cells.h"
 #include "table/table_line.h"
 
@@ -105,6 +108,81 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
   return 0;
 }
 
+bool isLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Reads a token; a number followed at once by a word is read as one word, so the chart
+// types that begin with a digit (3DColumn: the number 3 and the word DColumn) need no
+// quotes. Returns the token's type; `text` gets its text.
+int joinedToken(Chopper& reader, std::string& text) {
+  int type = reader.nextToken(text);
+  if (type != token::kNumber) return type;
+  int next = reader.nextChar();
+  reader.pushBackCurrent();
+  if (!isLetter(next)) return type;
+  std::string word;
+  if (reader.nextToken(word) != token::kWord) return type;
+  text += word;
+  return token::kWord;
+}
+
+void saveDates(RunState& run, const TableLine& table) {
+  run.chartSavedDateCount = table.dateCount;
+  const std::size_t kept = std::min<std::size_t>(table.dateSpecs.size(), MaxDateSpecs);
+  run.chartSavedDateSpecs.assign(table.dateSpecs.begin(), table.dateSpecs.begin() + static_cast<std::ptrdiff_t>(kept));
+  run.chartSavedDatesSet = table.datesSet;
+  run.chartSavedDatesHaveGrowth = table.datesHaveGrowth;
+}
+
+void restoreDates(RunState& run, TableLine& table) {
+  table.dateCount = run.chartSavedDateCount;
+  table.dateSpecs = std::move(run.chartSavedDateSpecs);
+  table.datesSet = run.chartSavedDatesSet;
+  table.datesHaveGrowth = run.chartSavedDatesHaveGrowth;
+  run.chartSavedDateSpecs.clear();
+  run.chartSavedDateCount = 0;
+}
+
+// The workbook writer, or nullptr while no workbook is the target.
+WK1File* workbookWriter(TableLine& table) {
+  WK1File* sheet = table.sheet.get();
+  return sheet != nullptr && sheet->form() == SheetForm::XLS ? sheet : nullptr;
+}
+
+// The closing \xlgraph: the chart of the collected rows, then the table's dates back.
+void closeChartBlock(RunState& run, TableLine& table, WK1File& sheet) {
+  run.chartBlockOpen = false;
+  ChartRequest request;
+  request.altCount = table.altCount;
+  request.nameFont = table.fonts[NameFont].font;
+  request.dateCount = table.dateCount;
+  request.title = table.chartTitle;
+  request.subtitle = table.chartSubtitle;
+  request.axisTitle = table.chartAxisTitle;
+  // A chart that cannot be made is reported; the run goes on with its cells written.
+  (void)sheet.makeChart(request);
+  sheet.setRecording(false);
+  restoreDates(run, table);
+}
+
+// A title keyword inside a chart block and its text.
+int16_t chartTitleCommand(Chopper& reader, TableLine& table) {
+  const std::string keyword = reader.tokenText();
+  std::string text;
+  if (reader.nextToken(text) != token::kWord) {
+    console().printf("\nError:  Illegal specification for \\xlgraph %s.\n", keyword.c_str());
+    return -1;
+  }
+  auto startsWith = [&](std::string_view prefix) { return keyword.compare(0, prefix.size(), prefix) == 0; };
+  if (startsWith("ti")) {
+    assignCut(table.chartTitle, text, LineTextCapacity);
+  } else if (startsWith("subti")) {
+    assignCut(table.chartSubtitle, text, LineTextCapacity);
+  } else if (startsWith("vaxti")) {
+    assignCut(table.chartAxisTitle, text, LineTextCapacity);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int16_t wk1Command(StubContext& context) { return worksheetCommand(context, false); }
@@ -156,6 +234,70 @@ int16_t wsFreezeCommand(StubContext& context) {
       table.sheet->freezePanes(texts[0], types[0], texts[1], types[1], texts[2], types[2]) != 0) {
     console().printf("\nError:  Trouble freezing worksheet pane.\n");
   }
+  return 0;
+}
+
+int16_t xlGraphCommand(StubContext& context) {
+  RunState& run = context.run;
+  TableLine& table = context.table;
+  Chopper& reader = context.reader;
+  WK1File* sheet = workbookWriter(table);
+  if (!run.xlsTarget || sheet == nullptr) {
+    console().printf("\nError:  Excel spreadsheet is not open.  Cannot create graph.\n");
+    return -1;
+  }
+  const int type = reader.nextToken();
+  if (run.chartBlockOpen) {
+    if (endsArguments(type)) {
+      closeChartBlock(run, table, *sheet);
+      return 0;
+    }
+    if (type != token::kWord) {
+      console().printf("\nError:  Illegal specification for \\xlgraph.\n");
+      return -1;
+    }
+    return chartTitleCommand(reader, table);
+  }
+
+  // Opening a block: one or two dates and the chart type.
+  if (type != token::kNumber) {
+    console().printf("\nError:  After first \\xlgraph command, a valid date must follow.\n");
+    return -1;
+  }
+  const VexDate first(static_cast<float>(reader.tokenNumber()));
+  VexDate last = first;
+  std::string word;
+  int wordType = joinedToken(reader, word);
+  if (wordType == token::kNumber) {
+    last = VexDate(static_cast<float>(reader.tokenNumber()));
+    wordType = joinedToken(reader, word);
+  }
+  if (before(last, first) != 0) {
+    console().printf("\nError:  Invalide date for xl graph.\n");
+    return -1;
+  }
+  saveDates(run, table);
+  // Each chart has the titles given in its own block.
+  table.chartTitle.clear();
+  table.chartSubtitle.clear();
+  table.chartAxisTitle.clear();
+  sheet->setRecording(true);
+  // The block's columns: every period from the first date to the last.
+  const std::string dates = format(first, 4) + ":" + format(last, 4) + " ";
+  (void)parseDateList(table, dates);
+  table.datesSet = true;
+  // A block that does not open leaves the table's dates and collects nothing.
+  auto abandon = [&] {
+    sheet->setRecording(false);
+    restoreDates(run, table);
+    return int16_t{-1};
+  };
+  if (writeDateHeader(table) != 0) return abandon();
+  if (wordType != token::kWord || sheet->setChartType(word) != 0) {
+    console().printf("\nError:  Invalide type for xl graph.\n");
+    return abandon();
+  }
+  run.chartBlockOpen = true;
   return 0;
 }
 

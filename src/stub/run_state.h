@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "expr/evaluator.h"
+#include "matlist/matlist.h"
 
 namespace tabrix {
 
@@ -61,10 +63,21 @@ struct RunState {
   bool sortInProgress = false;
   // The date-column entry whose base-alternative value is the sort key.
   std::string sortDate;
+  // A chart block (\xlgraph) is open: its table lines are collected for a chart.
+  bool chartBlockOpen = false;
+  // The table's date list while a chart block's dates replace it, put back by the
+  // closing \xlgraph: the columns (at most 255), and whether a list was set and held a
+  // growth range.
+  int16_t chartSavedDateCount = 0;
+  std::vector<std::string> chartSavedDateSpecs;
+  bool chartSavedDatesSet = false;
+  bool chartSavedDatesHaveGrowth = false;
   // The one stub reader.
   std::unique_ptr<Chopper> reader;
   // Name of the matrix-listing configuration file.
   std::string matlistConfig = "matlist.cfg";
+  // The settings of the matrix listings (\row, \col, \coef, \flow, \cutoff, ...).
+  MatListSettings matlist;
   // Echo stub text to the console (\debug).
   bool debugEcho = false;
   // Result of the last line-level operation; -1 means the run must stop.

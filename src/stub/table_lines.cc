@@ -1,5 +1,6 @@
 #include "stub/table_lines.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -99,19 +100,26 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
   RunState& run = context.run;
   TableLine& table = context.table;
   Chopper& reader = context.reader;
-  std::vector<float> result(MaxObs);
+  // The evaluation writes only the slots that hold data; extent.at reads the others.
+  std::array<float, MaxObs> result;
 
   for (int i = 0; i < table.altCount && i < run.bankCount; ++i) {
     const size_t k = static_cast<size_t>(i);
     DataBank& bank = *run.banks[k];
     std::vector<float>& values = table.values[k];
-    values.resize(MaxObs);
+    int& missingTail = table.valuesMissingTail[k];
+    if (values.size() != static_cast<size_t>(MaxObs)) {
+      values.resize(MaxObs);
+      missingTail = 0;
+    }
     reader.setString(expression);
+    EvalExtent extent;
     const EvalResult evaluated = evaluate(run.eval, reader, SeriesSpan(result.data(), MaxObs), bank,
-                                          run.scratchBanks[k].get());
+                                          run.scratchBanks[k].get(), extent);
     if (evaluated.failed()) {
       console().printf("(This is in bank %d.)  Continuing...\n", i + 1);
       std::fill(values.begin(), values.end(), 0.0f);
+      missingTail = 0;
       table.altMissing[k] = true;
       continue;
     }
@@ -134,11 +142,14 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
     if (count > MaxObs) count = MaxObs;
     if (count < 0) count = 0;
 
-    std::fill(values.begin(), values.end(), MissingValue);
+    // Slots from count on hold MissingValue; those already known to are left alone.
+    const int missingFrom = MaxObs - missingTail;
+    if (missingFrom > count) std::fill(values.begin() + count, values.begin() + missingFrom, MissingValue);
+    missingTail = MaxObs - count;
     const float divisor = table.divisor;
     for (int j = 0; j < count; ++j) {
-      values[static_cast<size_t>(j)] = divisor != 1.0f ? result[static_cast<size_t>(j)] / divisor
-                                                       : result[static_cast<size_t>(j)];
+      const float r = extent.at(result.data(), j);
+      values[static_cast<size_t>(j)] = divisor != 1.0f ? r / divisor : r;
     }
     if (table.accumulatingTotals) {
       std::vector<float>& totals = table.totals[k];

@@ -221,10 +221,12 @@ float SeriesView::at(long index) const {
 SeriesView seriesOf(const TableLine& table, int row) {
   SeriesView series;
   if (row < 0 || row >= AltCapacity) return series;
-  const std::vector<float>& array = table.printingTotals ? table.totals[static_cast<std::size_t>(row)]
-                                                         : table.values[static_cast<std::size_t>(row)];
+  const std::size_t k = static_cast<std::size_t>(row);
+  const std::vector<float>& array = table.printingTotals ? table.totals[k] : table.values[k];
   series.data = array.data();
   series.size = static_cast<int>(std::min<std::size_t>(array.size(), MaxObs));
+  // Values known to end in missing slots read the same without them.
+  if (!table.printingTotals) series.size = std::max(0, series.size - table.valuesMissingTail[k]);
   series.start = table.altStart[static_cast<std::size_t>(row)];
   return series;
 }

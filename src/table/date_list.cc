@@ -92,6 +92,19 @@ int writeHeaderRow(TableLine& table, bool underlined) {
   const int row = worksheetLineRow(table);
   bool cells = false;
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
+  if (xls && !underlined && sheet->recording()) {
+    // The dates of a chart: a date series from column B, from the first entry's date
+    // over every column; the writer collects the row.
+    const DateStruct first(count > 0 ? std::string_view(table.dateSpecs[0]) : std::string_view());
+    if (sheet->writeDateRow(row, 2, first.from, count, table.fonts[DataFont].font, table.fonts[DateFont].font) !=
+        0) {
+      console().printf("\nError:  When printing dates to worksheet.\n");
+      return -1;
+    }
+    takeWorksheetRow(table, row);
+    writeCountedLine(table, "");
+    return 0;
+  }
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
@@ -286,7 +299,15 @@ int readDateList(TableLine& table, std::FILE* file) {
 
 int writeDateHeader(TableLine& table) {
   if (!table.datesSet || table.gdataMode) return 0;
-  if (textLineNeedsPage(table) && pageHeader(table) != 0) return -1;
+  WK1File* sheet = worksheetOf(table);
+  const bool recording = sheet != nullptr && sheet->recording();
+  if (textLineNeedsPage(table)) {
+    if (pageHeader(table) != 0) return -1;
+    // A chart block that opens at the foot of a page starts on the new page (the new
+    // worksheet ended the collection).
+    sheet = worksheetOf(table);
+    if (recording && sheet != nullptr && !sheet->recording()) sheet->setRecording(true);
+  }
   // A workbook has no underline row (its date font carries the underline).
   int result = writeHeaderRow(table, false);
   if (result == 0 && table.underlineChar != 0 && !xlsWorksheet(table)) result = writeHeaderRow(table, true);

@@ -53,7 +53,10 @@ int readDateList(TableLine& table, std::FILE* file);
 
 // Writes the date header row (and the underline row) when a list was given and gdataMode
 // is off, starting a new page when the row does not fit. Returns -1 after the
-// wider-than-field message when a label does not fit its column, 0 otherwise.
+// wider-than-field message when a label does not fit its column, 0 otherwise. While
+// the workbook writer collects a chart, the row is the chart's date series instead
+// (from column B, the first entry's date over every column); -1 after "When printing
+// dates to worksheet" when the writer cannot write it.
 [[nodiscard]] int writeDateHeader(TableLine& table);
 
 }  // namespace tabrix

@@ -147,6 +147,10 @@ class TableLine {
 
   // --- Data of the current table line ---
   std::array<std::vector<float>, AltCapacity> values;  // per alternative, MaxObs observations / divisor
+  // Per alternative, how many of the last slots of values[k] are known to hold
+  // MissingValue (0: none known), so that the next line rewrites only what it must.
+  // A writer of values other than the table-line handler sets it to 0.
+  std::array<int, AltCapacity> valuesMissingTail{};
   std::array<VexDate, AltCapacity> altStart;           // per alternative, the date of values[k][0]
   std::array<bool, AltCapacity> altMissing{};          // the series was not found in that alternative
   std::array<std::vector<float>, AltCapacity> totals;  // running sums (\starttotal); empty = none
@@ -169,6 +173,9 @@ class TableLine {
   std::unique_ptr<WK1File> sheet;
   std::string fileType;         // \filetype's text: the save format of the next workbook
   std::string worksheetTitle;   // \wstitle's title: names the worksheets of later pages (31)
+  std::string chartTitle;       // the title of the next chart (\xlgraph title) (300)
+  std::string chartSubtitle;    // its second line, also its extra title (\xlgraph subtitle) (300)
+  std::string chartAxisTitle;   // its value axis's title (\xlgraph vaxtitle) (300)
 
   // --- Printer fonts, indexed by FontRole ---
   std::array<RoleFont, FontRoleCount> fonts;

@@ -120,5 +120,42 @@ TEST(BinaryIoTest, FileReadsReportWhatArrived) {
   EXPECT_FALSE(closed.writeU8(1));
 }
 
+TEST(BinaryIoTest, PositionedReadsLeaveThePositionAlone) {
+  TempDir dir;
+  const std::string path = dir.file("positioned.bin");
+  ASSERT_TRUE(writeWholeFile(path, std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
+  for (auto buffering : {BinaryFile::Buffering::Buffered, BinaryFile::Buffering::Unbuffered}) {
+    BinaryFile in;
+    ASSERT_TRUE(in.open(path, "rb", buffering));
+    uint8_t first = 0;
+    ASSERT_TRUE(in.readU8(first));
+    std::array<uint8_t, 4> got{};
+    EXPECT_EQ(in.readAt(2, got.data(), 3), 3u);
+    EXPECT_EQ(got, (std::array<uint8_t, 4>{12, 13, 14, 0}));
+    // Past the end only what is there arrives; at or after the end, and before the
+    // start, nothing.
+    EXPECT_EQ(in.readAt(4, got.data(), 4), 2u);
+    EXPECT_EQ(got[0], 14);
+    EXPECT_EQ(got[1], 15);
+    EXPECT_EQ(in.readAt(6, got.data(), 1), 0u);
+    EXPECT_EQ(in.readAt(-1, got.data(), 1), 0u);
+    // The stream goes on where it stood.
+    uint8_t second = 0;
+    ASSERT_TRUE(in.readU8(second));
+    EXPECT_EQ(first, 10);
+    EXPECT_EQ(second, 11);
+  }
+  // A created file's writes show once flushed.
+  BinaryFile update;
+  ASSERT_TRUE(update.open(dir.file("update.bin"), "w+b"));
+  ASSERT_TRUE(update.writeU16(0x0201));
+  ASSERT_EQ(update.flush(), 0);
+  std::array<uint8_t, 2> back{};
+  EXPECT_EQ(update.readAt(0, back.data(), 2), 2u);
+  EXPECT_EQ(back, (std::array<uint8_t, 2>{1, 2}));
+  BinaryFile closed;
+  EXPECT_EQ(closed.readAt(0, back.data(), 1), 0u);
+}
+
 }  // namespace
 }  // namespace tabrix

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -22,6 +23,7 @@ namespace {
 using testing::floatRecord;
 using testing::packedRecord;
 using testing::Series;
+using testing::TempDir;
 
 // Decodes a record held in memory the way a bank reads it from its file.
 struct Decoded {
@@ -172,6 +174,76 @@ TEST(SeriesRecord, AlignmentDropsWhatFallsOutsideTheArray) {
       }
     }
     EXPECT_EQ(kept, c.keptCount) << c.what;
+  }
+}
+
+// Records read from a file: short ones, ones longer than the first read takes, the
+// longest one, and a short one at the very end of the file. Each lands at slot k (by
+// hand: periods from period 1 of 1920) with the missing marker elsewhere; read for its
+// data only, the slots past its length are left alone.
+TEST(SeriesRecord, ReadsRecordsOfEveryLengthFromAFile) {
+  struct Case {
+    const char* what;
+    VexDate start;
+    int count;
+    bool mixed;  // magnitudes that force the float form
+    int k;
+  };
+  const Case cases[] = {
+      {"short packed", VexDate(1930, 1, 1), 3, false, 10},
+      {"200 floats", VexDate(1925, 1, 4), 200, true, 20},
+      {"1000 packed", VexDate(1950, 1, 12), 1000, false, 360},
+      {"3999 floats", VexDate(1925, 1, 1), 3999, true, 5},
+      {"short float at the end", VexDate(1930, 1, 1), 2, true, 10},
+  };
+  auto valueOf = [](const Case& c, int i) {
+    return c.mixed ? (i % 2 == 0 ? 1e-3f * static_cast<float>(i + 1) : 1e6f + static_cast<float>(i))
+                   : static_cast<float>(i * 3 - 7);
+  };
+  std::vector<uint8_t> file(10, 0xEE);  // something before the first record
+  std::vector<int64_t> offsets;
+  for (const Case& c : cases) {
+    std::vector<float> values;
+    for (int i = 0; i < c.count; ++i) values.push_back(valueOf(c, i));
+    std::vector<uint8_t> record;
+    std::string reason;
+    ASSERT_TRUE(encodeSeriesRecord(c.start, values, record, reason)) << c.what << reason;
+    EXPECT_EQ(record[2] == kFloatFormCode, c.mixed) << c.what;
+    offsets.push_back(static_cast<int64_t>(file.size()));
+    file.insert(file.end(), record.begin(), record.end());
+  }
+  TempDir dir;
+  const std::string path = dir.file("records.bin");
+  ASSERT_TRUE(writeWholeFile(path, file));
+  BinaryFile in;
+  ASSERT_TRUE(in.open(path, "rb", BinaryFile::Buffering::Unbuffered));
+  for (size_t n = 0; n < std::size(cases); ++n) {
+    const Case& c = cases[n];
+    Series out;
+    out.fill(42.0f);
+    SeriesReadResult result;
+    std::string reason;
+    ASSERT_EQ(readSeriesRecord(in, offsets[n], static_cast<int64_t>(file.size()), out.data(), result, reason), 0)
+        << c.what << reason;
+    EXPECT_EQ(result.length, std::min(c.k + c.count, MaxObs)) << c.what;
+    EXPECT_EQ(result.lastIndex, c.count - 1) << c.what;
+    EXPECT_EQ(result.frequency, c.start.frequency) << c.what;
+    for (int slot = 0; slot < MaxObs; ++slot) {
+      const int i = slot - c.k;
+      const float want = i >= 0 && i < c.count ? valueOf(c, i) : MissingValue;
+      ASSERT_EQ(std::bit_cast<uint32_t>(out[slot]), std::bit_cast<uint32_t>(want)) << c.what << " slot " << slot;
+    }
+    // Reading the data only writes the same slots through the length, and no further.
+    Series data;
+    data.fill(42.0f);
+    ASSERT_EQ(readSeriesRecord(in, offsets[n], static_cast<int64_t>(file.size()), data.data(), result, reason,
+                               RecordFill::DataOnly),
+              0)
+        << c.what << reason;
+    for (int slot = 0; slot < MaxObs; ++slot) {
+      const float want = slot < result.length ? out[slot] : 42.0f;
+      ASSERT_EQ(std::bit_cast<uint32_t>(data[slot]), std::bit_cast<uint32_t>(want)) << c.what << " slot " << slot;
+    }
   }
 }
 

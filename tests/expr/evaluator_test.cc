@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +19,8 @@
 
 #include "banks/comp_bank.h"
 #include "banks/comp_bank_writer.h"
+#include "banks/hash_bank.h"
+#include "banks/hash_bank_writer.h"
 #include "banks/workspace_bank.h"
 #include "dates/vex_date.h"
 #include "platform/console.h"
@@ -447,6 +451,102 @@ TEST_F(EvaluatorTest, RepeatedCallsAreNotDisturbedByEarlierOnes) {
   EXPECT_EQ(run("mm[3]\r\n", *late), EndedByLineEnd);
   for (int i = 0; i < MaxObs; ++i) {
     ASSERT_EQ(result[i], i >= 3 && i < kLateObs ? s.m[i - 3] : 0.0f) << i;
+  }
+}
+
+// An evaluation held over the observations in use (the line handler's form, with an
+// extent) gives every slot exactly as the element-by-element passes over all slots
+// do: a hashed bank (series of different lengths, MissingValue after their ends, a
+// zero in the tail of a divisor), its scratch bank of all 1999 slots, and the main
+// workspace bank. Each expectation is the element-by-element formula over the arrays
+// the banks hand out whole.
+TEST_F(EvaluatorTest, ResultsHeldOverTheObservationsInUseMatchWholeArrays) {
+  {
+    HashBankWriter writer("held", 7);
+    std::vector<float> x, y;
+    for (int i = 0; i < 20; ++i) x.push_back(1.5f * static_cast<float>(i) + 2.0f);   // 1950 .. 1969
+    for (int i = 0; i < 61; ++i) y.push_back(i % 9 == 0 ? 0.0f : 0.75f * static_cast<float>(i));  // 1940 .. 2000
+    ASSERT_EQ(writer.addSeries("x", VexDate(1950, 1, 1), x), 0);
+    ASSERT_EQ(writer.addSeries("y", VexDate(1940, 1, 1), y), 0);
+    ASSERT_EQ(writer.write(dir.file("held")), 0);
+    VexBank defs(dir.file("tws1"), "New", 1920, MaxObs, 1);
+    ASSERT_TRUE(defs.isOpen());
+    store(defs, "d", 1, makeSeries([](int i) { return i % 5 == 0 ? 0.0f : static_cast<float>(i % 11) - 4.0f; }, MaxObs));
+  }
+  HashBank held(dir.file("held"));
+  VexBank defs(dir.file("tws1"));
+  ASSERT_TRUE(held.isOpen());
+  ASSERT_TRUE(defs.isOpen());
+  Series x{}, y{}, d{};
+  ASSERT_EQ(held.readSeries("x", x, -1), 0);
+  ASSERT_EQ(held.readSeries("y", y, -1), 0);
+  ASSERT_EQ(defs.readSeries("d", d, -1), 0);
+  auto quotient = [](float a, float b) { return b != 0.0f ? a / b : a; };
+  auto lag = [](const Series& v, int i, int l) { return i >= l ? v[i - l] : 0.0f; };
+
+  struct Case {
+    const char* text;
+    DataBank* defs;
+    std::function<float(int)> want;  // slot i of the whole array (i < 1999), 0 + the terms
+  };
+  const Case cases[] = {
+      {"x", nullptr, [&](int i) { return 0.0f + x[i]; }},
+      {"x/y*100", nullptr, [&](int i) { return 0.0f + quotient(x[i], y[i]) * 100.0f; }},
+      {"y/x*100", nullptr, [&](int i) { return 0.0f + quotient(y[i], x[i]) * 100.0f; }},
+      {"x-x[1]", nullptr, [&](int i) { return 0.0f + x[i] - lag(x, i, 1); }},
+      {"-y+x[45]*2", nullptr, [&](int i) { return 0.0f - y[i] + lag(x, i, 45) * 2.0f; }},
+      {"x+y[1999]", nullptr, [&](int i) { return 0.0f + x[i] + 0.0f; }},
+      {"x{1960}+y{2000}", nullptr, [&](int) { return 0.0f + x[40] + y[80]; }},
+      {"x{2100}-1", nullptr, [&](int) { return 0.0f + MissingValue - 1.0f; }},  // past the series' end
+      {"x{1900}", nullptr, [&](int) { return 0.0f + MissingValue; }},           // before the base
+      {"3-x/0", nullptr, [&](int i) { return 0.0f + 3.0f - x[i]; }},
+      {"5", nullptr, [&](int) { return 0.0f + 5.0f; }},
+      {"*x", nullptr, [&](int i) { return 0.0f + 0.0f * x[i]; }},
+      {"x+(y*2)-x[2]", nullptr, [&](int i) { return 0.0f + (0.0f + x[i] + y[i] * 2.0f) - lag(x, i, 2); }},
+      {"x/d", &defs, [&](int i) { return 0.0f + quotient(x[i], d[i]); }},
+      {"d-x*y", &defs, [&](int i) { return 0.0f + d[i] - x[i] * y[i]; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string text = std::string(c.text) + "\r\n";
+    Series whole;
+    whole.fill(9.0f);
+    reader.setString(text);
+    ConsoleCapture capture;
+    ASSERT_EQ(evaluate(context, reader, whole, held, c.defs).status, EndedByLineEnd) << capture.text();
+    Series part;
+    part.fill(9.0f);
+    EvalExtent extent;
+    reader.setString(text);
+    ASSERT_EQ(evaluate(context, reader, part, held, c.defs, extent).status, EndedByLineEnd);
+    EXPECT_EQ(capture.text(), "");
+    for (int i = 0; i < MaxObs; ++i) {
+      ASSERT_EQ(std::bit_cast<uint32_t>(whole[i]), std::bit_cast<uint32_t>(c.want(i))) << "slot " << i;
+      ASSERT_EQ(std::bit_cast<uint32_t>(extent.at(part.data(), i)), std::bit_cast<uint32_t>(whole[i]))
+          << "slot " << i;
+    }
+  }
+  // Without a scratch bank of 1999 slots, plain series stay within their own lengths
+  // (81 slots for y, 50 for x).
+  EvalExtent extent;
+  reader.setString("y/x*100\r\n");
+  ASSERT_EQ(evaluate(context, reader, result, held, nullptr, extent).status, EndedByLineEnd);
+  EXPECT_EQ(extent.used, 81);
+
+  // The workspace bank, whose series fill its 200 observations.
+  for (const char* text : {"a/z*100", "a-a[1]", "c{1970}*b", "(a+b)/c"}) {
+    SCOPED_TRACE(text);
+    Series whole;
+    reader.setString(std::string(text) + "\r\n");
+    ASSERT_EQ(evaluate(context, reader, whole, *bank, scratch.get()).status, EndedByLineEnd);
+    Series part;
+    part.fill(9.0f);
+    reader.setString(std::string(text) + "\r\n");
+    ASSERT_EQ(evaluate(context, reader, part, *bank, scratch.get(), extent).status, EndedByLineEnd);
+    for (int i = 0; i < MaxObs; ++i) {
+      ASSERT_EQ(std::bit_cast<uint32_t>(extent.at(part.data(), i)), std::bit_cast<uint32_t>(whole[i]))
+          << "slot " << i;
+    }
   }
 }
 

@@ -493,15 +493,19 @@ TEST(ExcelSaveTest, FileNamesAndFormats) {
     EXPECT_EQ(excel.fullName(), dir.file(c.written));
   }
   capture.take();
-  // A format written as a workbook for now: named .xlsx, warned once, any letter case.
+  // A format without a writer of its own: named .xlsx, warned once, any letter case.
   Excel excel;
   ASSERT_EQ(excel.CreateNew("", "wb", ""), 0);
-  ASSERT_EQ(excel.SaveWorkbookAs("table", "csv", 2), 0);
+  ASSERT_EQ(excel.SaveWorkbookAs("table", "dif", 2), 0);
   EXPECT_TRUE(fileExists(dir.file("table.xlsx")));
-  EXPECT_EQ(capture.take(), "Warning:  The CSV format is not written yet; " + dir.file("table.xlsx") +
-                                " is saved as an Excel workbook.\n");
-  ASSERT_EQ(excel.SaveWorkbookAs("table.csv", "CSV", 1), 0);
+  EXPECT_EQ(capture.take(), "Warning:  The DIF format cannot be written; " + dir.file("table.xlsx") +
+                                " is saved as an Excel workbook instead.\n");
+  ASSERT_EQ(excel.SaveWorkbookAs("table.dif", "DIF", 1), 0);
   EXPECT_EQ(capture.take(), "");
+  // A written format gets its own extension.
+  ASSERT_EQ(excel.SaveWorkbookAs("table", "csv", 2), 0);
+  EXPECT_TRUE(fileExists(dir.file("table.csv")));
+  ASSERT_EQ(excel.SaveWorkbookAs("table", "dif", 2), 0);
   // An empty name saves under the present name.
   ASSERT_EQ(excel.WriteString("A", 1, "later"), 0);
   ASSERT_EQ(excel.SaveWorkbookAs("", "", 2), 0);

@@ -169,10 +169,12 @@ TEST_F(XlsFormTest, FileNamesAndSaveFormats) {
     const char* written;
     const char* format;
   };
-  // For now every format is written as a workbook (.xlsx): out.csv is saved as out.xlsx.
+  // The extension (or \filetype) is the format; the normal format and a format without
+  // a writer of its own (DIF) are workbooks named .xlsx.
   for (Case c : {Case{"out", "", "out.xlsx", "xls"}, Case{"out.xls", "", "out.xlsx", "xls"},
-                 Case{"out.txt", "", "out.xlsx", "txt"}, Case{"out.csv", "", "out.xlsx", "csv"},
-                 Case{"out.xls", "CSVWindows", "out.xlsx", "CSVWindows"}, Case{"Mixed.Case", "", "Mixed.xlsx", "Case"}}) {
+                 Case{"out.txt", "", "out.xlsx", "txt"}, Case{"out.csv", "", "out.csv", "csv"},
+                 Case{"out.xls", "CSVWindows", "out.csv", "CSVWindows"}, Case{"Mixed.Case", "", "Mixed.xlsx", "Case"},
+                 Case{"page.html", "", "page.html", "html"}, Case{"notes.dif", "", "notes.xlsx", "dif"}}) {
     SCOPED_TRACE(std::string(c.given) + " " + c.fileType);
     open(c.given, c.fileType);
     ASSERT_TRUE(sheet->isOpen()) << capture.take();

@@ -8,6 +8,8 @@
 
 #include "banks/comp_bank.h"
 #include "banks/comp_bank_writer.h"
+#include "banks/hash_bank.h"
+#include "banks/hash_bank_writer.h"
 #include "banks/workspace_bank.h"
 #include "expr/ranges.h"
 #include "stub/interpreter_fixture.h"
@@ -108,6 +110,47 @@ TEST_F(FunctionLineTest, ConstantLinesOfACompressedBank) {
             " seven                       7.0    7.0\n"
             "                             7.0    7.0\n");
   EXPECT_EQ(table.altStart[1].frequency, 4);
+  run.banks[1].reset();
+}
+
+// Hashed banks: a short series after a long one shows missing cells past its own end,
+// and the long one after it shows all of its cells again. By hand: L holds 100 + i
+// (alternative 2: 200 + i) over 1990 .. 2010, S holds 10, 11, 12 (20, 21, 22) over
+// 1990 .. 1992; averages take the observations present, and a missing cell shows
+// as the missing marker printed (-0.0).
+TEST_F(FunctionLineTest, ShortSeriesAfterLongOnesShowMissingPastTheirEnd) {
+  for (int a = 0; a < 2; ++a) {
+    HashBankWriter writer("hashed", 5);
+    std::vector<float> l, sh;
+    for (int i = 0; i < 21; ++i) l.push_back(100.0f * static_cast<float>(a + 1) + static_cast<float>(i));
+    for (int i = 0; i < 3; ++i) sh.push_back(10.0f * static_cast<float>(a + 1) + static_cast<float>(i));
+    ASSERT_EQ(writer.addSeries("L", VexDate(1990, 1, 1), l), 0);
+    ASSERT_EQ(writer.addSeries("S", VexDate(1990, 1, 1), sh), 0);
+    ASSERT_EQ(writer.write(dir.file("h" + std::to_string(a))), 0);
+  }
+  ConsoleCapture quiet;
+  for (size_t a = 0; a < 2; ++a) {
+    run.banks[a] = std::make_unique<HashBank>(dir.file("h" + std::to_string(a)));
+    ASSERT_TRUE(run.banks[a]->isOpen());
+    table.values[a].assign(MaxObs, 0.0f);
+  }
+  run.bankCount = 2;
+  table.altCount = 2;
+  table.showMode = 'a';
+  EXPECT_EQ(runStub("\\dates 1991 2000 1991|2000\nL; long\nS; short\nL; again\nS-S[1]; diff\n"), InterpretEnd);
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(rows(table.out.text(), " long"),
+            " long                      101.0  110.0  105.5\n"
+            "                           201.0  210.0  205.5\n"
+            " short                      11.0   -0.0   11.5\n"
+            "                            21.0   -0.0   21.5\n"
+            " again                     101.0  110.0  105.5\n"
+            "                           201.0  210.0  205.5\n"
+            " diff                        1.0   -0.0    1.0\n"
+            "                             1.0   -0.0    1.0\n");
+  // The last line read S (observations 0 .. 72 from 1920): the slots L filled after
+  // it hold the missing marker again.
+  for (int i = 73; i < MaxObs; ++i) ASSERT_EQ(table.values[0][static_cast<size_t>(i)], MissingValue) << i;
   run.banks[1].reset();
 }
 

@@ -380,16 +380,14 @@ TEST_F(InterpreterTest, TextAndPageLinesGoToTheLineHandlerWithTheirLine) {
   EXPECT_EQ(output, "");
 }
 
-TEST_F(InterpreterTest, CommandsNotAvailableSaySoAndSkipTheirLine) {
-  EXPECT_EQ(runStub("\\zebra 3\n\\color 3\n\\cutoff 0.5 1990\n"
-                    "\\xlgraph 1990\n\\pl 50\n"),
-            InterpretEnd);
+TEST_F(InterpreterTest, VamCommandsOffVamFilesSaySoAndSkipTheirLine) {
+  EXPECT_EQ(runStub("\\zebra 3\n\\color 3\n\\cutoff 0.5 1990\n\\pl 50\n"), InterpretEnd);
   EXPECT_EQ(table.pageLength, 50);
-  // \zebra is no command at all and stays silent; \color is \col by its prefix.
+  // \zebra is no command at all and stays silent; \color is \col by its prefix, which
+  // like \cutoff is refused off VAM files.
   EXPECT_EQ(output,
-            "\\col is not available in this version; line skipped.\n"
-            "\\cutoff is not available in this version; line skipped.\n"
-            "\\xlgraph is not available in this version; line skipped.\n");
+            "\\col command only allowed on Vam Files.  Continuing...\n"
+            "\\cutoff command only allowed on Vam Files.  Continuing...\n");
 }
 
 TEST_F(InterpreterTest, InvalidPrintbaseStopsTheRunAndLeavesTheFileOpen) {

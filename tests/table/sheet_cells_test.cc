@@ -252,3 +252,51 @@ TEST_F(SheetTable, WorkbookPagesAreSheetsOfTheirOwn) {
 
 }  // namespace
 }  // namespace tabrix
+
+namespace tabrix {
+namespace {
+
+// While a chart is collected, the date header of a workbook is a date series from
+// column B over every column, one counted line, and the first collected row.
+TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
+  open(SheetForm::XLS);
+  table.sheet->setRecording(true);
+  table.sheetRow = 4;
+  table.lineOnPage = 4;
+  ASSERT_EQ(writeDateHeader(table), 0);
+  EXPECT_EQ(table.sheetRow, 5);
+  line("One");
+  const Sheet& sheet = *table.sheet->excel().worksheet();
+  // Row 3 (from 0): 2020, 2021, 2022 as day numbers (by hand: 43831, 44197, 44562).
+  for (int c = 1; c <= 3; ++c) {
+    const Cell* cell = sheet.find(3, c);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->kind, CellType::Date);
+  }
+  EXPECT_EQ(sheet.find(3, 1)->number, 43831);
+  EXPECT_EQ(sheet.find(3, 3)->number, 44562);
+  EXPECT_EQ(table.sheet->chartRows(), (std::vector<int32_t>{4, 5, 6}));
+  // A date the workbook cannot hold (after the year 9999) cannot be a date series.
+  parseDateList(table, "12000 ");
+  EXPECT_EQ(writeDateHeader(table), -1);
+  EXPECT_NE(capture.take().find("\nError:  When printing dates to worksheet.\n"), std::string::npos);
+}
+
+// A chart block that opens at the foot of a page goes on collecting on the new page.
+TEST_F(SheetTable, AChartsDateRowAtTheFootOfAPageStartsTheNewPage) {
+  open(SheetForm::XLS);
+  table.pageNumber = 1;
+  table.lineOnPage = table.pageLength - table.bottomMargin;
+  table.sheet->setRecording(true);
+  ASSERT_EQ(writeDateHeader(table), 0);
+  EXPECT_EQ(table.sheet->excel().workbook()->worksheets().size(), 2u);
+  EXPECT_TRUE(table.sheet->recording());
+  ASSERT_EQ(table.sheet->chartRows().size(), 1u);
+  const Sheet& page = *table.sheet->excel().worksheet();
+  const Cell* first = page.find(table.sheet->chartRows()[0] - 1, 1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->kind, CellType::Date);
+}
+
+}  // namespace
+}  // namespace tabrix
