@@ -72,6 +72,9 @@ void fillValues(const MatListRun& run, float sign, Source value) {
     // The values run from the file's first year.
     table.altStart[static_cast<std::size_t>(d)] = VexDate(file.baseYear(), 1, 1);
     const int years = std::min<int>(file.observations(), MaxObs);
+    // Every slot after the years is missing; what an earlier table line said of its own
+    // values no longer holds.
+    table.valuesMissingTail[static_cast<std::size_t>(d)] = MaxObs - years;
     for (int y = 1; y <= years; ++y) {
       float v = sign * value(d, y);
       if (table.divisor != 1.0f) v /= table.divisor;

@@ -177,6 +177,15 @@ TEST_F(ListingTest, RowModeListsSalesFinalDemandAndTheLeftSide) {
   EXPECT_EQ(console, "\rProcessing sector   1\n");
 }
 
+TEST_F(ListingTest, AListingAfterALineOfAShortSeriesShowsEveryYear) {
+  // The table line before held a series of one observation, so its values were known
+  // to be missing after the first slot; the listing's own values run over three years.
+  table.valuesMissingTail.fill(MaxObs - 1);
+  const std::vector<std::string> lines = list("1");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), row("  2 Mills", {40, 44, 48})), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), row("Output", {100, 110, 120})), lines.end());
+}
+
 TEST_F(ListingTest, ColumnModeListsOnlyTheFirstTermWithoutTheLeftSide) {
   // Sector 2 buys a[k][2] x out2 from every k: 0.2, 0.04 and 0.5 times 200, 220, 240.
   settings.listByRow = false;
