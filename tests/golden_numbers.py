@@ -565,8 +565,8 @@ def growth(kind, R, n):
     return 0.0
 
 
-def range_growth(st, col, spec):
-    a, b = spec.first, spec.last
+def range_growth(st, col, date_range):
+    a, b = date_range.first, date_range.last
     K, J = col.start.freq, a.freq
     if K == J:
         ia, ib = index_from(a, col.start), index_from(b, col.start)
@@ -596,19 +596,19 @@ def range_growth(st, col, spec):
     return f32(growth(st.growth_type, R, n / J))
 
 
-def range_total(col, spec):
-    if col.start.freq != spec.first.freq:
+def range_total(col, date_range):
+    if col.start.freq != date_range.first.freq:
         return 0.0
-    ia = index_from(spec.first, col.start)
+    ia = index_from(date_range.first, col.start)
     if ia < 0:
         return 0.0
-    ib = min(index_from(spec.last, col.start), MAX_OBS - 1)
+    ib = min(index_from(date_range.last, col.start), MAX_OBS - 1)
     present = [col.at(i) for i in range(ia, ib + 1)]
     present = [v for v in present if not is_missing(v)]
     total = 0.0
     for v in present:
         total += v
-    if spec.kind == '|':
+    if date_range.kind == '|':
         return 0.0 if not present else f32(total / len(present))
     return f32(total)
 
@@ -639,14 +639,14 @@ def period_growth(st, col, date):
     return f32(g)
 
 
-def computed(st, col, spec):
+def computed(st, col, date_range):
     if st.growth_mode == 'g':
-        return period_growth(st, col, spec.first)
-    if spec.is_growth:
-        return range_growth(st, col, spec)
-    if spec.kind in '+|' and spec.kind:
-        return range_total(col, spec)
-    v = period_value(col, spec.first)
+        return period_growth(st, col, date_range.first)
+    if date_range.is_growth:
+        return range_growth(st, col, date_range)
+    if date_range.kind in '+|' and date_range.kind:
+        return range_total(col, date_range)
+    v = period_value(col, date_range.first)
     return 0.0 if v is None or v == 'illegal' else v
 
 
@@ -699,11 +699,11 @@ def table_rows(st, alternatives, title):
         if w is not None:
             columns.append(('spacer', w, None))
             continue
-        spec = DateSpec(text)
-        width = st.growth_width if (st.growth_width != -1 and spec.is_growth) else st.field
-        decs = st.growth_decs if (spec.is_growth or st.growth_mode == 'g') else \
+        date_range = DateSpec(text)
+        width = st.growth_width if (st.growth_width != -1 and date_range.is_growth) else st.field
+        decs = st.growth_decs if (date_range.is_growth or st.growth_mode == 'g') else \
             (st.coef_decs if st.coef_mode else st.decs)
-        columns.append((spec, width, decs))
+        columns.append((date_range, width, decs))
     limit = st.threshold * st.divisor if st.divisor != 1.0 else st.threshold
     rows = []
     largest = 0.0
@@ -711,14 +711,14 @@ def table_rows(st, alternatives, title):
     title_row = 0 if st.print_base else 1
     for k, alt in enumerate(alternatives):
         text = fit(title, st.title_width) if k == title_row else ' ' * st.title_width
-        for j, (spec, width, decs) in enumerate(columns):
-            if spec == 'spacer':
+        for j, (date_range, width, decs) in enumerate(columns):
+            if date_range == 'spacer':
                 text += ' ' * width
                 continue
             if alt is None:           # the series is not in this alternative's bank
                 v = 0.0
             else:
-                r = computed(st, alt, spec)
+                r = computed(st, alt, date_range)
                 v = r if k == 0 else shown(st, r, base[j])
             if k == 0:
                 base[j] = v

@@ -137,9 +137,9 @@ GOOD = dict(names=['out', 'a', 'b'], sizes=[2, 4, 4], rows=[2, 2, 2], columns=[1
             packed=[0, 0, 0], types='vmp', packed_files=['vam_good.pm1'])
 
 def variant(root, **changes):
-    spec = dict(GOOD)
-    spec.update(changes)
-    vam(root, **spec)
+    fields = dict(GOOD)
+    fields.update(changes)
+    vam(root, **fields)
 
 variant('vam_good')
 packed_file('vam_good.pm1', [(1, 2, [1.5, 2.5, 3.5]), (2, 1, [7, 8, 9])])
