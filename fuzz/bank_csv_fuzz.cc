@@ -2,7 +2,6 @@
 // through the tool's CSV writer, and must make a bank that the tool can describe and
 // dump.
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,14 +16,6 @@ namespace {
 
 using namespace tabrix;
 
-// A series' values without the missing values at its end (the writer leaves them off).
-std::vector<uint32_t> storedBits(const std::vector<float>& values) {
-  std::vector<uint32_t> bits;
-  for (float value : values) bits.push_back(std::bit_cast<uint32_t>(value));
-  while (!bits.empty() && bits.back() == std::bit_cast<uint32_t>(MissingValue)) bits.pop_back();
-  return bits;
-}
-
 bool same(const BankTable& a, const BankTable& b) {
   if (a.title != b.title || a.baseYear != b.baseYear || a.firstMonth != b.firstMonth ||
       a.observations != b.observations || a.series.size() != b.series.size()) {
@@ -33,7 +24,8 @@ bool same(const BankTable& a, const BankTable& b) {
   for (std::size_t i = 0; i < a.series.size(); ++i) {
     const CsvSeries& x = a.series[i];
     const CsvSeries& y = b.series[i];
-    if (x.name != y.name || x.frequency != y.frequency || storedBits(x.values) != storedBits(y.values)) {
+    if (x.name != y.name || x.frequency != y.frequency ||
+        fuzz::storedBits(x.values) != fuzz::storedBits(y.values)) {
       return false;
     }
   }

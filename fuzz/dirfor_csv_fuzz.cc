@@ -1,7 +1,6 @@
 // The bank tool's CSV reader of dirfor banks on any text. A text it accepts must read
 // back the same through the tool's CSV writer, and a bank the tool makes of it must
 // open and be dumped whole.
-#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,14 +14,6 @@ namespace {
 
 using namespace tabrix;
 
-// A series' values without the missing values at its end (the writer leaves them off).
-std::vector<uint32_t> storedBits(const std::vector<float>& values) {
-  std::vector<uint32_t> bits;
-  for (float value : values) bits.push_back(std::bit_cast<uint32_t>(value));
-  while (!bits.empty() && bits.back() == std::bit_cast<uint32_t>(MissingValue)) bits.pop_back();
-  return bits;
-}
-
 bool same(const DirforTable& a, const DirforTable& b) {
   if (a.title != b.title || a.firstYear != b.firstYear || a.firstForecastYear != b.firstForecastYear ||
       a.lastYear != b.lastYear || a.series.size() != b.series.size()) {
@@ -32,7 +23,7 @@ bool same(const DirforTable& a, const DirforTable& b) {
     const DirforCsvSeries& x = a.series[i];
     const DirforCsvSeries& y = b.series[i];
     if (x.name != y.name || x.macro != y.macro || x.stem != y.stem || x.sector != y.sector ||
-        storedBits(x.values) != storedBits(y.values)) {
+        fuzz::storedBits(x.values) != fuzz::storedBits(y.values)) {
       return false;
     }
   }

@@ -8,6 +8,7 @@
 // (standalone_main.cc). Either way prepare() has run before the first input.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "platform/console.h"
 #include "platform/keys.h"
 #include "platform/process.h"
+#include "support/constants.h"
 
 namespace tabrix::fuzz {
 
@@ -124,6 +126,15 @@ class MemoryFile {
 // inputs are refused by the targets that take file names from their input: reading a
 // device can block or never end, which says nothing about the program.
 bool namesSystemFiles(std::string_view text);
+
+// A series' values as bits, without the missing values at its end (the bank writers
+// leave them off), to compare a series with what a round trip gave back.
+inline std::vector<uint32_t> storedBits(const std::vector<float>& values) {
+  std::vector<uint32_t> bits;
+  for (float value : values) bits.push_back(std::bit_cast<uint32_t>(value));
+  while (!bits.empty() && bits.back() == std::bit_cast<uint32_t>(MissingValue)) bits.pop_back();
+  return bits;
+}
 
 // The input as text.
 inline std::string_view asText(const uint8_t* data, size_t size) {
