@@ -1,0 +1,146 @@
+// TableSink: what the composer hands every output form. The composer lays out a page
+// (which lines, in which order, at which columns, with which texts) and calls the
+// attached sinks in that order; a sink renders what it is handed and decides no layout
+// of its own. Each call carries both the structured content (texts, cells, kinds) and,
+// where the fixed-width table has one, the laid-out text line, so the text table writes
+// exactly what the composer built while HTML, LaTeX or PDF use the structure.
+//
+// Failure is sticky: after the first failed write a sink ignores further calls and
+// status() stays non-zero; finish() completes the file and returns the status (the
+// failure reported once, naming the file); abandon() closes without completing.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "table/table_line.h"
+
+namespace tabrix {
+
+// The setup of a page, as the composer begins it.
+struct PageSetup {
+  int pageNumber = 0;    // from 1
+  int pageWidth = 132;   // columns of the head line, text lines and centred lines
+  int pageLength = 66;   // lines per page
+  int tableWidth = 132;  // titleWidth + the date columns' widths
+  int titleWidth = 32;   // width of the title column
+  bool landscape = false;
+  char showMode = 'a';   // 'a' levels, 'd' deviations, 'p' percentage deviations
+  int altCount = 1;      // rows per table line
+  int tableNumber = 0;   // the table's number in the contents (0 without \toc)
+};
+
+// The kinds of line in a page header.
+enum class HeaderKind {
+  Head,         // the running head and the page text
+  Title,        // the table title (numbered "TABLE  n." with \toc)
+  Subtitle,     // the second title line
+  ListHeading,  // "Titles of Alternate Runs"
+  Alternative,  // "Line k: <bank title>[ - <mode text>]"
+  Sentence,     // "Alternatives are shown ..."
+};
+
+// One header line. `text` is the content alone (no layout blanks; for the head line the
+// running head); `laidOut` is the line as the text table shows it (centred, quoted for
+// a print file), without the line end.
+struct HeaderLine {
+  HeaderKind kind = HeaderKind::Head;
+  std::string_view text;
+  std::string_view laidOut;
+  std::string_view pageText;  // Head only: "Page  3", "" without page numbers
+  int alternative = 0;        // Alternative only: k, from 1
+};
+
+// One date label of the date-label row.
+struct DateLabel {
+  std::string_view label;  // "2025", "15-24", "2025.1"; "" for a spacer
+  int width = 0;           // the column's width
+  bool spacer = false;     // a spacer column sN
+  bool growth = false;     // a growth-range column
+};
+
+// What a value cell holds.
+enum class CellKind {
+  Number,   // value, shown with decimals
+  Missing,  // the \missing text
+  Blank,    // blanks (a blanked zero)
+  Spacer,   // a spacer column: blanks of its width, no value
+};
+
+// One cell of a value row.
+struct Cell {
+  CellKind kind = CellKind::Number;
+  float value = 0.0f;     // the number (Number), the missing marker (Missing)
+  int decimals = 0;       // decimals the table shows
+  int width = 0;          // the column's width
+  bool growth = false;    // a growth-rate column
+  int column = 0;         // the date column's index, from 0
+  std::string_view text;  // the text the table shows, without padding: "1,711.4", "-0.0", ""
+};
+
+// One row of a table line: the title area and the cells of one alternative.
+struct ValueRow {
+  int alternative = 0;          // from 0 (the base)
+  bool carriesTitle = false;    // this row shows the line's title
+  std::string_view title;       // the line's title (also on rows that do not carry it)
+  std::span<const Cell> cells;  // one per date column
+  std::string_view laidOut;     // the row as the text table shows it, right-trimmed
+};
+
+// One chart of a \xlgraph block.
+struct ChartData {
+  int chartType = 51;                 // the chart constant (chart_types.h)
+  std::string title;
+  std::string subtitle;
+  std::string axisTitle;
+  std::vector<std::string> categories;  // the date labels
+  struct Series {
+    std::string label;                  // the line's title, or "Alternative 2b" ...
+    std::vector<double> values;         // one per category; NaN where missing
+  };
+  std::vector<Series> series;
+};
+
+class TableSink {
+ public:
+  virtual ~TableSink() = default;
+
+  // Page structure.
+  virtual void beginPage(const PageSetup& setup) = 0;
+  virtual void endPage() = 0;
+  // A font role switched on (`on`) or back to the body after it.
+  virtual void fontRole(FontRole /*role*/, bool /*on*/) {}
+  virtual void headerLine(const HeaderLine& line) = 0;
+  // The date-label row; `laidOut` the row as the text table shows it.
+  virtual void dateRow(std::span<const DateLabel> labels, std::string_view laidOut) = 0;
+  // The rule under the date labels (the \underline character).
+  virtual void dateUnderline(char character, std::string_view laidOut) = 0;
+
+  // A table line: its rows, one per alternative shown, between beginLine and endLine.
+  virtual void beginLine(std::string_view title) = 0;
+  virtual void valueRow(const ValueRow& row) = 0;
+  virtual void endLine() = 0;
+
+  // A text line (';' or \center): the text, and the line as the table shows it.
+  virtual void textLine(std::string_view text, bool centred, std::string_view laidOut) = 0;
+  // The \line rule of `character` across the table width.
+  virtual void rule(char character, std::string_view laidOut) = 0;
+  // count empty lines.
+  virtual void blankLines(int count) = 0;
+
+  // A chart of a \xlgraph block, made after the rows it shows.
+  virtual void chart(const ChartData& /*chart*/) {}
+  // The table of contents, after the last page (with \toc).
+  virtual void contents(const toc& /*entries*/, std::string_view /*pagePrefix*/) {}
+
+  // 0 while every write went through, -1 after a failure (reported once).
+  virtual int status() const = 0;
+  // Completes and closes the output: 0, or -1 when a write failed.
+  [[nodiscard]] virtual int finish() = 0;
+  // Closes without completing (the output is being thrown away).
+  virtual void abandon() = 0;
+};
+
+}  // namespace tabrix
