@@ -410,9 +410,8 @@ void makeTable(RunState& state, TableLine& table) {
   int16_t result = interpret(state, state.stubFile, table);
   if (result != -1) {
     endOfRun(table);
-    if (table.out.isOpen() && table.tocOn && !table.prnMode) {
-      table.out.put('\f');
-      table.contents.writeContents(table.out, table.pageWidth, table.pagePrefix, table.lineEnd);
+    if (table.tocOn && table.renderers.target() != nullptr) {
+      table.renderers.target()->contents(table.contents, table.pagePrefix);
     }
   }
   // The renderers beside the table: their contents, then each finished; a failed one
@@ -424,7 +423,8 @@ void makeTable(RunState& state, TableLine& table) {
     if (table.sheet->close() != 0) table.outputFailed = true;
     table.sheet.reset();
   }
-  if (table.rtfMode) table.out.write("\n}");
+  // The table file: an RTF file gets its closing brace.
+  if (table.renderers.finishTarget() != 0) table.outputFailed = true;
   if (table.out.close() != 0) table.outputFailed = true;
 }
 

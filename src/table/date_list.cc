@@ -50,20 +50,14 @@ void storeExpanded(TableLine& table, const std::string& token) {
 }
 
 // The text of one header row, cut at MaxRowLength characters as the value rows are
-// (a spacer or a field width from the stub can ask for far more); the printer controls
-// written between the characters do not count.
+// (a spacer or a field width from the stub can ask for far more).
 class HeaderRow {
  public:
-  explicit HeaderRow(TableFile& out) : out_(out) {}
-
   void write(std::string_view text) {
     text = text.substr(0, room());
-    out_.write(text);
+    kept_ += text;
     length_ += text.size();
-    if (keep_) kept_ += text;
   }
-  // Keeps a copy of the row's text for the sinks.
-  void keep() { keep_ = true; }
   const std::string& kept() const { return kept_; }
   void blanks(long count) {
     if (count <= 0) return;
@@ -78,19 +72,16 @@ class HeaderRow {
  private:
   std::size_t room() const { return static_cast<std::size_t>(MaxRowLength) - length_; }
 
-  TableFile& out_;
   std::size_t length_ = 0;
-  bool keep_ = false;
   std::string kept_;
 };
 
 // One row of the header: the title area, then each column's label (underlined gives
-// the label's characters replaced by underlineChar). Returns -1 when a label is wider
-// than its column.
+// the label's characters replaced by underlineChar), handed to the sinks whole. Returns
+// -1 when a label is wider than its column (the sinks then get no row).
 int writeHeaderRow(TableLine& table, bool underlined) {
-  HeaderRow text(table.out);
+  HeaderRow text;
   const bool toSinks = !table.renderers.empty();
-  if (toSinks) text.keep();
   std::vector<std::string> labelTexts;  // the sinks' labels, and their columns
   std::vector<DateLabel> labels;
   const int titleWidth = table.titleWidth;
@@ -115,7 +106,7 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       return -1;
     }
     takeWorksheetRow(table, row);
-    writeCountedLine(table, "");
+    countLines(table, 1);
     return 0;
   }
   for (int j = 0; j < count; ++j) {
@@ -163,7 +154,7 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       table.renderers.each([&](TableSink& sink) { sink.dateRow(labels, text.kept()); });
     }
   }
-  writeCountedLine(table, "");
+  countLines(table, 1);
   return 0;
 }
 

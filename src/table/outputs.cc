@@ -24,9 +24,10 @@ bool hasRenderer(const TableLine& table, std::string_view key) { return table.re
 TableSink* renderer(TableLine& table, std::string_view key) { return table.renderers.find(key); }
 
 int finishRenderers(TableLine& table) {
+  // The run's last page ends here, for the table's own target too.
   table.renderers.endPage();
   if (table.tocOn) {
-    table.renderers.each([&table](TableSink& sink) { sink.contents(table.contents, table.pagePrefix); });
+    table.renderers.eachRenderer([&table](TableSink& sink) { sink.contents(table.contents, table.pagePrefix); });
   }
   return noted(table, table.renderers.finishAll());
 }

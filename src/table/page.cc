@@ -33,12 +33,6 @@ std::string blanks(int count) { return std::string(count > 0 ? static_cast<std::
 
 int length(const std::string& text) { return static_cast<int>(text.size()); }
 
-// Counts lines in both counters without writing them.
-void countLines(TableLine& table, int count) {
-  table.lineOnPage += count;
-  table.sheetRow += count;
-}
-
 // Empty lines for the sinks: the layout's (blank) or a margin's.
 void sinkBlankLines(TableLine& table, int count) {
   if (count > 0) table.renderers.each([count](TableSink& sink) { sink.blankLines(count); });
@@ -63,7 +57,7 @@ void writeHeaderLine(TableLine& table, HeaderLine header, const std::string& lin
   header.laidOut = line;
   table.renderers.each([&header](TableSink& sink) { sink.headerLine(header); });
   if (worksheetOf(table) == nullptr) {
-    writeCountedLine(table, line);
+    countLines(table, 1);
     return;
   }
   if (xlsWorksheet(table)) {
@@ -75,32 +69,16 @@ void writeHeaderLine(TableLine& table, HeaderLine header, const std::string& lin
   countLines(table, rows);
 }
 
-// The printer setup codes of every page: left margin, orientation, line density.
-void writePrinterSetup(TableLine& table) {
-  char code[64];
-  if (table.leftMargin != 0) {
-    std::snprintf(code, sizeof code, "\033&a%dL", static_cast<int>(table.leftMargin));
-    table.out.write(code);
-  }
-  table.out.write(table.landscape ? "\033&l1O" : "\033&l0O");
-  if (table.linesPerPage != 0) {
-    // The vertical motion index: linesPerPage lines in 10 inches, in 1/48 inch units.
-    std::snprintf(code, sizeof code, "\033&l%6.4fC", 48 / (table.linesPerPage * 0.1));
-    table.out.write(code);
-  }
-}
-
 // The head line: the running head at the left, the page text at the right end.
 void writeHeadLine(TableLine& table) {
   if (table.prnMode) {
     if (table.headSet) {
       useFont(table, HeadFont);
+      // The print file's head line is not counted.
       const std::string line = quoteField(table.headText, PrnFieldWidth);
       table.renderers.each([&](TableSink& sink) {
         sink.headerLine(HeaderLine{HeaderKind::Head, table.headText, line, {}, 0});
       });
-      table.out.write(line);
-      table.out.write(table.lineEnd);
       useBody(table, HeadFont);
     }
     return;
@@ -193,7 +171,7 @@ std::string prnQuoted(const TableLine& table, const std::string& text) {
 // The list of alternatives under its centred heading.
 void writeAlternatives(TableLine& table) {
   sinkBlankLines(table, 1);
-  writeCountedLine(table, "");
+  countLines(table, 1);
   const std::string_view headingText = "Titles of Alternate Runs";
   std::string heading = prnQuoted(table, std::string(headingText));
   int difference = table.tableWidth - length(heading);
@@ -209,40 +187,23 @@ void writeAlternatives(TableLine& table) {
   }
 }
 
-// The sentence saying how the alternatives are shown: three lines, counted as two.
-// The twelve blanks indent the sentence: the two lines written are the two counted.
+// The sentence saying how the alternatives are shown, indented by twelve blanks, and an
+// empty line: two lines (a worksheet gets only the sentence, in two rows).
 void writeModeSentence(TableLine& table) {
-  if (!table.renderers.empty()) {
-    const char* sentence = modeSentence(table.showMode);
-    const std::string text = sentence != nullptr ? sentence : "";
-    const std::string line = blanks(SentenceIndent) + prnQuoted(table, text);
-    table.renderers.each(
-        [&](TableSink& sink) { sink.headerLine(HeaderLine{HeaderKind::Sentence, text, line, {}, 0}); });
-    sinkBlankLines(table, 1);
-  }
-  if (worksheetOf(table) != nullptr) {
-    // A worksheet gets only the sentence, and two rows.
-    if (const char* sentence = modeSentence(table.showMode)) writeSheetText(table, 0, prnQuoted(table, sentence), '\'');
-    countLines(table, 2);
-    return;
-  }
-  table.out.write(blanks(SentenceIndent));
-  if (const char* sentence = modeSentence(table.showMode)) {
-    table.out.write(prnQuoted(table, sentence));
-  }
-  table.out.write(table.lineEnd);
-  table.out.write(table.lineEnd);
-  table.lineOnPage += 2;
-  table.sheetRow += 2;
+  const char* sentence = modeSentence(table.showMode);
+  const std::string text = sentence != nullptr ? sentence : "";
+  const std::string line = blanks(SentenceIndent) + prnQuoted(table, text);
+  table.renderers.each([&](TableSink& sink) { sink.headerLine(HeaderLine{HeaderKind::Sentence, text, line, {}, 0}); });
+  sinkBlankLines(table, 1);
+  if (worksheetOf(table) != nullptr && sentence != nullptr) writeSheetText(table, 0, prnQuoted(table, text), '\'');
+  countLines(table, 2);
 }
 
 }  // namespace
 
-void writeCountedLine(TableLine& table, std::string_view text) {
-  table.out.write(text);
-  table.out.write(table.lineEnd);
-  ++table.lineOnPage;
-  ++table.sheetRow;
+void countLines(TableLine& table, int count) {
+  table.lineOnPage += count;
+  table.sheetRow += count;
 }
 
 bool textLineNeedsPage(const TableLine& table) {
@@ -255,23 +216,19 @@ bool tableLineNeedsPage(const TableLine& table) {
 
 int pageHeader(TableLine& table) {
   if (table.gdataMode || table.onePerLine) return 0;
-  // End of the previous page. (A worksheet target gets no text here; an XLS target
-  // starts a new worksheet page instead of the form feed.)
+  // End of the previous page: the time stamp after an empty line (not on a worksheet)
+  // and the bottom margin; a print file has neither. An XLS target starts a new
+  // worksheet for the next page.
   if (table.pageNumber > 0 && !table.prnMode) {
     if (table.timestampText && !table.sheetMode) {
-      table.out.write(table.lineEnd);
       const std::string line = centred(*table.timestampText, table.pageWidth);
       sinkMarginLines(table, 1);
       table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });
-      writeCountedLine(table, line);
+      countLines(table, 1);
     }
     sinkMarginLines(table, table.bottomMargin);
-    for (int i = 0; i < table.bottomMargin; ++i) writeCountedLine(table, "");
-    if (xlsWorksheet(table)) {
-      if (startWorksheetPage(table) != 0) return -1;
-    } else if (!table.sheetMode) {
-      table.out.write("\f");
-    }
+    countLines(table, std::max<int>(table.bottomMargin, 0));
+    if (xlsWorksheet(table) && startWorksheetPage(table) != 0) return -1;
   }
   table.lineOnPage = 0;
   const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
@@ -288,19 +245,18 @@ int pageHeader(TableLine& table) {
   setup.leftMargin = table.leftMargin;
   setup.linesPerPage = table.linesPerPage;
   table.renderers.beginPage(setup);
-  if (!table.noFormat && !xlsWorksheet(table)) writePrinterSetup(table);
   sinkMarginLines(table, table.topMargin);
-  for (int i = 0; i < table.topMargin; ++i) writeCountedLine(table, "");
+  countLines(table, std::max<int>(table.topMargin, 0));
   ++table.pageNumber;
   writeHeadLine(table);
   sinkBlankLines(table, table.spaceHead);
-  for (int i = 0; i < table.spaceHead; ++i) writeCountedLine(table, "");
+  countLines(table, std::max<int>(table.spaceHead, 0));
   table.tableWidth = tableWidth;
   writeTitles(table);
   useFont(table, BankFont);
   if (table.altTitlesKnown && table.altCount > 1) writeAlternatives(table);
   sinkBlankLines(table, 1);
-  writeCountedLine(table, "");
+  countLines(table, 1);
   if (table.altCount > 1) writeModeSentence(table);
   useBody(table, BankFont);
   // Each worksheet of a workbook, and the one sheet of a WK1 file, gets the date
@@ -311,24 +267,20 @@ int pageHeader(TableLine& table) {
 
 int centeredLine(TableLine& table, std::string_view text, int width) {
   const std::string line = centred(text, width);
-  if (!table.renderers.empty()) {
-    const std::string_view cut = text.substr(0, static_cast<std::size_t>(std::max(width, 0)));
-    table.renderers.each([&](TableSink& sink) { sink.textLine(cut, true, line); });
-  }
+  const std::string_view cut = text.substr(0, static_cast<std::size_t>(std::max(width, 0)));
+  table.renderers.each([&](TableSink& sink) { sink.textLine(cut, true, line); });
   if (table.sheetMode) return -1;
-  writeCountedLine(table, line);
+  countLines(table, 1);
   return 0;
 }
 
 int ruleLine(TableLine& table, char character) {
   std::string rule(table.tableWidth > 0 ? static_cast<std::size_t>(table.tableWidth) : 0, character);
-  if (!table.renderers.empty()) {
-    const std::string line = prnQuoted(table, rule);
-    table.renderers.each([&](TableSink& sink) { sink.rule(character, line); });
-  }
+  const std::string line = prnQuoted(table, rule);
+  table.renderers.each([&](TableSink& sink) { sink.rule(character, line); });
   WK1File* sheet = worksheetOf(table);
   if (sheet == nullptr) {
-    writeCountedLine(table, prnQuoted(table, rule));
+    countLines(table, 1);
     return 0;
   }
   const int row = worksheetLineRow(table);
@@ -346,7 +298,7 @@ int ruleLine(TableLine& table, char character) {
     useBody(table, NameFont);
     if (result != 0) return -1;
   } else {
-    (void)sheet->writeText(row, 0, prnQuoted(table, rule), '\'');
+    (void)sheet->writeText(row, 0, line, '\'');
   }
   takeWorksheetRow(table, row);
   countLines(table, 1);
@@ -356,16 +308,13 @@ int ruleLine(TableLine& table, char character) {
 int endOfRun(TableLine& table) {
   if (table.sheetMode) return -1;
   if (table.timestampText && table.pageNumber > 0 && !table.prnMode) {
-    int fill = 0;
-    while (table.lineOnPage < table.pageLength - table.bottomMargin - 3) {
-      table.out.write(table.lineEnd);
-      ++table.lineOnPage;
-      ++fill;
-    }
+    // The fill counts on the page only.
+    const int fill = std::max(table.pageLength - table.bottomMargin - 3 - table.lineOnPage, 0);
+    table.lineOnPage += fill;
     const std::string line = centred(*table.timestampText, table.pageWidth);
     sinkMarginLines(table, fill);
     table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });
-    writeCountedLine(table, line);
+    countLines(table, 1);
   }
   return 0;
 }

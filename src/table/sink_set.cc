@@ -12,6 +12,18 @@ SinkSet::~SinkSet() {
   for (Entry& entry : entries_) entry.sink->abandon();
 }
 
+void SinkSet::setTarget(std::unique_ptr<TableSink> target) {
+  if (target_ != nullptr) target_->abandon();
+  target_ = std::move(target);
+}
+
+int SinkSet::finishTarget() {
+  if (target_ == nullptr) return 0;
+  std::unique_ptr<TableSink> target = std::move(target_);
+  if (page_ != nullptr) target->endPage();
+  return target->finish();
+}
+
 int SinkSet::attach(std::string_view key, std::unique_ptr<TableSink> sink) {
   const int previous = detach(key);
   if (sink == nullptr) return previous;
@@ -39,17 +51,19 @@ TableSink* SinkSet::find(std::string_view key) const {
 void SinkSet::beginPage(const PageSetup& setup) {
   endPage();
   page_ = std::make_unique<PageSetup>(setup);
-  for (Entry& entry : entries_) entry.sink->beginPage(setup);
+  each([&setup](TableSink& sink) { sink.beginPage(setup); });
 }
 
 void SinkSet::endPage() {
   if (page_ == nullptr) return;
   page_.reset();
-  for (Entry& entry : entries_) entry.sink->endPage();
+  each([](TableSink& sink) { sink.endPage(); });
 }
 
 int SinkSet::finishAll() {
-  endPage();
+  if (page_ != nullptr) {
+    for (Entry& entry : entries_) entry.sink->endPage();
+  }
   int status = 0;
   std::vector<Entry> finishing = std::move(entries_);
   entries_.clear();

@@ -1,7 +1,8 @@
-// SinkSet: the renderers attached to a table, each under a key, and the page they are
-// on. The composer sends every page through it to each sink in the order they were
-// attached; a sink attached while a page is open first gets that page's beginPage, and
-// a page still open is ended before a sink is finished, so every sink sees whole pages.
+// SinkSet: the table's own target (the text table) and the renderers attached beside it,
+// each under a key, and the page they are on. The composer sends every page through it,
+// to the target first and then to each renderer in the order they were attached; a
+// renderer attached while a page is open first gets that page's beginPage, and a page
+// still open is ended before a renderer is finished, so every sink sees whole pages.
 #pragma once
 
 #include <memory>
@@ -23,7 +24,14 @@ class SinkSet {
   SinkSet& operator=(const SinkSet&) = delete;
 
   // True when no sink is attached: the composer then builds nothing for them.
-  bool empty() const { return entries_.empty(); }
+  bool empty() const { return target_ == nullptr && entries_.empty(); }
+
+  // Replaces the table's own target (nullptr: none); it joins at the next page. The one
+  // replaced is abandoned (its file is the caller's to close or delete).
+  void setTarget(std::unique_ptr<TableSink> target);
+  TableSink* target() const { return target_.get(); }
+  // Finishes the target and removes it: its status, 0 when there is none.
+  [[nodiscard]] int finishTarget();
 
   // Attaches sink under key, after finishing the sink already there (its status, 0 when
   // there was none). While a page is open the new sink begins it at once.
@@ -41,13 +49,21 @@ class SinkSet {
   // True between beginPage and endPage.
   bool pageOpen() const { return page_ != nullptr; }
 
-  // Calls call(sink) for every sink, in the order of attaching.
+  // Calls call(sink) for the target and every renderer, in the order of attaching.
   template <typename Call>
   void each(Call&& call) {
+    if (target_ != nullptr) call(*target_);
     for (Entry& entry : entries_) call(*entry.sink);
   }
 
-  // Ends the open page, then finishes and removes every sink; -1 when any failed.
+  // Calls call(sink) for every renderer (not the target).
+  template <typename Call>
+  void eachRenderer(Call&& call) {
+    for (Entry& entry : entries_) call(*entry.sink);
+  }
+
+  // Ends the open page for the renderers, then finishes and removes every one of them
+  // (not the target); -1 when any failed.
   [[nodiscard]] int finishAll();
 
  private:
@@ -55,6 +71,7 @@ class SinkSet {
     std::string key;
     std::unique_ptr<TableSink> sink;
   };
+  std::unique_ptr<TableSink> target_;
   std::vector<Entry> entries_;
   std::unique_ptr<PageSetup> page_;  // the open page's setup, or null
 };

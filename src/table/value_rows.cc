@@ -173,12 +173,11 @@ ValueKind classify(const TableLine& table, float value) {
   return ValueKind::Number;
 }
 
-// The text-file form of the table rows. A worksheet target takes the same steps (title,
-// spacer, value cells, end of row) and writes cells instead of text.
+// The laid-out text of a table row, as the text table shows it. A worksheet target takes
+// the same steps (title, spacer, value cells, end of row) and writes cells instead.
 class TextRows {
  public:
-  // write: the kept rows go to the table file (else they are only laid out).
-  explicit TextRows(TableLine& table, bool write = true) : table_(table), write_(write) {}
+  explicit TextRows(TableLine& table) : table_(table) {}
 
   void begin() { row_.clear(); }
 
@@ -227,10 +226,6 @@ class TextRows {
     row_.appendFitted(cell_.view(), width);
   }
 
-  // Writes the row unless it is dropped.
-  void end(bool keep) {
-    if (keep && write_) writeCountedLine(table_, row_.trimmed());
-  }
 
   // The row laid out so far, right-trimmed, and the last cell's text as formatted.
   std::string_view text() const { return row_.trimmed(); }
@@ -238,7 +233,6 @@ class TextRows {
 
  private:
   TableLine& table_;
-  bool write_;
   RowBuffer row_;
   CellText cell_;
   char grouped_[512];
@@ -287,8 +281,6 @@ class SheetRows {
       }
     }
     if (!title_.empty() || !values_.empty()) takeWorksheetRow(table_, row);
-    ++table_.lineOnPage;
-    ++table_.sheetRow;
   }
 
  private:
@@ -309,7 +301,7 @@ class SheetRows {
 // row begins the line.
 class SinkRows {
  public:
-  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table, false) {}
+  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table) {}
 
   void begin() {
     ++alternative_;
@@ -419,6 +411,13 @@ class BothRows {
   SinkRows& second_;
 };
 
+// A line of the record layouts, written to the table file and counted.
+void writeRecordLine(TableLine& table, std::string_view text) {
+  table.out.write(text);
+  table.out.write(table.lineEnd);
+  countLines(table, 1);
+}
+
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
   if (table.gdataMode || table.onePerLine) {
@@ -444,11 +443,8 @@ int composeTextLine(TableLine& table) {
   } else {
     line = text.substr(0, width);
   }
-  if (!table.renderers.empty()) {
-    std::string laidOut = line;
-    rtrim(laidOut);
-    table.renderers.each([&](TableSink& sink) { sink.textLine(table.lineTitle, table.centerText, laidOut); });
-  }
+  rtrim(line);
+  table.renderers.each([&](TableSink& sink) { sink.textLine(table.lineTitle, table.centerText, line); });
   if (WK1File* sheet = worksheetOf(table)) {
     // A text cell in column 0; a centred one without the blanks around it.
     std::string cell = rightTrimmed(text.substr(0, width));
@@ -463,12 +459,8 @@ int composeTextLine(TableLine& table) {
     } else {
       writeSheetText(table, 0, cell, table.centerText ? '^' : '\'');
     }
-    ++table.lineOnPage;
-    ++table.sheetRow;
-    return 0;
   }
-  rtrim(line);
-  writeCountedLine(table, line);
+  countLines(table, 1);
   return 0;
 }
 
@@ -501,19 +493,23 @@ void writeTableRows(TableLine& table, const ColumnPlan& plan, Rows& rows) {
     if (!printable) continue;
     const bool dropped = (table.noZeroRows && largest < ZeroRowLimit) || largest < limit;
     rows.end(!dropped);
+    if (!dropped) countLines(table, 1);
   }
 }
 
-// The rows through one target's form, and the sinks' when any is attached.
-template <typename Rows>
-void writeRowsWithSinks(TableLine& table, const ColumnPlan& plan, Rows& rows) {
+// The rows through the sinks' form (when any is attached) and a worksheet's.
+void writeRows(TableLine& table, const ColumnPlan& plan, SheetRows* sheetRows) {
   if (table.renderers.empty()) {
-    writeTableRows(table, plan, rows);
+    if (sheetRows != nullptr) writeTableRows(table, plan, *sheetRows);
     return;
   }
   SinkRows sinkRows(table, plan);
-  BothRows<Rows> both(rows, sinkRows);
-  writeTableRows(table, plan, both);
+  if (sheetRows != nullptr) {
+    BothRows<SheetRows> both(*sheetRows, sinkRows);
+    writeTableRows(table, plan, both);
+  } else {
+    writeTableRows(table, plan, sinkRows);
+  }
   sinkRows.finish();
 }
 
@@ -531,18 +527,17 @@ int composeTableRows(TableLine& table) {
   planColumns(table, plan);
   if (WK1File* sheet = worksheetOf(table)) {
     SheetRows rows(table, *sheet);
-    writeRowsWithSinks(table, plan, rows);
+    writeRows(table, plan, &rows);
     // A workbook goes back to the body font after the rows.
     if (sheet->form() == SheetForm::XLS) (void)sheet->setFont(table.fonts[BodyFont].font);
   } else {
-    TextRows rows(table);
-    writeRowsWithSinks(table, plan, rows);
+    writeRows(table, plan, nullptr);
   }
   if (table.spacing > 1) {
     const int count = table.spacing - 1;
     table.renderers.each([count](TableSink& sink) { sink.blankLines(count); });
+    countLines(table, count);
   }
-  for (int i = 1; i < table.spacing; ++i) writeCountedLine(table, "");
   return 0;
 }
 
@@ -659,7 +654,7 @@ int onePerLineRows(TableLine& table) {
     row.append(column.date.label(table.yearFormat));
     text.printFixed(values[static_cast<std::size_t>(j)], table.fieldWidth, column.decimals);
     row.appendFitted(text.view(), table.fieldWidth);
-    writeCountedLine(table, row.trimmed());
+    writeRecordLine(table, row.trimmed());
   }
   return 0;
 }
