@@ -31,6 +31,14 @@ class TextTableSink final : public TableSink {
   void blankLines(int count) override { lineEnds(count); }
   void marginLines(int count) override { lineEnds(count); }
   void pageFoot(std::string_view /*stamp*/, std::string_view laidOut) override { writeLine(laidOut); }
+  void comment(std::string_view /*text*/, std::string_view laidOut) override { writeLine(laidOut); }
+  void dataRecord(const DataRecord& record) override {
+    for (const std::string& line : record.laidOut) writeLine(line);
+  }
+  void valueLine(std::string_view /*title*/, std::string_view /*label*/, const Cell& /*cell*/,
+                 std::string_view laidOut) override {
+    writeLine(laidOut);
+  }
   // The contents after a form feed (none in a print file).
   void contents(const toc& entries, std::string_view pagePrefix) override;
 

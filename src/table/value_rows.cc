@@ -412,13 +412,6 @@ class BothRows {
   SinkRows& second_;
 };
 
-// A line of the record layouts, written to the table file and counted.
-void writeRecordLine(TableLine& table, std::string_view text) {
-  table.out.write(text);
-  table.out.write(table.lineEnd);
-  countLines(table, 1);
-}
-
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
   if (table.gdataMode || table.onePerLine) {
@@ -613,23 +606,25 @@ int gdataRecord(TableLine& table, std::string_view name) {
     return 1;
   }
   if (!table.lineTitle.empty()) commentLine(table, table.lineTitle);
-  table.out.write(table.gdataKeyword);
-  table.out.write(" ");
-  table.out.write(name.empty() ? std::string_view(table.lineExpression) : name);
+  const std::string_view seriesName = name.empty() ? std::string_view(table.lineExpression) : name;
   const int decimals = table.coefMode ? table.coefDecs : table.decs;
   const std::size_t perLine = static_cast<std::size_t>(std::max<int>(table.gdataPerLine, 1));
+  std::vector<std::string> lines;
+  lines.reserve(record.size() / perLine + 2);
+  lines.push_back(table.gdataKeyword + " " + std::string(seriesName));
   CellText text;
   VexDate d = first.from;
   for (std::size_t q = 0; q < record.size(); ++q, advance(d)) {
     if (q % perLine == 0) {
       char label[DateLabelCapacity] = "";
-      text.print("%s %3s  ", table.lineEnd.c_str(), format(d, label, table.yearFormat));
-      table.out.write(text.view());
+      text.print(" %3s  ", format(d, label, table.yearFormat));
+      lines.emplace_back(text.view());
     }
     text.printFixed(record[q], table.fieldWidth, decimals);
-    table.out.write(text.view());
+    lines.back() += text.view();
   }
-  table.out.write(table.lineEnd);
+  const DataRecord data{table.gdataKeyword, seriesName, record, decimals, static_cast<int>(perLine), lines};
+  table.renderers.each([&data](TableSink& sink) { sink.dataRecord(data); });
   return 0;
 }
 
@@ -655,7 +650,21 @@ int onePerLineRows(TableLine& table) {
     row.append(column.date.label(table.yearFormat));
     text.printFixed(values[static_cast<std::size_t>(j)], table.fieldWidth, column.decimals);
     row.appendFitted(text.view(), table.fieldWidth);
-    writeRecordLine(table, row.trimmed());
+    if (!table.renderers.empty()) {
+      const std::string label = column.date.label(table.yearFormat);
+      Cell cell;
+      cell.value = values[static_cast<std::size_t>(j)];
+      cell.decimals = column.decimals;
+      cell.width = table.fieldWidth;
+      cell.growth = column.date.isGrowth;
+      cell.column = j;
+      std::string_view shown = text.view();
+      while (!shown.empty() && shown.front() == ' ') shown.remove_prefix(1);
+      cell.text = shown;
+      const std::string_view line = row.trimmed();
+      table.renderers.each([&](TableSink& sink) { sink.valueLine(table.lineTitle, label, cell, line); });
+    }
+    countLines(table, 1);
   }
   return 0;
 }
@@ -665,8 +674,7 @@ int commentLine(TableLine& table, std::string_view text) {
   std::string line = "# ";
   line += text;
   rtrim(line);
-  table.out.write(line);
-  table.out.write(table.lineEnd);
+  table.renderers.each([&](TableSink& sink) { sink.comment(text, line); });
   return 0;
 }
 
