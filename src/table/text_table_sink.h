@@ -46,7 +46,9 @@ class TextTableSink final : public TableSink {
   // Ends an RTF file with its brace and closes the file: 0, or -1 when a write failed
   // (reported by the file).
   [[nodiscard]] int finish() override;
-  void abandon() override { table_.out.abandon(); }
+  // Nothing to throw away here: the table file is the table's, closed or deleted by the
+  // run or by the command that replaces it.
+  void abandon() override {}
 
  private:
   void writeLine(std::string_view text);
