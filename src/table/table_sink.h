@@ -175,6 +175,10 @@ class TableSink {
   // table shows it, centred on the page width.
   virtual void pageFoot(std::string_view /*stamp*/, std::string_view /*laidOut*/) {}
 
+  // False for a sink that renders only the laid-out lines: while no attached sink uses
+  // them, the composer leaves a value row's cells out (an empty span).
+  virtual bool usesCells() const { return true; }
+
   // 0 while every write went through, -1 after a failure (reported once).
   virtual int status() const = 0;
   // Completes and closes the output: 0, or -1 when a write failed.

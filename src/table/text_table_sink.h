@@ -42,6 +42,7 @@ class TextTableSink final : public TableSink {
   // The contents after a form feed (none in a print file).
   void contents(const toc& entries, std::string_view pagePrefix) override;
 
+  bool usesCells() const override { return false; }
   int status() const override { return 0; }
   // Ends an RTF file with its brace and closes the file: 0, or -1 when a write failed
   // (reported by the file).

@@ -302,7 +302,9 @@ class SheetRows {
 // row begins the line.
 class SinkRows {
  public:
-  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table) {}
+  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table) {
+    table.renderers.each([this](TableSink& sink) { cellsUsed_ = cellsUsed_ || sink.usesCells(); });
+  }
 
   void begin() {
     ++alternative_;
@@ -320,6 +322,7 @@ class SinkRows {
 
   void spacer(int width) {
     text_.spacer(width);
+    if (!cellsUsed_) return;
     Cell cell;
     cell.kind = CellKind::Spacer;
     cell.width = width;
@@ -329,6 +332,7 @@ class SinkRows {
 
   void value(int column, ValueKind kind, float v, int width, int decimals) {
     text_.value(column, kind, v, width, decimals);
+    if (!cellsUsed_) return;
     Cell cell;
     cell.kind = kind == ValueKind::Missing ? CellKind::Missing
                 : kind == ValueKind::BlankZero ? CellKind::Blank
@@ -376,6 +380,7 @@ class SinkRows {
   int alternative_ = -1;
   bool carriesTitle_ = false;
   bool lineBegun_ = false;
+  bool cellsUsed_ = false;  // a sink uses the cells: they are gathered
   std::vector<Cell> cells_;
   std::vector<std::pair<std::size_t, std::size_t>> spans_;  // each cell's text in arena_
   std::string arena_;
