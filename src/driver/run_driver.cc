@@ -24,6 +24,7 @@
 #include "reader/line_editor.h"
 #include "support/text.h"
 #include "table/page.h"
+#include "table/printer_controls.h"
 #include "table/table_line.h"
 
 namespace tabrix {
@@ -441,7 +442,10 @@ void makeTable(RunState& state, TableLine& table) {
     table.sheet.reset();
   }
   if (table.rtfMode) table.out.write("\n}");
+  const bool rtfOpen = table.rtfMode && table.out.isOpen();
+  const std::string tableName = table.out.name();
   if (table.out.close() != 0) table.outputFailed = true;
+  if (rtfOpen && !table.outputFailed && fitRtfPage(tableName) != 0) table.outputFailed = true;
 }
 
 int commandLineOption(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
