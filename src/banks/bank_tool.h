@@ -2,8 +2,8 @@
 // command line): make a bank from a CSV file and show or export any bank through the
 // bank interface (create, list, info, dump), each writing to a stream. Without a kind
 // given, list, info and dump take the kind from the files that exist for the bank's name.
-// Workspace, compressed and hashed banks share the layout below (also described in the
-// README); dirfor banks and VAM files have their own (banks/dirfor_csv.h,
+// Workspace, compressed and hashed banks share the layout below (also described in
+// docs/banks.md); dirfor banks and VAM files have their own (banks/dirfor_csv.h,
 // banks/vam_csv.h).
 //
 //   title,Base run of March          optional, at most 79 characters
