@@ -3,6 +3,8 @@
 // dump.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,9 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // (blanks at the end, control characters) may fail it.
     const std::string kind(1, "wch"[size % 3]);
     if (!writeWholeFile("in.csv", {data, size})) __builtin_trap();
-    if (runBankTool({"create", "-k", kind, "fuzzbank", "in.csv"}) == 0) {
-      if (runBankTool({"info", "-k", kind, "fuzzbank"}) != 0) __builtin_trap();
-      const bool dumped = runBankTool({"dump", "-k", kind, "fuzzbank", "-"}) == 0;
+    BankSelection selection{"fuzzbank", kind[0], true, std::string(DefaultDirforDescription)};
+    std::ostringstream said;
+    if (createBank(selection, "in.csv", said) == BankToolStatus::kDone) {
+      BankToolStatus status = BankToolStatus::kDone;
+      std::unique_ptr<DataBank> bank = openToolBank(selection, false, status);
+      if (bank == nullptr || showBankInfo(*bank, said) != BankToolStatus::kDone) __builtin_trap();
+      const bool dumped = dumpBank(*bank, {}, said) == BankToolStatus::kDone;
       if (!dumped && std::all_of(table.series.begin(), table.series.end(), listable)) {
         __builtin_trap();  // a bank the tool made that it cannot dump
       }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building Tabrix needs on a Debian machine, when it is missing.
-#   --tests   also what the tests need (GoogleTest, Python 3 and openpyxl)
+#   --tests   also what the tests need (GoogleTest, Python 3 and openpyxl; groff for
+#             the man pages, dpkg-dev for the package, LibreOffice Writer and
+#             poppler-utils for the RTF conversion)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
 
@@ -17,6 +19,10 @@ if [ "$tests" = 1 ]; then
   command -v python3 >/dev/null 2>&1 || missing+=(python3)
   # The workbook read-back test runs Debian's Python with openpyxl.
   /usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1 || missing+=(python3-openpyxl)
+  command -v groff >/dev/null 2>&1 || missing+=(groff)
+  command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
+  command -v pdftotext >/dev/null 2>&1 || missing+=(poppler-utils)
+  command -v soffice >/dev/null 2>&1 || missing+=(libreoffice-writer-nogui)
 fi
 
 if [ ${#missing[@]} -eq 0 ]; then

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <sstream>
 
@@ -291,65 +291,7 @@ int16_t writeHashedBank(const std::string& root, const BankTable& table,
   return writeRecordBank(writer, root, table, csvName);
 }
 
-// ---- The command line ----
-
-struct Options {
-  char kind = 'w';         // the kind given with -k (or found from the files)
-  bool kindGiven = false;  // -k was given
-  std::string description{DefaultDirforDescription};
-  bool wide = false;
-  std::vector<std::string> positional;
-};
-
-const char* const kUsage =
-    "usage: tabrix-bank COMMAND [options] BANK ...\n"
-    "  create [-k KIND] [-d DIRFOR.DAT] BANK FILE.csv  make a bank from a CSV file\n"
-    "  list   [-k KIND] [-w] BANK [PATTERN]   list names (-w: 5 per line; * and ^ wildcards)\n"
-    "  info   [-k KIND] BANK                  describe the bank\n"
-    "  dump   [-k KIND] BANK FILE.csv|- [NAME...]  write series to CSV (- for the screen)\n"
-    "BANK is the root name without extension. KIND: w workspace, c compressed, h hashed,\n"
-    "d dirfor (-d DIRFOR.DAT names its description file, default dirfor.dat), v vam.\n"
-    "create makes a workspace bank unless -k says otherwise; the other commands find the\n"
-    "kind from the files of BANK when -k is not given.\n";
-
-int usage(const std::string& message) {
-  if (!message.empty()) toolReport(message);
-  console().write(kUsage);
-  return 2;
-}
-
-bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
-  bool optionsDone = false;
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (!optionsDone && arg == "--") {
-      optionsDone = true;
-    } else if (!optionsDone && (arg == "-k" || arg == "-d")) {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return false;
-      }
-      const std::string& value = args[++i];
-      if (arg == "-d") {
-        options.description = value;
-      } else if (value.size() != 1 || findBankKind(value[0]) == nullptr) {
-        error = "unknown bank kind \"" + value + "\"";
-        return false;
-      } else {
-        options.kind = value[0];
-        options.kindGiven = true;
-      }
-    } else if (!optionsDone && (arg == "-w" || arg == "--wide")) {
-      options.wide = true;
-    } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-      error = "unknown option " + arg;
-      return false;
-    } else {
-      options.positional.push_back(arg);
-    }
-  }
-  return true;
-}
+// ---- Opening banks by name ----
 
 // The root name: the bank name without the kind's extension, if the user gave it.
 std::string rootName(const std::string& bank, const BankKind& kind) {
@@ -359,54 +301,30 @@ std::string rootName(const std::string& bank, const BankKind& kind) {
   return bank;
 }
 
-// Without -k, the kind whose data file exists for the bank name. 0 with options.kind
-// set; otherwise the exit status after a message (none found, or several).
-int findKind(const std::string& bank, Options& options) {
+// Without a kind given, the kind whose data file exists for the bank name: kDone with
+// bank.kind set; otherwise the status after a message (none found, or several).
+BankToolStatus findKind(BankSelection& bank) {
   std::vector<const BankKind*> found;
   std::string tried;
   for (const BankKind& kind : bankKinds()) {
-    const std::string file = rootName(bank, kind) + std::string(kind.extension);
+    const std::string file = rootName(bank.name, kind) + std::string(kind.extension);
     if (fileExists(toPath(file))) found.push_back(&kind);
     tried += (tried.empty() ? "" : ", ") + file;
   }
   if (found.empty()) {
-    toolReport("no bank named " + bank + " (none of " + tried + " exists)");
-    return 1;
+    toolReport("no bank named " + bank.name + " (none of " + tried + " exists)");
+    return BankToolStatus::kFailed;
   }
   if (found.size() > 1) {
     std::string kinds;
     for (const BankKind* kind : found) {
-      kinds += (kinds.empty() ? "" : ", ") + rootName(bank, *kind) + std::string(kind->extension);
+      kinds += (kinds.empty() ? "" : ", ") + rootName(bank.name, *kind) + std::string(kind->extension);
     }
-    toolReport(bank + " names banks of more than one kind (" + kinds + "): give -k");
-    return 2;
+    toolReport(bank.name + " names banks of more than one kind (" + kinds + "): give -k");
+    return BankToolStatus::kKindUnclear;
   }
-  options.kind = found.front()->letter;
-  return 0;
-}
-
-// Opens a bank for reading; nullptr after a message (and `status` set) when it is not
-// open. Without -k the kind comes from the files, and the tool says which it opened
-// (unless `quiet`, for output that must stay plain CSV).
-std::unique_ptr<DataBank> openForReading(Options& options, const std::string& bank, bool quiet,
-                                         int& status) {
-  status = 1;
-  if (!options.kindGiven && (status = findKind(bank, options)) != 0) return nullptr;
-  status = 1;
-  const BankKind& kind = *findBankKind(options.kind);
-  std::string root = rootName(bank, kind);
-  std::unique_ptr<DataBank> opened = openBank(kind.letter, root, options.description);
-  if (opened == nullptr || !opened->isOpen()) {
-    if (kind.open == nullptr) {
-      toolReport("banks of the " + std::string(kind.name) + " kind cannot be read yet");
-    } else {
-      toolReport("cannot open the " + std::string(kind.name) + " bank " + root);
-    }
-    return nullptr;
-  }
-  if (!options.kindGiven && !quiet) toolReport("opened the " + std::string(kind.name) + " bank " + root);
-  status = 0;
-  return opened;
+  bank.kind = found.front()->letter;
+  return BankToolStatus::kDone;
 }
 
 // Lists names into a file in memory and gives back its text (no paging). No temporary
@@ -448,42 +366,45 @@ int lengthOfLastRead(const DataBank& bank) {
 
 // ---- Each kind's CSV layout ----
 
-// Writes a whole bank of one kind from a CSV file; the exit status.
-using CsvCreate = int (*)(const Options& options, const std::string& root, const std::string& csvName);
+// Writes a whole bank of one kind from a CSV file and says so on out.
+using CsvCreate = BankToolStatus (*)(const BankSelection& bank, const std::string& root,
+                                     const std::string& csvName, std::ostream& out);
 // Writes the CSV text of named series (every series when names is empty); 0, or -1.
 using CsvDump = int16_t (*)(DataBank& bank, const std::vector<std::string>& names, std::string& text);
 
 template <BankWriter write>
-int createSeriesBank(const Options& options, const std::string& root, const std::string& csvName) {
+BankToolStatus createSeriesBank(const BankSelection& bank, const std::string& root,
+                                const std::string& csvName, std::ostream& out) {
   BankTable table;
-  if (readBankCsv(csvName, table) != 0) return 1;
-  if (write(root, table, csvName) != 0) return 1;
-  const BankKind& kind = *findBankKind(options.kind);
-  console().printf("tabrix-bank: %s bank %s: %d series of %d observations\n",
-                   std::string(kind.name).c_str(), root.c_str(), static_cast<int>(table.series.size()),
-                   table.observations);
-  return 0;
+  if (readBankCsv(csvName, table) != 0) return BankToolStatus::kFailed;
+  if (write(root, table, csvName) != 0) return BankToolStatus::kFailed;
+  const BankKind& kind = *findBankKind(bank.kind);
+  out << "tabrix-bank: " << kind.name << " bank " << root << ": " << table.series.size()
+      << " series of " << table.observations << " observations\n";
+  return BankToolStatus::kDone;
 }
 
-int createDirfor(const Options& options, const std::string& root, const std::string& csvName) {
+BankToolStatus createDirfor(const BankSelection& bank, const std::string& root,
+                            const std::string& csvName, std::ostream& out) {
   std::string text;
   DirforTable table;
-  if (!readCsvFile(csvName, text) || parseDirforCsv(text, csvName, table) != 0) return 1;
-  if (writeDirforTable(table, root, options.description, csvName) != 0) return 1;
-  console().printf("tabrix-bank: dirfor bank %s: %d series from %d, forecast %d to %d, described by %s\n",
-                   root.c_str(), static_cast<int>(table.series.size()), table.firstYear,
-                   table.firstForecastYear, table.lastYear, options.description.c_str());
-  return 0;
+  if (!readCsvFile(csvName, text) || parseDirforCsv(text, csvName, table) != 0) return BankToolStatus::kFailed;
+  if (writeDirforTable(table, root, bank.description, csvName) != 0) return BankToolStatus::kFailed;
+  out << "tabrix-bank: dirfor bank " << root << ": " << table.series.size() << " series from "
+      << table.firstYear << ", forecast " << table.firstForecastYear << " to " << table.lastYear
+      << ", described by " << bank.description << "\n";
+  return BankToolStatus::kDone;
 }
 
-int createVam(const Options&, const std::string& root, const std::string& csvName) {
+BankToolStatus createVam(const BankSelection&, const std::string& root, const std::string& csvName,
+                         std::ostream& out) {
   std::string text;
   VamTable table;
-  if (!readCsvFile(csvName, text) || parseVamCsv(text, csvName, table) != 0) return 1;
-  if (writeVamTable(table, root, csvName) != 0) return 1;
-  console().printf("tabrix-bank: vam file %s: %d variables, %d to %d\n", root.c_str(),
-                   vamVariableCount(table), table.firstYear, table.lastYear);
-  return 0;
+  if (!readCsvFile(csvName, text) || parseVamCsv(text, csvName, table) != 0) return BankToolStatus::kFailed;
+  if (writeVamTable(table, root, csvName) != 0) return BankToolStatus::kFailed;
+  out << "tabrix-bank: vam file " << root << ": " << vamVariableCount(table) << " variables, "
+      << table.firstYear << " to " << table.lastYear << "\n";
+  return BankToolStatus::kDone;
 }
 
 int16_t dumpSeriesBank(DataBank& bank, const std::vector<std::string>& wanted, std::string& text) {
@@ -553,107 +474,79 @@ const ToolKind* findToolKind(char letter) {
   return nullptr;
 }
 
-// ---- The commands ----
+}  // namespace
 
-int runCreate(Options& options) {
-  if (options.positional.size() != 2) return usage("create needs BANK and FILE.csv");
-  const BankKind& kind = *findBankKind(options.kind);
-  const ToolKind* toolKind = findToolKind(kind.letter);
+// ---- The operations ----
+
+BankToolStatus createBank(const BankSelection& bank, const std::string& csvName, std::ostream& out) {
+  const BankKind* kind = findBankKind(bank.kind);
+  const ToolKind* toolKind = kind == nullptr ? nullptr : findToolKind(kind->letter);
   if (toolKind == nullptr || toolKind->create == nullptr) {
-    toolReport("the tool cannot create banks of the " + std::string(kind.name) + " kind");
-    return 1;
+    toolReport("the tool cannot create banks of the " +
+               (kind == nullptr ? std::string(1, bank.kind) : std::string(kind->name)) + " kind");
+    return BankToolStatus::kFailed;
   }
-  return toolKind->create(options, rootName(options.positional[0], kind), options.positional[1]);
+  return toolKind->create(bank, rootName(bank.name, *kind), csvName, out);
 }
 
-int runList(Options& options) {
-  if (options.positional.empty() || options.positional.size() > 2) {
-    return usage("list needs BANK and at most one PATTERN");
+std::unique_ptr<DataBank> openToolBank(BankSelection& bank, bool announce, BankToolStatus& status) {
+  if (!bank.kindGiven && (status = findKind(bank)) != BankToolStatus::kDone) return nullptr;
+  status = BankToolStatus::kFailed;
+  const BankKind* kind = findBankKind(bank.kind);
+  if (kind == nullptr) {
+    toolReport("unknown bank kind \"" + std::string(1, bank.kind) + "\"");
+    return nullptr;
   }
-  int status = 0;
-  std::unique_ptr<DataBank> bank = openForReading(options, options.positional[0], false, status);
-  if (bank == nullptr) return status;
-  std::string pattern = options.positional.size() > 1 ? options.positional[1] : "";
-  int16_t wide = options.wide ? 1 : 0;
-  if (console().isTerminal()) {
-    // On a terminal the listing pages and waits for keys.
-    bank->listNames(stdout, pattern, wide);
-    console().write("\r\n");
-    return 0;
+  std::string root = rootName(bank.name, *kind);
+  std::unique_ptr<DataBank> opened = openBank(kind->letter, root, bank.description);
+  if (opened == nullptr || !opened->isOpen()) {
+    if (kind->open == nullptr) {
+      toolReport("banks of the " + std::string(kind->name) + " kind cannot be read yet");
+    } else {
+      toolReport("cannot open the " + std::string(kind->name) + " bank " + root);
+    }
+    return nullptr;
   }
+  if (!bank.kindGiven && announce) toolReport("opened the " + std::string(kind->name) + " bank " + root);
+  status = BankToolStatus::kDone;
+  return opened;
+}
+
+BankToolStatus listBank(DataBank& bank, std::string_view pattern, bool wide, std::ostream& out) {
   std::string text;
-  if (!listToText(*bank, pattern, wide, text)) return 1;
-  // Redirected: plain lines without the columns' trailing blanks.
+  if (!listToText(bank, pattern, wide ? 1 : 0, text)) return BankToolStatus::kFailed;
+  // Plain lines, without the columns' trailing blanks.
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     rtrim(line);
-    console().write(line + "\n");
+    out << line << "\n";
   }
-  return 0;
+  return out ? BankToolStatus::kDone : BankToolStatus::kFailed;
 }
 
-int runInfo(Options& options) {
-  if (options.positional.size() != 1) return usage("info needs BANK");
-  int status = 0;
-  std::unique_ptr<DataBank> bank = openForReading(options, options.positional[0], false, status);
-  if (bank == nullptr) return status;
-  bank->printInfo(0);
-  console().write("\n");
-  return 0;
+void pageBankNames(DataBank& bank, std::string_view pattern, bool wide) {
+  bank.listNames(stdout, pattern, wide ? 1 : 0);
+  console().write("\r\n");
 }
 
-int runDump(Options& options) {
-  if (options.positional.size() < 2) return usage("dump needs BANK and FILE.csv (or -)");
-  const std::string& target = options.positional[1];
-  int status = 0;
-  std::unique_ptr<DataBank> bank = openForReading(options, options.positional[0], target == "-", status);
-  if (bank == nullptr) return status;
-  std::vector<std::string> names(options.positional.begin() + 2, options.positional.end());
-  const ToolKind* toolKind = findToolKind(bank->kind());
+BankToolStatus showBankInfo(DataBank& bank, std::ostream& out) {
   std::string text;
-  if (toolKind == nullptr || toolKind->dump(*bank, names, text) != 0) return 1;
-  if (target == "-") {
-    console().write(text);
-    return 0;
+  {
+    // The bank interface writes its description to the console.
+    ConsoleCapture capture;
+    bank.printInfo(0);
+    text = capture.text();
   }
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) {
-    toolReport("cannot write " + target);
-    return 1;
-  }
-  return 0;
+  out << text << "\n";
+  return out ? BankToolStatus::kDone : BankToolStatus::kFailed;
 }
 
-struct Command {
-  std::string_view name;
-  int (*run)(Options& options);
-};
-
-constexpr std::array<Command, 4> kCommands{{
-    {"create", &runCreate},
-    {"list", &runList},
-    {"info", &runInfo},
-    {"dump", &runDump},
-}};
-
-}  // namespace
-
-int runBankTool(const std::vector<std::string>& args) {
-  if (args.empty()) return usage("");
-  if (args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
-    console().write(kUsage);
-    return 0;
-  }
-  for (const Command& command : kCommands) {
-    if (args[0] != command.name) continue;
-    Options options;
-    std::string error;
-    if (!parseOptions(args, options, error)) return usage(error);
-    return command.run(options);
-  }
-  return usage("unknown command \"" + args[0] + "\"");
+BankToolStatus dumpBank(DataBank& bank, const std::vector<std::string>& names, std::ostream& out) {
+  const ToolKind* toolKind = findToolKind(bank.kind());
+  std::string text;
+  if (toolKind == nullptr || toolKind->dump(bank, names, text) != 0) return BankToolStatus::kFailed;
+  out << text;
+  return out ? BankToolStatus::kDone : BankToolStatus::kFailed;
 }
 
 }  // namespace tabrix

@@ -1,8 +1,9 @@
-// The bank tool behind the program tabrix-bank: makes a bank from a CSV file and shows
-// or exports any bank through the bank interface (create, list, info, dump). Without
-// -k, list, info and dump take the kind from the files that exist for the bank's name.
-// Workspace, compressed and hashed banks share the layout below (also described in the
-// README); dirfor banks and VAM files have their own (banks/dirfor_csv.h,
+// The operations of the bank tool (the program tabrix-bank, tools/bank.cc, holds the
+// command line): make a bank from a CSV file and show or export any bank through the
+// bank interface (create, list, info, dump), each writing to a stream. Without a kind
+// given, list, info and dump take the kind from the files that exist for the bank's name.
+// Workspace, compressed and hashed banks share the layout below (also described in
+// docs/banks.md); dirfor banks and VAM files have their own (banks/dirfor_csv.h,
 // banks/vam_csv.h).
 //
 //   title,Base run of March          optional, at most 79 characters
@@ -13,14 +14,19 @@
 //   gdp,4,5012.5,5030.1,,5070.0      one row per series: name, 1/4/12, values from
 //                                    observation 0; an empty cell is a missing value
 //
-// Every error names the file and the line ("file:line: message"). All output goes
-// through the console.
+// Every error names the file and the line ("file:line: message"); messages go through
+// the console, what an operation makes goes to its stream.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "banks/bank_factory.h"
+#include "banks/data_bank.h"
 
 namespace tabrix {
 
@@ -53,8 +59,45 @@ struct BankTable {
 // cell, and missing values at the end of a row are left off.
 std::string formatBankCsv(const BankTable& table);
 
-// Runs the tool on its arguments (without the program name); returns the exit status:
-// 0 success, 1 failure, 2 a usage error.
-int runBankTool(const std::vector<std::string>& args);
+// A bank as the tool's user names it.
+struct BankSelection {
+  std::string name;        // the root name, or the root name with the kind's extension
+  char kind = 'w';         // the kind letter, as in the response file
+  bool kindGiven = false;  // false: openToolBank finds the kind from the files of name
+  std::string description{DefaultDirforDescription};  // a dirfor bank's description file
+};
+
+// How an operation ended.
+enum class BankToolStatus {
+  kDone,
+  kFailed,      // after a message
+  kKindUnclear  // files of several kinds exist for the name: the kind must be given
+};
+
+// Makes the bank (an existing one of that name is replaced) from a CSV file in the
+// layout of its kind, then writes one line saying what it made to out.
+[[nodiscard]] BankToolStatus createBank(const BankSelection& bank, const std::string& csvName,
+                                        std::ostream& out);
+
+// Opens a bank for reading; nullptr after a message, with status set. Without a kind
+// given it is found from the files (bank.kind is then set) and, when announce, the
+// tool says on the console which bank it opened.
+std::unique_ptr<DataBank> openToolBank(BankSelection& bank, bool announce, BankToolStatus& status);
+
+// The series names matching pattern ('*' any run of characters, '^' any one), one per
+// line or 5 per line when wide, without trailing blanks.
+[[nodiscard]] BankToolStatus listBank(DataBank& bank, std::string_view pattern, bool wide,
+                                      std::ostream& out);
+
+// The same listing on the console, a screenful at a time (for a terminal).
+void pageBankNames(DataBank& bank, std::string_view pattern, bool wide);
+
+// The title, base year, observations per series and number of series.
+[[nodiscard]] BankToolStatus showBankInfo(DataBank& bank, std::ostream& out);
+
+// The CSV text of the named series (every series when names is empty) in the layout of
+// the bank's kind; nothing is written when a series cannot be read.
+[[nodiscard]] BankToolStatus dumpBank(DataBank& bank, const std::vector<std::string>& names,
+                                      std::ostream& out);
 
 }  // namespace tabrix

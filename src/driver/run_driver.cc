@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <ostream>
+#include <string_view>
 
 #include "banks/bank_factory.h"
 #include "banks/bank_files.h"
@@ -23,13 +25,14 @@
 #include "support/text.h"
 #include "table/outputs.h"
 #include "table/page.h"
+#include "table/printer_controls.h"
 #include "table/table_line.h"
 
 namespace tabrix {
 
 namespace {
 
-constexpr const char* kVersion = "6.592";
+constexpr const char* kVersion = TABRIX_VERSION;
 // Answers of the count, bank kinds, names and show mode; and of the two file names.
 constexpr int kShortAnswer = 79;
 constexpr int kFileAnswer = 118;
@@ -42,6 +45,24 @@ constexpr const char* kWarningText =
     "A common problem is that one or more banks doesn't exist.\n\r"
     "You may also want to check the bank type you are giving.\r\n"
     "Do you have the manual: \"How to Use Tabrix\"?\r\n";
+
+constexpr const char* kUsage =
+    "Usage: tabrix [-s] [RESPONSE-FILE]\n"
+    "       tabrix --help | --version\n"
+    "\n"
+    "Makes comparison tables of up to ten alternatives (runs of a model stored in data\n"
+    "banks) from a stub file. The answers to its questions (the number of alternatives,\n"
+    "each one's bank kind and name, the show mode, the stub, the output file) are read\n"
+    "from RESPONSE-FILE, one a line, or typed at the keyboard when no file is named.\n"
+    "\n"
+    "  -s, -S, -silent   no prompts and no echoes of the answers (also /s, /S, /silent)\n"
+    "  --help            show this help and exit\n"
+    "  --version         show the version and exit\n"
+    "\n"
+    "Exit status: 0 the run went through; 1 it ended at once (a missing add-file\n"
+    "argument, Escape at a key prompt, ...) or the command line was refused; 2 a file\n"
+    "could not be opened or written, or the dialogue ended at the wrong-answer limit.\n"
+    "See tabrix(1) and the docs/ folder.\n";
 
 void allocationFailure() {
   console().write("\n\nWARNING!!\n");
@@ -96,7 +117,8 @@ class Driver {
   int wrongResponses_ = 0;
   int altCount_ = 1;
   // The process exit status: 0, or RunFailed when a file the run needs could not be
-  // opened (response file, bank, stub, output) or an output could not be written.
+  // opened (response file, bank, stub, output), an output could not be written, or the
+  // dialogue ended at the wrong-answer limit.
   int exitStatus_ = 0;
   std::string responseName_;
   LineEditor answerEditor_;  // typed dialogue answers, with their own history
@@ -105,6 +127,8 @@ class Driver {
 bool Driver::wrongAnswer() {
   if (++wrongResponses_ < kWrongAnswerLimit) return false;
   console().write(kWarningText);
+  // No table is written: the run stopped, as when a file cannot be opened.
+  exitStatus_ = RunFailed;
   return true;
 }
 
@@ -286,10 +310,7 @@ Step Driver::askStub() {
     state_.stubFile = std::fopen(toPath(state_.stubName).c_str(), "r");
     if (state_.stubFile != nullptr) break;
     console().printf("\n Can't open stub file: %s\r\n", state_.stubName.c_str());
-    if (wrongAnswer()) {
-      exitStatus_ = RunFailed;
-      return Step::kEndSection;
-    }
+    if (wrongAnswer()) return Step::kEndSection;
   }
   sayf("%s\r\n", state_.stubName.c_str());
   return Step::kNext;
@@ -424,11 +445,35 @@ void makeTable(RunState& state, TableLine& table) {
     table.sheet.reset();
   }
   // The table file: an RTF file gets its closing brace.
+  const bool rtfOpen = table.rtfMode && table.out.isOpen();
+  const std::string tableName = table.out.name();
   if (table.renderers.finishTarget() != 0) table.outputFailed = true;
   if (table.out.close() != 0) table.outputFailed = true;
+  if (rtfOpen && !table.outputFailed && fitRtfPage(tableName) != 0) table.outputFailed = true;
 }
 
-int runMain(int argc, char** argv) {
+int commandLineOption(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  std::string_view chosen;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view word = argv[i] != nullptr ? argv[i] : "";
+    if (!word.starts_with("--")) continue;
+    if (word != "--help" && word != "--version") {
+      err << "tabrix: unknown option " << word << "\n" << kUsage;
+      return 1;
+    }
+    if (chosen.empty()) chosen = word;
+  }
+  if (chosen.empty()) return -1;
+  if (chosen == "--help") {
+    out << kUsage;
+  } else {
+    out << "tabrix " << kVersion << "\n";
+  }
+  return 0;
+}
+
+int runMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  if (int status = commandLineOption(argc, argv, out, err); status >= 0) return status;
   // The run's objects live inside, so that an early end of the process (ProcessExit)
   // closes every file on its way out.
   return runToExit([&] {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <iostream>
 #include <string>
 
 namespace tabrix {
@@ -20,8 +21,14 @@ constexpr int RunFailed = 2;
 
 // Performs the whole run for the command line; returns the process exit status: 0, 1
 // where the run ends at once (a missing add-file argument, Escape at a key prompt, ...)
-// or RunFailed.
-int runMain(int argc, char** argv);
+// or RunFailed. A word beginning with "--" is handled first (commandLineOption).
+int runMain(int argc, char** argv, std::ostream& out = std::cout, std::ostream& err = std::cerr);
+
+// The words of the command line that begin with "--": "--help" writes the usage and
+// "--version" the version to out, status 0 (the first of them counts); any other such
+// word writes a message and the usage to err, status 1. -1 when there is none: the run
+// goes on. Single-dash and slash switches are left to the run.
+int commandLineOption(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 // The run after the dialogue: the run heading with the alternatives' titles, groups.bin
 // read when the current directory holds one, the stub through the interpreter, the end

@@ -61,7 +61,7 @@ std::span<const ChartTypeName> chartTypeNames();
 const ChartTypeName* findChartType(std::string_view name);
 // The entry of a chart constant, or nullptr.
 const ChartTypeName* chartTypeOf(int32_t constant);
-// What a drawing is called in messages and in the README ("column stacked", "bar",
+// What a drawing is called in messages and in docs/outputs.md ("column stacked", "bar",
 // "line with markers").
 const char* drawingName(const ChartDrawing& drawing);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/clock.h"
 #include "sheet/save_file.h"
 #include "support/text.h"
 
@@ -320,9 +321,15 @@ int writeXlsx(const Workbook& workbook, const std::string& path, std::string& er
     error = "cannot start the workbook";
     return -1;
   }
+  // The document's creation time (also the time of the parts in the zip file) is the
+  // files' time, so SOURCE_DATE_EPOCH gives the same workbook on every run.
+  lxw_doc_properties properties{};
+  properties.created = fileTime();
+  lxw_error failure = workbook_set_properties(book, &properties);
+  if (failure != LXW_NO_ERROR) error = lxw_strerror(failure);
   Formats formats(book, workbook.styles);
-  lxw_error failure = LXW_NO_ERROR;
   for (const auto& sheet : workbook.sheets) {
+    if (failure != LXW_NO_ERROR) break;
     if (sheet->kind == SheetKind::Chart) {
       failure = writeChartSheet(book, *sheet, workbook.styles, error);
       if (failure != LXW_NO_ERROR) break;

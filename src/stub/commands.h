@@ -134,8 +134,9 @@ int16_t debugCommand(StubContext& context);         // \debug
 int16_t checkCommand(StubContext& context);         // \check
 int16_t memCommand(StubContext& context);           // \mem
 
-// The \timestamp text for a moment: the C library's ctime form and one more line feed.
-std::string timestampText(std::time_t moment);
+// The \timestamp text for a moment: the C library's ctime form ("Tue Nov 14 22:13:20
+// 2023\n") and one more line feed.
+std::string timestampText(const std::tm& moment);
 // The \tell message for a local time.
 std::string tellText(const std::tm& local);
 

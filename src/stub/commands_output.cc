@@ -91,7 +91,10 @@ int16_t breakCommand(StubContext& context) {
     table.out.write("\n}");
     startRtf(next);
   }
+  const bool rtfOpen = table.rtfMode && table.out.isOpen();
+  const std::string closedName = table.out.name();
   if (table.out.close() != 0) table.outputFailed = true;
+  if (rtfOpen && !table.outputFailed && fitRtfPage(closedName) != 0) table.outputFailed = true;
   table.out = std::move(next);
   run.outputName = name;
   console().printf("\r\nWriting %s ...\r\n", name.c_str());

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "stub/run_state.h"
+#include "platform/clock.h"
 #include "platform/console.h"
 #include "reader/chopper.h"
 #include "stub/commands.h"
@@ -85,14 +86,14 @@ int16_t datesCommand(StubContext& context) {
   return 0;
 }
 
-std::string timestampText(std::time_t moment) {
+std::string timestampText(const std::tm& moment) {
   char buffer[64] = {};
-  if (ctime_r(&moment, buffer) == nullptr) return "\n";
+  if (asctime_r(&moment, buffer) == nullptr) return "\n";
   return std::string(buffer) + "\n";
 }
 
 int16_t timestampCommand(StubContext& context) {
-  context.table.timestampText = timestampText(std::time(nullptr));
+  context.table.timestampText = timestampText(fileCalendarTime());
   return 0;
 }
 

@@ -1,8 +1,11 @@
 #include "table/printer_controls.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "platform/console.h"
 #include "platform/files.h"
@@ -80,7 +83,7 @@ std::string sizeSequence(const std::string& word, char unit) {
 
 const char* const RtfHeader =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0\\fmodern"
-    "\\fprq1\\fcharset0 LinePrinter;}}\n"
+    "\\fprq1\\fcharset0 Courier New;}}\n"
     "\\viewkind4\\uc1\\pard\\nowidctlpar\\f0\\fs17";
 const char* const RtfLineEnd = "\\par\n";
 
@@ -151,6 +154,77 @@ void copyBodyFont(TableLine& table) {
 }
 
 void startRtf(TableFile& file) { file.write(RtfHeader); }
+
+namespace {
+
+// The page of an RTF table file, in twips (1/1440 inch): a Letter page, the text block
+// of a word processor's default margins, and the advance of one character of the body
+// font (Courier New at \fs17, 8.5 points: 0.6 em).
+constexpr int kPaperLong = 15840;
+constexpr int kPaperShort = 12240;
+constexpr int kPortraitText = kPaperShort - 2 * 1800;
+constexpr int kCharWidth = 102;
+constexpr int kLeastMargin = 360;
+constexpr int kMostMargin = 1440;
+// Room for a word processor's rounding, in characters.
+constexpr int kSlack = 2;
+
+// The characters a line of the RTF body shows: an escaped character (\\, \{, \},
+// \'hh) counts once, control characters (form feeds) not at all.
+int shownWidth(std::string_view line) {
+  int width = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    if (c < ' ') continue;
+    if (c == '\\' && i + 1 < line.size()) i += line[i + 1] == '\'' ? 3 : 1;
+    ++width;
+  }
+  return width;
+}
+
+}  // namespace
+
+std::string rtfPageSetup(std::string_view body) {
+  int widest = 0;
+  while (!body.empty()) {
+    size_t end = body.find(RtfLineEnd);
+    std::string_view line = body.substr(0, end);
+    widest = std::max(widest, shownWidth(line));
+    if (end == std::string_view::npos) break;
+    body.remove_prefix(end + std::string_view(RtfLineEnd).size());
+  }
+  const int needed = (widest + kSlack) * kCharWidth;
+  if (needed <= kPortraitText) return std::string();
+  const int margin = std::clamp((kPaperLong - needed) / 2, kLeastMargin, kMostMargin);
+  char words[128];
+  std::snprintf(words, sizeof words, "\\paperw%d\\paperh%d\\margl%d\\margr%d\\margt720\\margb720\\landscape\n",
+                kPaperLong, kPaperShort, margin, margin);
+  return words;
+}
+
+int fitRtfPage(const std::string& path) {
+  std::string text;
+  {
+    std::ifstream in(toPath(path), std::ios::binary);
+    if (!in) return 0;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // The page setup goes after the font table, before the first paragraph.
+  const std::string_view header(RtfHeader);
+  const size_t fontTableEnd = header.find('\n') + 1;
+  if (!text.starts_with(header)) return 0;
+  const std::string setup = rtfPageSetup(std::string_view(text).substr(header.size()));
+  if (setup.empty()) return 0;
+  text.insert(fontTableEnd, setup);
+  std::ofstream out(toPath(path), std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) {
+    console().printf("\nError:  Could not write %s; the table in it is incomplete.\r\n", path.c_str());
+    return -1;
+  }
+  return 0;
+}
 
 std::string rtfName(std::string_view outputName) {
   // The first '.' of the file name, not of a directory such as "..\out".

@@ -48,6 +48,16 @@ extern const char* const RtfLineEnd;
 // Writes the RTF header to the file.
 void startRtf(TableFile& file);
 
+// The page setup an RTF body needs: "" when its widest line fits the text block of a
+// portrait Letter page at the body size; otherwise the control words of a landscape
+// page with margins that let it fit (at least a quarter inch), one line.
+std::string rtfPageSetup(std::string_view body);
+
+// Gives a finished RTF table file the page setup of its body (rtfPageSetup), inserted
+// after the font table. 0 when done or nothing was needed; -1 after a message when
+// the file cannot be written again.
+[[nodiscard]] int fitRtfPage(const std::string& path);
+
 // The name of the RTF file for an output name: everything from the first '.' of its file
 // name replaced by ".rtf" (".rtf" appended when there is none); dots of directories stay.
 std::string rtfName(std::string_view outputName);

@@ -44,16 +44,9 @@ int startWorksheetPage(TableLine& table) {
 void setDateColumnWidths(TableLine& table) {
   WK1File* sheet = worksheetOf(table);
   if (sheet == nullptr) return;
+  // Spacers too: a workbook's date row gives a spacer column its own width later.
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
-  for (int j = 0; j < count; ++j) {
-    int blanks = 0;
-    if (isSpacer(table.dateSpecs[static_cast<std::size_t>(j)], &blanks)) {
-      // Only a workbook gives a spacer column its width.
-      if (sheet->form() == SheetForm::XLS) (void)sheet->setColumnWidth(j + 1, blanks);
-      continue;
-    }
-    (void)sheet->setColumnWidth(j + 1, table.fieldWidth);
-  }
+  for (int j = 1; j <= count; ++j) (void)sheet->setColumnWidth(j, table.fieldWidth);
 }
 
 }  // namespace tabrix

@@ -37,8 +37,8 @@ SheetTitles worksheetTitles(const TableLine& table);
 // the writer cannot start the worksheet.
 [[nodiscard]] int startWorksheetPage(TableLine& table);
 
-// The widths of a worksheet's columns as the first header gives them: every date column
-// fieldWidth (a spacer its blanks).
+// The widths of a worksheet's columns as the first header gives them: every column 1 ..
+// dateCount fieldWidth, spacers included.
 void setDateColumnWidths(TableLine& table);
 
 }  // namespace tabrix

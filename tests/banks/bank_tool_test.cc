@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bank_test_support.h"
+#include "tool_run.h"
 #include "banks/workspace_bank.h"
 #include "platform/console.h"
 
@@ -31,12 +32,12 @@ std::string readText(const std::string& path) {
 
 uint32_t bits(float value) { return std::bit_cast<uint32_t>(value); }
 
-// Runs the tool with output captured; returns the status and keeps the output.
+// Runs the program tabrix-bank; returns its status and keeps what it wrote (standard
+// output, then standard error).
 int run(const std::vector<std::string>& args, std::string& output) {
-  ConsoleCapture capture;
-  int status = runBankTool(args);
-  output = capture.text();
-  return status;
+  testing::ToolOutcome outcome = testing::runBankToolProgram(args);
+  output = outcome.out + outcome.err;
+  return outcome.status;
 }
 
 const char* const kSample =
@@ -259,6 +260,9 @@ TEST(BankToolTest, AWorkspaceBankTakesThreeThousandSeries) {
   EXPECT_EQ(values[0], 2999.0f);
 }
 
+// The program's command line: --help and --version on standard output with status 0;
+// usage errors with the usage on standard error (status 2; 1 for a word beginning with
+// "--" that is not an option); failed operations with status 1.
 TEST(BankToolTest, CommandLineErrors) {
   TempDir dir;
   struct Case {
@@ -269,6 +273,10 @@ TEST(BankToolTest, CommandLineErrors) {
   const std::vector<Case> cases = {
       {{}, 2, "usage: tabrix-bank COMMAND [options] BANK ..."},
       {{"--help"}, 0, "usage: tabrix-bank COMMAND [options] BANK ..."},
+      {{"info", "x", "--help"}, 0, "usage: tabrix-bank COMMAND [options] BANK ..."},
+      {{"--version"}, 0, "tabrix-bank 6.592"},
+      {{"list", "--wide", "x"}, 1, "tabrix-bank: unknown option --wide"},
+      {{"--", "info", "x"}, 1, "tabrix-bank: unknown option --"},
       {{"make", "x"}, 2, "tabrix-bank: unknown command \"make\""},
       {{"create", "x"}, 2, "tabrix-bank: create needs BANK and FILE.csv"},
       {{"list", "-k", "q", "x"}, 2, "tabrix-bank: unknown bank kind \"q\""},
@@ -284,9 +292,14 @@ TEST(BankToolTest, CommandLineErrors) {
            dir.file("b.vam") + " exists)"},
   };
   for (const Case& c : cases) {
-    std::string output;
-    EXPECT_EQ(run(c.args, output), c.status);
-    EXPECT_EQ(output.substr(0, output.find('\n')), c.firstLine);
+    SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
+    testing::ToolOutcome outcome = testing::runBankToolProgram(c.args);
+    EXPECT_EQ(outcome.status, c.status);
+    // Usage errors and their usage go to standard error, everything else to standard output.
+    const bool usageError = c.status == 2 || (c.status == 1 && c.firstLine.find("unknown option") != std::string::npos);
+    const std::string& shown = usageError ? outcome.err : outcome.out;
+    EXPECT_EQ((usageError ? outcome.out : outcome.err), "");
+    EXPECT_EQ(shown.substr(0, shown.find('\n')), c.firstLine);
   }
   // A missing workspace bank: the bank's own message, then the tool's.
   std::string output;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bank_test_support.h"
+#include "tool_run.h"
 #include "banks/bank_tool.h"
 #include "banks/comp_bank_writer.h"
 #include "banks/dirfor_bank.h"
@@ -26,11 +27,12 @@ void writeText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// Runs the program tabrix-bank; returns its status and keeps what it wrote (standard
+// output, then standard error).
 int run(const std::vector<std::string>& args, std::string& output) {
-  ConsoleCapture capture;
-  const int status = runBankTool(args);
-  output = capture.text();
-  return status;
+  testing::ToolOutcome outcome = testing::runBankToolProgram(args);
+  output = outcome.out + outcome.err;
+  return outcome.status;
 }
 
 const char* const kDirforCsv =

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -270,14 +271,68 @@ TEST(RunDriverTest, TablesFromDirforAndVamBanks) {
   EXPECT_NE(readFile(dir.file("t2.out")).find("201.0  204.0"), std::string::npos);
 }
 
-TEST(RunDriverTest, SixthWrongCountEndsTheRun) {
+// The sixth wrong answer ends the run with the warning and status 2: no table is
+// written. Wrong counts, a typo in a bank kind, and a response file that ends early
+// (its last answer read again and again) all get there.
+TEST(RunDriverTest, WrongAnswerLimitEndsTheRunWithStatus2) {
   TempDir dir;
-  dir.write("t.in", "0\n11\n-1\n0\n12\n0\n");
-  auto [out, status] = run({dir.file("t.in")});
-  EXPECT_EQ(status, 0);  // wrong answers end the run as described, with status 0
-  EXPECT_NE(out.find("\r\nSorry, you can't have 11 alternatives.\r\n"), std::string::npos);
-  EXPECT_NE(out.find("There have been more than 5 wrong responses."), std::string::npos);
-  EXPECT_EQ(out.find("With what stub?"), std::string::npos);
+  struct Case {
+    const char* what;
+    std::string response;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"counts", "0\n11\n-1\n0\n12\n0\n", "\r\nSorry, you can't have 11 alternatives.\r\n"},
+      {"bank kind", "1\nq\nq\nq\nq\nq\nq\n", "Illegal choice.  Pick w,c,h,d or v\n"},
+      {"ends early", "2\nw\n", "Must give root name of bank.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("t.in", c.response);
+    auto [out, status] = run({dir.file("t.in")});
+    EXPECT_EQ(status, RunFailed);
+    EXPECT_NE(out.find(c.printed), std::string::npos) << out;
+    EXPECT_NE(out.find("\r\n\r\nTabrix Warning Message:\r\nThere have been more than 5 wrong responses.\n\r"
+                       "Check the input response file, or what you are typing.\n\r"),
+              std::string::npos);
+    EXPECT_EQ(out.find("With what stub?"), std::string::npos);
+  }
+}
+
+// --help and --version answer on standard output with status 0; any other word that
+// begins with "--" is refused with the usage on standard error and status 1; other
+// words are left to the run.
+TEST(CommandLineOptionTest, LongOptions) {
+  struct Case {
+    std::vector<const char*> words;
+    int status;
+    const char* out;  // the start of what goes to standard output
+    const char* err;  // the start of what goes to standard error
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "Usage: tabrix [-s] [RESPONSE-FILE]\n", ""},
+      {{"-s", "run.in", "--version"}, 0, "tabrix 6.592\n", ""},
+      {{"--version", "--help"}, 0, "tabrix 6.592\n", ""},
+      {{"--silent"}, 1, "", "tabrix: unknown option --silent\nUsage: tabrix"},
+      {{"--help", "--"}, 1, "", "tabrix: unknown option --\nUsage: tabrix"},
+      {{"-s", "/S", "-silent", "run.in"}, -1, "", ""},
+      {{"-help"}, -1, "", ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> argv{"tabrix"};
+    argv.insert(argv.end(), c.words.begin(), c.words.end());
+    SCOPED_TRACE(argv[1]);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(commandLineOption(static_cast<int>(argv.size()), argv.data(), out, err), c.status);
+    EXPECT_TRUE(out.str().starts_with(c.out)) << out.str();
+    EXPECT_TRUE(err.str().starts_with(c.err)) << err.str();
+    if (c.status == 0) {
+      EXPECT_EQ(err.str(), "");
+    } else {
+      EXPECT_EQ(out.str(), "");
+    }
+  }
 }
 
 TEST(RunDriverTest, DialogueMessagesForBadBankAnswers) {

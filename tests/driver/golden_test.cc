@@ -151,7 +151,9 @@ TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
     if (!bankOfCsv(name, root, kind)) continue;
     ConsoleCapture quiet;
     const std::string description = (run / (root + ".dat")).string();
-    EXPECT_EQ(runBankTool({"create", "-k", kind, "-d", description, (run / root).string(), (run / name).string()}), 0)
+    const BankSelection bank{(run / root).string(), kind[0], true, description};
+    std::ostringstream said;
+    EXPECT_EQ(createBank(bank, (run / name).string(), said), BankToolStatus::kDone)
         << "making the bank " << root << " from " << name << ":\n" << quiet.text();
   }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <string>
 
 #include "platform/console.h"
 #include "platform/files.h"
@@ -190,7 +190,34 @@ TEST(RtfTest, HeaderBytes) {
   startRtf(file);
   EXPECT_EQ(file.text(),
             "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0\\fmodern\\fprq1"
-            "\\fcharset0 LinePrinter;}}\n\\viewkind4\\uc1\\pard\\nowidctlpar\\f0\\fs17");
+            "\\fcharset0 Courier New;}}\n\\viewkind4\\uc1\\pard\\nowidctlpar\\f0\\fs17");
+}
+
+// A body whose widest line fits a portrait page keeps the header as it is; a wider one
+// asks for a landscape Letter page, its margins narrowed as far as the line needs (a
+// quarter inch at least, an inch at most).
+TEST(RtfTest, PageSetupFitsTheWidestLine) {
+  auto setup = [](int margin) {
+    return "\\paperw15840\\paperh12240\\margl" + std::to_string(margin) + "\\margr" +
+           std::to_string(margin) + "\\margt720\\margb720\\landscape\n";
+  };
+  struct Case {
+    const char* what;
+    std::string body;
+    std::string setup;
+  };
+  const Case cases[] = {
+      {"empty", "", ""},
+      {"82 columns fit portrait", std::string(82, 'x') + "\\par\n", ""},
+      {"83 do not", std::string(83, 'x') + "\\par\n", setup(1440)},
+      {"131, the demo's head line", "a\\par\n" + std::string(131, 'x') + "\\par\nb", setup(1137)},
+      {"escapes count once", std::string(40, '\\') + std::string(62, 'x') + "\\par\n", ""},
+      {"form feeds count not", std::string(40, '\f') + std::string(82, 'x') + "\\par\n", ""},
+      {"too wide even so", std::string(200, 'x'), setup(360)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(rtfPageSetup(c.body), c.setup) << c.what;
+  }
 }
 
 TEST(RtfTest, RtfNames) {
