@@ -10,6 +10,7 @@ CompBank::CompBank(std::string_view rootName)
   settleOpen(opened);
   if (!opened) {
     nameIndex_.clear();
+    names_.clear();
     nameArea_.clear();
     seriesOffsets_.clear();
     nameAreaBytes_ = 0;
@@ -63,16 +64,20 @@ bool CompBank::open() {
 
   // A repeated name keeps its first ordinal.
   walkNameArea(nameArea_.data(), nameArea_.size(), seriesCount_,
-               [this](std::string_view name, size_t ordinal) {
-                 nameIndex_.try_emplace(name, static_cast<uint16_t>(ordinal));
+               [this](std::string_view name, size_t) {
+                 names_.push_back(name);
                  return true;
                });
+  nameIndex_.reserve(names_.size());
+  const auto nameOf = [this](int ordinal) { return names_[static_cast<size_t>(ordinal)]; };
+  for (size_t ordinal = 0; ordinal < names_.size(); ++ordinal) {
+    nameIndex_.insert(names_[ordinal], static_cast<int>(ordinal), nameOf);
+  }
   return true;
 }
 
 int CompBank::findName(std::string_view name) const {
-  const auto found = nameIndex_.find(name);
-  return found == nameIndex_.end() ? -1 : found->second;
+  return nameIndex_.find(name, [this](int ordinal) { return names_[static_cast<size_t>(ordinal)]; });
 }
 
 int16_t CompBank::locate(std::string_view name, int64_t& offset) {

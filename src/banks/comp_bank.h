@@ -5,16 +5,16 @@
 // series keeps its own start date and frequency and is handed out aligned on period
 // 1 of 1920 (see banks/series_record.h).
 //
-// Names are found through a hash index built at open over the first seriesCount
+// Names are found through a flat hash index built at open over the first seriesCount
 // names of the name area; a name that occurs twice finds its first occurrence.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "banks/name_index.h"
 #include "banks/record_bank.h"
 
 namespace tabrix {
@@ -48,7 +48,8 @@ class CompBank : public RecordBank {
   std::vector<char> nameArea_;            // the names, NUL-ended
   std::vector<int32_t> seriesOffsets_;    // record offset of each series
   int32_t tableOffset_ = 0;               // offset of the table, as read
-  std::unordered_map<std::string_view, uint16_t> nameIndex_;  // name -> first ordinal
+  std::vector<std::string_view> names_;   // name of each ordinal found, in the name area
+  FlatNameIndex nameIndex_;               // name -> first ordinal
 };
 
 }  // namespace tabrix

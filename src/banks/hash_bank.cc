@@ -1,6 +1,8 @@
 #include "banks/hash_bank.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <span>
 
 #include "platform/console.h"
 
@@ -16,6 +18,7 @@ HashBank::HashBank(std::string_view rootName)
     bucketNameBytes_.clear();
     bucketOffsets_.clear();
     block_.clear();
+    indexMap_.unmap();
   }
 }
 
@@ -84,6 +87,8 @@ bool HashBank::open() {
     }
   }
   totalSeries_ = t;
+  // Lookups walk their buckets in the mapping; without one, with positioned reads.
+  static_cast<void>(indexMap_.map(fileno(indexFile_.handle())));
   return true;
 }
 
@@ -98,14 +103,17 @@ uint16_t HashBank::hashName(std::string_view name) const {
 }
 
 bool HashBank::readBucket(uint16_t bucket) {
-  const size_t size = bucketNameBytes_[bucket] + size_t{4} * bucketEntries_[bucket];
+  const size_t size = blockSize(bucket);
   return indexFile_.readAt(bucketOffsets_[bucket], block_.data(), size) == size;
 }
 
+size_t HashBank::blockSize(uint16_t bucket) const {
+  return bucketNameBytes_[bucket] + size_t{4} * bucketEntries_[bucket];
+}
+
 template <typename Visit>
-void HashBank::walkBucket(uint16_t bucket, Visit visit) const {
+void HashBank::walkBucket(uint16_t bucket, const uint8_t* block, Visit visit) const {
   const size_t nameBytes = bucketNameBytes_[bucket];
-  const uint8_t* block = block_.data();
   walkNameArea(reinterpret_cast<const char*>(block), nameBytes, bucketEntries_[bucket],
                [&](std::string_view name, size_t j) {
                  return visit(name, decodeI32(block + nameBytes + 4 * j));
@@ -115,17 +123,27 @@ void HashBank::walkBucket(uint16_t bucket, Visit visit) const {
 int16_t HashBank::locate(std::string_view name, int64_t& offset) {
   if (!isOpen()) return -1;
   const uint16_t bucket = hashName(name);
-  if (!readBucket(bucket)) {
-    reportUnreadableSeries(name, indexFileName_, "its bucket cannot be read");
-    return -1;
-  }
   bool found = false;
-  walkBucket(bucket, [&](std::string_view candidate, int32_t recordOffset) {
+  auto match = [&](std::string_view candidate, int32_t recordOffset) {
     if (candidate != name) return true;
     found = true;
     offset = recordOffset;
     return false;
-  });
+  };
+  if (indexMap_.isMapped()) {
+    // Every block lies inside the file as it was at open, so the mapping holds it.
+    const std::span<const uint8_t> block = indexMap_.bytes(bucketOffsets_[bucket], blockSize(bucket));
+    if (block.size() == blockSize(bucket)) {
+      walkBucket(bucket, block.data(), match);
+      if (indexMap_.intact()) return found ? 0 : -1;
+      found = false;
+    }
+  }
+  if (!readBucket(bucket)) {
+    reportUnreadableSeries(name, indexFileName_, "its bucket cannot be read");
+    return -1;
+  }
+  walkBucket(bucket, block_.data(), match);
   return found ? 0 : -1;
 }
 
@@ -137,7 +155,7 @@ int16_t HashBank::listNames(std::FILE* output, std::string_view pattern, int16_t
       reportDamagedBankFile(indexFileName_, "a bucket block cannot be read");
       break;
     }
-    walkBucket(bucket, [&lister](std::string_view name, int32_t) { return lister.offer(name); });
+    walkBucket(bucket, block_.data(), [&lister](std::string_view name, int32_t) { return lister.offer(name); });
   }
   return lister.result();
 }

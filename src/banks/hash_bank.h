@@ -1,9 +1,10 @@
 // HashBank: the read-only hashed bank, kind 'h', for banks with many series. The data
 // file (root + ".hbk") holds an 80-byte title, the series count and the series records
 // (banks/series_record.h); the index file (root + ".hin") spreads the names over B
-// hash buckets. Only the bucket arrays stay in memory: a lookup reads the one block of
-// its bucket (names and record offsets) anew from the index file, with one positioned
-// read of exactly its bytes into a scratch buffer sized at open for the largest block.
+// hash buckets. Only the bucket arrays stay in memory: a lookup walks the one block of
+// its bucket (names and record offsets) anew in the index file's mapping; where the
+// file cannot be mapped (or shrank under the mapping), with one positioned read of
+// exactly its bytes into a scratch buffer sized at open for the largest block.
 //
 // Index file (little-endian): T (int32), B (uint16), B name counts (uint16), B name-
 // block sizes (uint16), B block offsets (int32); each block holds the bucket's NUL-ended
@@ -50,10 +51,12 @@ class HashBank : public RecordBank {
   // Reads bucket b's block (names, then record offsets) into block_ in one positioned
   // read; false when it fails.
   bool readBucket(uint16_t bucket);
-  // Offers the bucket's names in block order to visit(name, recordOffset) until it
-  // returns false.
+  // Bytes of bucket b's block: its names and record offsets.
+  size_t blockSize(uint16_t bucket) const;
+  // Offers the names of bucket b's block (at `block`) in block order to
+  // visit(name, recordOffset) until it returns false.
   template <typename Visit>
-  void walkBucket(uint16_t bucket, Visit visit) const;
+  void walkBucket(uint16_t bucket, const uint8_t* block, Visit visit) const;
 
   int32_t totalSeries_ = 0;               // T from the index file
   uint16_t bucketCount_ = 0;              // B
@@ -61,6 +64,7 @@ class HashBank : public RecordBank {
   std::vector<uint16_t> bucketNameBytes_;  // name-block size of each bucket
   std::vector<int32_t> bucketOffsets_;    // index-file offset of each bucket's block
   std::vector<uint8_t> block_;            // the block last read (room for the largest)
+  MappedFile indexMap_;                   // the index file mapped, when it could be
 };
 
 }  // namespace tabrix

@@ -1,5 +1,6 @@
 #include "banks/record_bank.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace tabrix {
@@ -19,7 +20,10 @@ void RecordBank::settleOpen(bool opened) {
     frequency_ = 1;
     observations_ = MaxObs;
     openState_ = 1;
+    // Records are read from the mapping from now on; without one, with positioned reads.
+    static_cast<void>(dataMap_.map(fileno(dataFile_.handle())));
   } else {
+    dataMap_.unmap();
     openState_ = -1;
     dataFile_.close();
     indexFile_.close();
@@ -52,7 +56,7 @@ int16_t RecordBank::readSeriesData(std::string_view name, SeriesSpan values) {
 int16_t RecordBank::readRecordAt(std::string_view name, int64_t offset, SeriesSpan values, RecordFill fill) {
   SeriesReadResult result;
   std::string reason;
-  if (readSeriesRecord(dataFile_, offset, dataFileSize_, values.data(), result, reason, fill) != 0) {
+  if (readSeriesRecord(dataFile_, dataMap_, offset, dataFileSize_, values.data(), result, reason, fill) != 0) {
     if (!reason.empty()) reportUnreadableSeries(name, dataFileName_, reason);
     return -1;
   }

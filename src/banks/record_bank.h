@@ -13,6 +13,7 @@
 
 #include "banks/data_bank.h"
 #include "banks/series_record.h"
+#include "platform/mapped_file.h"
 
 namespace tabrix {
 
@@ -69,6 +70,7 @@ class RecordBank : public DataBank {
                        RecordFill fill = RecordFill::AllSlots);
 
   int64_t dataFileSize_ = 0;              // bytes in the data file (bounds checks)
+  MappedFile dataMap_;                    // the data file mapped, when it could be
   SeriesRecordHeader lastHeader_;         // year, frequency and code bytes and n last read
   int16_t lastCount_ = 0;                 // index of the last value of the series last read
   int16_t lastFrequency_ = 1;             // frequency of the series last read

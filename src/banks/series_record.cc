@@ -265,6 +265,64 @@ int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, flo
   return 0;
 }
 
+namespace {
+
+// The values of a record whose header lies in the mapping, checked as the positioned
+// read checks them; the count, or -1 with a reason.
+int mappedValues(const MappedFile& map, int64_t offset, int64_t fileSize, const SeriesRecordHeader& header,
+                 float* values, std::string& reason) {
+  const int64_t bodySize = recordBodySize(header);
+  if (bodySize < 0) {
+    reason = "negative number of values";
+    return -1;
+  }
+  if (offset + kRecordHeaderSize + bodySize > fileSize) {
+    reason = "record runs past the end of the file";
+    return -1;
+  }
+  const int limit = header.codeByte == kFloatFormCode ? kMaxRecordValues : kMaxRecordValues - 1;
+  if (header.count > limit) {
+    reason = "more than 3999 values";
+    return -1;
+  }
+  const std::span<const uint8_t> body = map.bytes(offset + kRecordHeaderSize, static_cast<size_t>(bodySize));
+  if (body.size() != static_cast<size_t>(bodySize)) {
+    reason = "record runs short";
+    return -1;
+  }
+  return decodeInto(header, body, values, reason);
+}
+
+}  // namespace
+
+int16_t readSeriesRecord(BinaryFile& file, const MappedFile& map, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason, RecordFill fill) {
+  reason.clear();
+  if (offset < 0 || offset + kRecordHeaderSize > fileSize) {
+    reason = "record offset outside the data file";
+    return -1;
+  }
+  const std::span<const uint8_t> head = map.bytes(offset, kRecordHeaderSize);
+  if (head.empty()) return readSeriesRecord(file, offset, fileSize, out, result, reason, fill);
+  const SeriesRecordHeader header = parseRecordHeader(head.data());
+  std::array<float, kMaxRecordValues> values;
+  const int count = mappedValues(map, offset, fileSize, header, values.data(), reason);
+  // A file that shrank under the mapping: what was read may be zeros; the positioned
+  // read sees the file as it is now.
+  if (!map.intact()) return readSeriesRecord(file, offset, fileSize, out, result, reason, fill);
+  if (count < 0) return -1;
+  VexDate start;
+  if (!recordStartDate(header, start, reason)) return -1;
+
+  result.header = header;
+  result.lastIndex = static_cast<int16_t>(count - 1);
+  result.frequency = start.frequency;
+  result.startPeriod = start.period;
+  result.length = alignInto(std::span<const float>(values.data(), static_cast<size_t>(count)), start, out,
+                            fill == RecordFill::AllSlots);
+  return 0;
+}
+
 void reportUnreadableSeries(std::string_view name, std::string_view bankFile,
                             std::string_view reason) {
   console().printf("\r\nSeries %.*s in %.*s cannot be read: %.*s.\r\n", static_cast<int>(name.size()),

@@ -24,6 +24,7 @@
 
 #include "banks/binary_io.h"
 #include "dates/vex_date.h"
+#include "platform/mapped_file.h"
 #include "support/constants.h"
 
 namespace tabrix {
@@ -107,6 +108,12 @@ int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, flo
 // How much of `out` a record read writes.
 enum class RecordFill { AllSlots, DataOnly };  // as alignOnBase, or as alignOnBaseData
 int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, float* out,
+                         SeriesReadResult& result, std::string& reason, RecordFill fill);
+
+// The same from the mapping of the file when it holds the record's header (bounds
+// checked against the mapped length, no copy of the bytes); from the file with
+// positioned reads when the file is not mapped or shrank while mapped.
+int16_t readSeriesRecord(BinaryFile& file, const MappedFile& map, int64_t offset, int64_t fileSize, float* out,
                          SeriesReadResult& result, std::string& reason, RecordFill fill);
 
 // Prints the refusal of a series that is stored but cannot be read.

@@ -65,6 +65,8 @@ VexBank::VexBank(std::string_view rootName) : DataBank() {
   kind_ = 'w';
   openState_ = 1;
   frequency_ = 1;
+  // Records are read from the mapping from now on; without one, with positioned reads.
+  static_cast<void>(dataMap_.map(fileno(dataFile_.handle())));
 }
 
 VexBank::VexBank(std::string_view rootName, std::string_view mode, uint16_t baseYear,
@@ -216,10 +218,8 @@ bool VexBank::readIndex() {
   seriesCount_ = static_cast<uint16_t>(count);
   nameIndex_.clear();
   nameIndex_.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    // try_emplace keeps the first position of a name that occurs twice.
-    nameIndex_.try_emplace(std::string(nameAt(i)), static_cast<int16_t>(i));
-  }
+  // A name that occurs twice keeps its first position.
+  for (int i = 0; i < count; ++i) nameIndex_.insert(nameAt(i), i, nameOf());
   return true;
 }
 
@@ -232,8 +232,7 @@ std::string_view VexBank::nameAt(int i) const {
 }
 
 int16_t VexBank::findSeries(std::string_view name) const {
-  auto found = nameIndex_.find(name);
-  return found == nameIndex_.end() ? -1 : found->second;
+  return static_cast<int16_t>(nameIndex_.find(name, nameOf()));
 }
 
 int64_t VexBank::recordOffset(int i) const {
@@ -245,34 +244,49 @@ int16_t VexBank::readSeries(std::string_view name, SeriesSpan values, int16_t co
   if (i < 0) return -1;
   int wanted = count < 0 ? observations_ : std::min<int>(count, MaxObs);
   size_t toRead = static_cast<size_t>(std::max(0, std::min<int>(wanted, observations_)));
-  // The frequency byte and the observations wanted, in one positioned read. Writes of a
-  // created bank are flushed as they are made, so the read sees them.
+  // The frequency byte and the observations wanted: from the mapping as far as the
+  // file held them at open, else in one positioned read. Writes of a created bank are
+  // flushed as they are made, so the read sees them.
   std::array<uint8_t, 1 + 4 * MaxObs> record;
-  const size_t got = dataFile_.readAt(recordOffset(i), record.data(), 1 + 4 * toRead);
+  const uint8_t* bytes = nullptr;
+  size_t got = 0;
+  if (dataMap_.isMapped() && recordOffset(i) < static_cast<int64_t>(dataMap_.size())) {
+    const auto offset = static_cast<size_t>(recordOffset(i));
+    got = std::min(1 + 4 * toRead, dataMap_.size() - offset);
+    bytes = dataMap_.bytes(recordOffset(i), got).data();
+  }
+  if (bytes == nullptr) {
+    got = dataFile_.readAt(recordOffset(i), record.data(), 1 + 4 * toRead);
+    bytes = record.data();
+  }
   if (got == 0) {
     const std::string nameText(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;
   }
-  const auto frequencyByte = static_cast<int8_t>(record[0]);
+  const auto frequencyByte = static_cast<int8_t>(bytes[0]);
+  // The slots wanted whose float did not arrive whole (or lie past M) become 0.0.
+  const size_t floats = toRead == 0 ? 0 : (got - 1) / 4;
+  if (wanted > 0 && floats > 0) {
+    for (size_t j = 0; j < floats; ++j) values[j] = decodeF32(bytes + 1 + 4 * j);
+  }
+  // A file that shrank under the mapping: what was read may be zeros; the positioned
+  // read sees the file as it is now.
+  if (bytes != record.data() && !dataMap_.intact()) return readSeries(name, values, count);
   lastFrequencyByte_ = frequencyByte;
   frequency_ = frequencyByte;
   if (wanted == 0) return 0;
-  // The slots wanted whose float did not arrive whole (or lie past M) become 0.0.
-  const size_t floats = toRead == 0 ? 0 : (got - 1) / 4;
   std::fill(values.begin() + static_cast<std::ptrdiff_t>(floats), values.begin() + wanted, 0.0f);
   if (toRead > 0 && floats == 0) {
     const std::string nameText(name);
     console().printf(kCannotRead, nameText.c_str(), dataFileName_.c_str());
     return -1;
   }
-  for (size_t j = 0; j < floats; ++j) values[j] = decodeF32(record.data() + 1 + 4 * j);
   return 0;
 }
 
 void VexBank::takeBackName(std::string_view name) {
-  auto entry = nameIndex_.find(name);
-  if (entry != nameIndex_.end()) nameIndex_.erase(entry);
+  nameIndex_.erase(name, nameOf());
   --seriesCount_;
   nameArea_[nameOffsets_[seriesCount_]] = 0;
   nameOffsets_[seriesCount_ + 1] = 0;
@@ -304,7 +318,7 @@ int16_t VexBank::writeSeries(std::string_view name, ConstSeriesSpan values, char
     nameArea_[end + name.size()] = 0;
     nameOffsets_[n + 1] = static_cast<uint16_t>(end + name.size() + 1);
     seriesCount_ = static_cast<uint16_t>(n + 1);
-    nameIndex_.try_emplace(nameText, static_cast<int16_t>(n));
+    nameIndex_.insert(name, n, nameOf());
     i = static_cast<int16_t>(n);
     appended = true;
   }

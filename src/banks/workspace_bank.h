@@ -18,10 +18,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "banks/data_bank.h"
+#include "banks/name_index.h"
+#include "platform/mapped_file.h"
 
 namespace tabrix {
 
@@ -43,8 +44,8 @@ class VexBank : public DataBank {
   // A created bank writes its index first.
   ~VexBank() override;
 
-  // The first index position holding exactly this name, or -1. Constant time: a hash
-  // index beside the name area keeps each name's first position.
+  // The first index position holding exactly this name, or -1. Constant time: a flat
+  // hash index beside the name area keeps each name's first position.
   int16_t findSeries(std::string_view name) const;
 
   // Reads count observations (-1: all M; more than M reads M) into values; the first
@@ -76,14 +77,10 @@ class VexBank : public DataBank {
   int8_t lastFrequencyByte() const { return lastFrequencyByte_; }
 
  private:
-  // Hashing std::string keys but looking up std::string_view without a copy.
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const noexcept {
-      return std::hash<std::string_view>{}(name);
-    }
-  };
-  using NameIndex = std::unordered_map<std::string, int16_t, NameHash, std::equal_to<>>;
+  // The name at a position, for the name index.
+  auto nameOf() const {
+    return [this](int i) { return nameAt(i); };
+  }
 
   bool readHeader();
   bool readIndex();
@@ -98,7 +95,8 @@ class VexBank : public DataBank {
   std::vector<uint16_t> nameOffsets_;  // N + 1 offsets into nameArea_
   char accessMode_ = 'r';              // 'r' opened for reading, 'w' created
   int8_t lastFrequencyByte_ = 0;       // frequency byte of the series last read
-  NameIndex nameIndex_;                // name -> first position holding it
+  FlatNameIndex nameIndex_;            // name -> first position holding it
+  MappedFile dataMap_;                 // the data file of a bank opened for reading, mapped
 };
 
 }  // namespace tabrix

@@ -37,6 +37,27 @@ Chopper::Chopper() = default;
 // --- Sources ---------------------------------------------------------------------
 
 void Chopper::setSource(std::FILE* file) {
+  long offset = 0;
+  fileHasOffset_ = false;
+  if (file != nullptr && file != stdin) {
+    offset = std::ftell(file);
+    fileHasOffset_ = offset >= 0;
+    if (offset < 0) offset = 0;  // a pipe has no offset; count from here
+  }
+  setSourceAt(file, offset);
+}
+
+void Chopper::resumeSource(std::FILE* file) {
+  // Every byte of the file went through rawGet (and ungetc) since it was set, so the
+  // count is where the file stands.
+  if (file == nullptr || file != file_ || file == stdin || !fileHasOffset_) {
+    setSource(file);
+    return;
+  }
+  setSourceAt(file, rawOffset_);
+}
+
+void Chopper::setSourceAt(std::FILE* file, long offset) {
   kind_ = 'f';
   file_ = file;
   keyboard_ = (file != nullptr && file == stdin);
@@ -48,14 +69,31 @@ void Chopper::setSource(std::FILE* file) {
   offsets_.clear();
   read_ = 0;
   editor_.history().clear();
-  long offset = 0;
-  if (file != nullptr && !keyboard_) {
-    offset = std::ftell(file);
-    if (offset < 0) offset = 0;  // a pipe has no offset; count from here
-  }
   rawOffset_ = offset;
   position_ = offset;
   before_ = offset;
+}
+
+void Chopper::tokenise(std::string_view text, TokenList& tokens) {
+  if (!lexer_) lexer_ = std::make_unique<Chopper>();
+  Chopper& lexer = *lexer_;
+  lexer.setString(text);
+  lexer.tokenPushed_ = false;
+  tokens.clear();
+  for (;;) {
+    const int type = lexer.nextToken();
+    tokens.push_back(Token{type, type == token::kEnd ? std::string() : lexer.token_});
+    if (type == token::kEnd) break;
+  }
+}
+
+void Chopper::setTokens(const TokenList& tokens) {
+  kind_ = 't';
+  tokens_ = &tokens;
+  nextToken_ = 0;
+  current_ = 'a';
+  charPushed_ = false;
+  pushed_ = 0;
 }
 
 void Chopper::setString(std::string_view text) {
@@ -173,6 +211,10 @@ int Chopper::nextChar() {
     current_ = pushed_;
     return current_;
   }
+  if (kind_ == 't') {
+    current_ = -1;
+    return -1;
+  }
   if (kind_ == 's') {
     if (read_ >= text_.size()) {
       current_ = -1;
@@ -240,6 +282,23 @@ int Chopper::nextToken(std::string& text) {
 int Chopper::nextToken() {
   if (tokenPushed_) {
     tokenPushed_ = false;
+    return type_;
+  }
+  if (kind_ == 't') {
+    // The end of input, once reached, is handed out again and again, and its text is
+    // the last token's.
+    if (tokens_ == nullptr || nextToken_ >= tokens_->size()) {
+      type_ = token::kEnd;
+      return type_;
+    }
+    const Token& next = (*tokens_)[nextToken_];
+    if (next.type == token::kEnd) {
+      type_ = token::kEnd;
+      return type_;
+    }
+    ++nextToken_;
+    token_ = next.text;
+    type_ = next.type;
     return type_;
   }
   int c;

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,13 @@ using ArgumentTable = std::array<std::optional<std::string>, 10>;
 // The flags of a number list (see parseNumberList); index 0 is never used.
 constexpr int kNumberListSize = 300;
 using NumberFlags = std::array<int8_t, kNumberListSize>;
+
+// A token as nextToken hands it out: its type and its text.
+struct Token {
+  int type = token::kEnd;
+  std::string text;
+};
+using TokenList = std::vector<Token>;
 
 class Chopper {
  public:
@@ -85,9 +93,24 @@ class Chopper {
   // character is discarded. The text is copied.
   void setString(std::string_view text);
 
+  // Lexes a text in memory into the tokens nextToken would hand out from it after
+  // setString(text), up to and including the first end of input; this reader's own
+  // state (source, last token, pushed-back token) is left alone.
+  void tokenise(std::string_view text, TokenList& tokens);
+  // Makes a token list from tokenise the source (kind 't'): nextToken hands out its
+  // tokens in order, then the end of input, exactly as it would from the text the list
+  // was made of after setString (a pushed-back token stays pushed back; the end of
+  // input leaves the last token's text as it was). Only tokens come from it: nextChar
+  // answers the end of input. The list is not copied and must outlive its use.
+  void setTokens(const TokenList& tokens);
+  // Returns to the file after a text or token list: as setSource(file), but when the
+  // file is the one last set and has an offset, the offset is the one this reader
+  // has counted, without asking the file (no seek per table line).
+  void resumeSource(std::FILE* file);
+
   // The source file when the kind is 'f' (stdin for the keyboard), else nullptr.
   std::FILE* sourceFile() const;
-  // 'f' file or keyboard, 's' text in memory, ' ' none yet.
+  // 'f' file or keyboard, 's' text in memory, 't' token list, ' ' none yet.
   char sourceKind() const { return kind_; }
   // True while lines come from the keyboard (the source is stdin).
   bool keyboardMode() const { return keyboard_; }
@@ -196,6 +219,8 @@ class Chopper {
   LineEditor& editor() { return editor_; }
 
  private:
+  // setSource with the offset the file stands at.
+  void setSourceAt(std::FILE* file, long offset);
   bool fillLine();
   bool fillFileLine();
   bool fillKeyboardLine(bool edit);
@@ -219,6 +244,10 @@ class Chopper {
   std::FILE* file_ = nullptr;          // the source file (not owned)
   VexMessage messages_;                // handle on the message catalogue
   std::string text_;                   // the text in memory, with its NUL
+  const TokenList* tokens_ = nullptr;  // the token list of kind 't' (not owned)
+  std::size_t nextToken_ = 0;          // next token of tokens_
+  bool fileHasOffset_ = false;         // the source file told its offset when set
+  std::unique_ptr<Chopper> lexer_;     // lexes texts for tokenise
   const ArgumentTable* arguments_ = nullptr;  // the current add file's arguments
   bool keyboard_ = true;               // lines come from the keyboard
   LineEditor editor_;                  // keyboard line editor and history

@@ -122,7 +122,8 @@ int16_t interpret(RunState& run, std::FILE*& file, TableLine& table) {
       result = tableLineHook(context, c);
     } else if (startsTableLine(c)) {
       result = tableLineHook(context, c);
-      reader.setSource(file);
+      // The line was read through the reader alone: its count is the file's offset.
+      reader.resumeSource(file);
     } else {
       console().printf("\r\nLine beginning %c not recognized, page %d line %d.", c,
                        table.page.pageNumber(), table.page.lineOnPage());

@@ -102,6 +102,9 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
   Chopper& reader = context.reader;
   // The evaluation writes only the slots that hold data; extent.at reads the others.
   std::array<float, MaxObs> result;
+  // The line's text is lexed once; every alternative reads the same tokens.
+  TokenList tokens;
+  reader.tokenise(expression, tokens);
 
   for (int i = 0; i < table.altCount && i < run.bankCount; ++i) {
     const size_t k = static_cast<size_t>(i);
@@ -112,7 +115,7 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
       values.resize(MaxObs);
       missingTail = 0;
     }
-    reader.setString(expression);
+    reader.setTokens(tokens);
     EvalExtent extent;
     const EvalResult evaluated = evaluate(run.eval, reader, SeriesSpan(result.data(), MaxObs), bank,
                                           run.scratchBanks[k].get(), extent);
@@ -157,7 +160,7 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
       for (int j = 0; j < count; ++j) totals[static_cast<size_t>(j)] += values[static_cast<size_t>(j)];
     }
   }
-  reader.setSource(context.file);
+  reader.resumeSource(context.file);
   table.textLine = false;
 }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "banks/binary_io.h"
 #include "banks/hash_bank_writer.h"
 #include "platform/console.h"
@@ -333,6 +335,61 @@ TEST(HashBank, DamagedSeriesAreRefusedOnRead) {
     EXPECT_EQ(bank.readSeries(c.name, values, -1), -1) << c.name;
     EXPECT_EQ(capture.take(), c.message) << c.name;
   }
+}
+
+// Files that shrink while the bank is open: a record or bucket past the new end is
+// refused with the short read's message, and the run goes on.
+TEST(HashBank, FilesThatShrinkWhileOpenAreRefusedPastTheirNewEnd) {
+  TempDir dir;
+  const std::string root = dir.file("shrinks");
+  // Three records of 2000 floats (8005 bytes) at 84, 8089 and 16094; values that do
+  // not pack, so the float form is kept.
+  auto values = [](int series) {
+    std::vector<float> out;
+    for (int j = 0; j < 2000; ++j) out.push_back(std::bit_cast<float>(0x3F800000u + 7919u * (j + 2000u * series)));
+    return out;
+  };
+  HashBankWriter writer("Shrinks", 1);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(writer.addSeries(std::string(1, 'A' + i), VexDate(1950, 1, 1), values(i)), 0);
+  ASSERT_EQ(writer.write(root), 0);
+  ConsoleCapture capture;
+  HashBank bank(root);
+  ASSERT_TRUE(bank.isOpen()) << capture.text();
+  ASSERT_EQ(truncate((root + ".hbk").c_str(), 8192), 0);
+  Series read;
+  ASSERT_EQ(bank.readSeries("A", read, -1), 0);
+  EXPECT_EQ(read[30], values(0)[0]);
+  const std::string where = " in " + root + ".hbk cannot be read: ";
+  EXPECT_EQ(bank.readSeries("B", read, -1), -1);
+  EXPECT_EQ(capture.take(), "\r\nSeries B" + where + "record runs short.\r\n");
+  EXPECT_EQ(bank.readSeries("C", read, -1), -1);
+  EXPECT_EQ(capture.take(), "\r\nSeries C" + where + "record cannot be read.\r\n");
+  ASSERT_EQ(bank.readSeries("A", read, -1), 0);
+  EXPECT_EQ(read[MaxObs - 1], values(0)[MaxObs - 1 - 30]);  // the values past the last slot are dropped
+  EXPECT_EQ(capture.text(), "");
+
+  // An index past a page long, cut to its first page: names in buckets past it are
+  // refused, the others still found.
+  HashBankWriter many("Many", 7);
+  for (int i = 0; i < 600; ++i) ASSERT_EQ(many.addSeries("S" + std::to_string(i), VexDate(1990, 1, 1), std::vector<float>{1.0f * i}), 0);
+  ASSERT_EQ(many.write(root), 0);
+  HashBank manyBank(root);
+  ASSERT_TRUE(manyBank.isOpen()) << capture.text();
+  ASSERT_EQ(truncate((root + ".hin").c_str(), 4096), 0);
+  int found = 0;
+  int refused = 0;
+  for (int i = 0; i < 600; ++i) {
+    const std::string name = "S" + std::to_string(i);
+    if (manyBank.readSeries(name, read, -1) == 0) {
+      EXPECT_EQ(read[70], 1.0f * i) << name;
+      ++found;
+    } else {
+      EXPECT_EQ(capture.take(), "\r\nSeries " + name + " in " + root + ".hin cannot be read: its bucket cannot be read.\r\n");
+      ++refused;
+    }
+  }
+  EXPECT_GT(found, 0);
+  EXPECT_GT(refused, 0);
 }
 
 TEST(HashBank, ListsBucketByBucketAndDescribesItself) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <memory>
@@ -174,6 +175,40 @@ TEST(VexBankTest, ShortRecordLeavesZerosAndMissingRecordFails) {
     EXPECT_EQ(capture.text(), "\r\nCannot read b on " + root + ".bnk\r\n");
     EXPECT_EQ(bank.readSeries("a", values, -1), 0);
   }
+}
+
+// A data file that shrinks while the bank is open: the reads past its new end are
+// those of a bank opened on the shorter file (a short record leaves zeros, a missing
+// one is refused), and the run goes on.
+TEST(VexBankTest, ADataFileThatShrinksWhileOpenIsReadAsItIsNow) {
+  TempDir dir;
+  std::string root = dir.file("shrinks");
+  std::vector<float> first(MaxObs), second(MaxObs), third(MaxObs);
+  for (int j = 0; j < MaxObs; ++j) {
+    first[j] = static_cast<float>(j);
+    second[j] = static_cast<float>(10000 + j);
+    third[j] = static_cast<float>(20000 + j);
+  }
+  // Records of 7997 bytes at 86, 8083 and 16080.
+  makeBank(root, 1970, MaxObs, 1, {{"a", 1, first}, {"b", 4, second}, {"c", 12, third}});
+  VexBank bank(root);
+  ASSERT_TRUE(bank.isOpen());
+  ASSERT_EQ(truncate((root + ".bnk").c_str(), 8192), 0);
+  VexBank reopened(root);
+  ConsoleCapture capture;
+  Series values = series({}, 9.0f);
+  Series expected = series({}, 9.0f);
+  ASSERT_EQ(bank.readSeries("b", values, -1), 0);
+  ASSERT_EQ(reopened.readSeries("b", expected, -1), 0);
+  EXPECT_EQ(values, expected);
+  EXPECT_EQ(values[26], 10026.0f);
+  EXPECT_EQ(values[27], 0.0f);
+  EXPECT_EQ(bank.frequency(), 4);
+  EXPECT_EQ(bank.readSeries("c", values, -1), -1);
+  EXPECT_EQ(capture.take(), "\r\nCannot read c on " + root + ".bnk\r\n");
+  ASSERT_EQ(bank.readSeries("a", values, -1), 0);
+  EXPECT_EQ(values[MaxObs - 1], static_cast<float>(MaxObs - 1));
+  EXPECT_EQ(capture.text(), "");
 }
 
 TEST(VexBankTest, StoringAnExistingNameOverwritesInPlace) {

@@ -146,6 +146,82 @@ TEST(ChopperTextSourceTest, PushedBackTokenSurvivesSetString) {
   EXPECT_EQ(reader.sourceKind(), 's');
 }
 
+// A token list hands the evaluator what the text itself would: the same types and
+// texts in the same order, then the end of input again and again with the last text,
+// with pushing back as from the text (a token pushed back before stays pushed back).
+TEST(ChopperTokenListTest, HandsOutWhatTheTextWould) {
+  // The reads after each text: n reads the next token, p pushes the last one back.
+  const std::string reads = "nnpnnnpnnnnnnnnnnnnnnnnnnnnnnn";
+  const std::string texts[] = {
+      "gdp + x[-1] * @exp(2.5E-3) / y{1990.2}\r\n",
+      "a,\"quoted text\" \"open\r\n",
+      "x # comment\r\n",
+      "1.5e-3 \x01\x1b\xe9 _ |\r\n",
+      std::string(45, 'w') + " " + std::string(41, '7'),
+      "",
+  };
+  auto trace = [&](Chopper& reader) {
+    std::vector<std::string> seen;
+    for (char r : reads) {
+      if (r == 'p') {
+        reader.pushBackToken();
+        continue;
+      }
+      const int type = reader.nextToken();
+      seen.push_back(describe(type, reader.tokenText()) + "|" + reader.tokenText());
+    }
+    return seen;
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    TempStub file("before\n");
+    Chopper fromText;
+    Chopper fromTokens;
+    for (Chopper* reader : {&fromText, &fromTokens}) {
+      std::rewind(file.get());
+      reader->setSource(file.get());
+      reader->nextToken();
+      reader->pushBackToken();
+    }
+    TokenList tokens;
+    fromTokens.tokenise(text, tokens);
+    EXPECT_EQ(fromTokens.tokenText(), "before");  // tokenise leaves the reader alone
+    fromText.setString(text);
+    fromTokens.setTokens(tokens);
+    EXPECT_EQ(fromTokens.sourceKind(), 't');
+    EXPECT_EQ(trace(fromTokens), trace(fromText));
+    // A second alternative reads the same list again from its start.
+    fromText.setString(text);
+    fromTokens.setTokens(tokens);
+    EXPECT_EQ(trace(fromTokens), trace(fromText));
+  }
+}
+
+// Back on the file after a table line's text: the position is the one setSource finds,
+// in a seekable file with an add file's arguments in the line.
+TEST(ChopperTokenListTest, ResumingTheFileKeepsItsPosition) {
+  TempStub file("first %1 line\r\nsecond\n");
+  const ArgumentTable arguments{std::string("arg")};
+  for (bool resume : {false, true}) {
+    Chopper reader;
+    reader.setArguments(&arguments);
+    std::rewind(file.get());
+    reader.setSource(file.get());
+    reader.skipLine();
+    reader.setString("x");
+    reader.nextToken();
+    if (resume) {
+      reader.resumeSource(file.get());
+    } else {
+      reader.setSource(file.get());
+    }
+    EXPECT_EQ(reader.position(), 15) << resume;
+    EXPECT_EQ(reader.sourceKind(), 'f');
+    EXPECT_EQ(reader.nextToken(), token::kWord);
+    EXPECT_EQ(reader.tokenText(), "second");
+  }
+}
+
 TEST(ChopperCharTest, PushBackCharAndCurrent) {
   TempStub file("ab\ncd\n");
   Chopper reader;
