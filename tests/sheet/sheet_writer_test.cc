@@ -386,6 +386,20 @@ TEST_F(XlsFormTest, FreezePanes) {
   EXPECT_EQ(capture.take(), "\nError:  in Excel \"freeze\" command.\n" + syntax);
 }
 
+TEST_F(XlsFormTest, AFailedCellLeavesTheWriterFailed) {
+  open("failed");
+  ASSERT_TRUE(sheet->isOpen());
+  // A column beyond "IV" is reported; the cells after it are still written, and the
+  // close reports the failure.
+  EXPECT_EQ(sheet->writeNumber(1, 300, 1.0f, 1), -1);
+  EXPECT_TRUE(sheet->failed());
+  EXPECT_EQ(sheet->writeText(2, 0, "after", '\''), 0);
+  EXPECT_EQ(cell(2, 0)->text, "after");
+  EXPECT_EQ(capture.take(), "\nError:  cannot have columns before \"A\" or beyond \"IV\".\n");
+  EXPECT_EQ(sheet->close(), -1);
+  EXPECT_EQ(sheet->close(), -1);
+}
+
 TEST_F(XlsFormTest, ClosingSavesTheWorkbookOnce) {
   open("final");
   ASSERT_TRUE(sheet->isOpen());
