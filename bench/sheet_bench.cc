@@ -10,7 +10,8 @@
 #include "bench_support.h"
 #include "dates/vex_date.h"
 #include "platform/console.h"
-#include "sheet/wk1_file.h"
+#include "sheet/wk1_writer.h"
+#include "sheet/workbook_writer.h"
 #include "support/constants.h"
 #include "table/date_list.h"
 #include "table/page.h"
@@ -21,6 +22,9 @@
 namespace tabrix::bench {
 namespace {
 
+// The worksheet target a benchmark writes.
+enum class Target { Wk1, Workbook };
+
 constexpr int kLines = 5000;
 // A WK1 file's rows run on across pages and a record addresses at most 32,768 of them:
 // the WK1 table has 1,000 lines.
@@ -30,7 +34,7 @@ constexpr int kObservations = 60;  // 1990 to 2049
 constexpr const char* kDates = "2015 2016 2017 2018 2019 2020 2015-2020 2010-2020 2000-2020 2010|2020 ";
 
 // The table state of the run, its worksheet target opened for `name`.
-void prepare(TableLine& table, std::string& name, SheetForm form) {
+void prepare(TableLine& table, std::string& name, Target form) {
   setDriverDefaults(table);
   table.noFormat = true;
   table.growthType = 'c';
@@ -46,7 +50,11 @@ void prepare(TableLine& table, std::string& name, SheetForm form) {
     table.values[static_cast<std::size_t>(k)].assign(MaxObs, MissingValue);
     table.altStart[static_cast<std::size_t>(k)] = VexDate(1990, 1, 1);
   }
-  table.sheet = std::make_unique<WK1File>(name, 1, form, "", SheetTitles{"", table.headText, true});
+  if (form == Target::Workbook) {
+    table.sheet = std::make_unique<WorkbookWriter>(name, "", SheetTitles{"", table.headText, true});
+  } else {
+    table.sheet = std::make_unique<Wk1Writer>(name, "");
+  }
   table.sheetMode = true;
 }
 
@@ -66,7 +74,7 @@ bool composeTable(TableLine& table, int lines) {
   return true;
 }
 
-void composeAndSave(benchmark::State& state, SheetForm form, bool saveOnly) {
+void composeAndSave(benchmark::State& state, Target form, bool saveOnly) {
   ConsoleCapture quiet;
   TempDir dir;
   if (!dir.ok()) {
@@ -77,9 +85,9 @@ void composeAndSave(benchmark::State& state, SheetForm form, bool saveOnly) {
   for (auto _ : state) {
     if (saveOnly) state.PauseTiming();
     TableLine table;
-    std::string name = dir.file(form == SheetForm::XLS ? "table.xls" : "table");
+    std::string name = dir.file(form == Target::Workbook ? "table.xls" : "table");
     prepare(table, name, form);
-    if (!table.sheet->isOpen() || !composeTable(table, form == SheetForm::XLS ? kLines : kWk1Lines)) {
+    if (!table.sheet->isOpen() || !composeTable(table, form == Target::Workbook ? kLines : kWk1Lines)) {
       state.SkipWithError("the table could not be composed");
       break;
     }
@@ -93,16 +101,16 @@ void composeAndSave(benchmark::State& state, SheetForm form, bool saveOnly) {
     quiet.take();
   }
   state.counters["pages"] = static_cast<double>(pages);
-  state.counters["rows"] = static_cast<double>((form == SheetForm::XLS ? kLines : kWk1Lines) * kAlternatives);
+  state.counters["rows"] = static_cast<double>((form == Target::Workbook ? kLines : kWk1Lines) * kAlternatives);
 }
 
-void BM_WorkbookComposeAndSave(benchmark::State& state) { composeAndSave(state, SheetForm::XLS, false); }
+void BM_WorkbookComposeAndSave(benchmark::State& state) { composeAndSave(state, Target::Workbook, false); }
 BENCHMARK(BM_WorkbookComposeAndSave)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_WorkbookSave(benchmark::State& state) { composeAndSave(state, SheetForm::XLS, true); }
+void BM_WorkbookSave(benchmark::State& state) { composeAndSave(state, Target::Workbook, true); }
 BENCHMARK(BM_WorkbookSave)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_Wk1ComposeAndWrite(benchmark::State& state) { composeAndSave(state, SheetForm::WK1, false); }
+void BM_Wk1ComposeAndWrite(benchmark::State& state) { composeAndSave(state, Target::Wk1, false); }
 BENCHMARK(BM_Wk1ComposeAndWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -7,7 +7,7 @@
 // column numbers into letters ("A" .. "IV") and back.
 //
 // One Excel object holds at most one application, one open workbook and one current
-// worksheet; the worksheet writer (wk1_file.h) owns one and is its only caller. Cells are
+// worksheet; the workbook writer (workbook_writer.h) owns one and is its only caller. Cells are
 // addressed by column letters and rows counted from 1; a range by its first and last cell.
 #pragma once
 

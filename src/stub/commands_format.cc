@@ -9,6 +9,7 @@
 #include "reader/chopper.h"
 #include "stub/commands.h"
 #include "stub/run_state.h"
+#include "sheet/workbook_writer.h"
 #include "table/table_line.h"
 
 namespace tabrix {
@@ -203,7 +204,8 @@ int16_t missingCommand(StubContext& context) {
   TableLine& table = context.table;
   assignCut(table.missingText, text, MissingTextCapacity);
   // A workbook shows the text in the cells of missing values from now on.
-  if (context.run.xlsTarget && table.sheet != nullptr) (void)table.sheet->setMissingText(table.missingText);
+  if (context.run.xlsTarget && table.sheet != nullptr && table.sheet->workbook() != nullptr)
+    table.sheet->workbook()->setMissingText(table.missingText);
   return 0;
 }
 

@@ -10,7 +10,8 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reader/chopper.h"
-#include "sheet/wk1_file.h"
+#include "sheet/wk1_writer.h"
+#include "sheet/workbook_writer.h"
 #include "sheet/workbook.h"
 #include "stub/commands.h"
 #include "stub/run_state.h"
@@ -88,19 +89,22 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
   }
   if (!name.empty()) run.outputName = name.substr(0, kOutputNameCapacity);
 
-  const SheetForm form = run.xlsTarget ? SheetForm::XLS : SheetForm::WK1;
-  table.sheet = std::make_unique<WK1File>(run.outputName, 1, form, table.fileType, worksheetTitles(table));
+  if (run.xlsTarget) {
+    table.sheet = std::make_unique<WorkbookWriter>(run.outputName, table.fileType, worksheetTitles(table));
+  } else {
+    table.sheet = std::make_unique<Wk1Writer>(run.outputName, table.fileType);
+  }
   if (!table.sheet->isOpen()) {
     table.sheet.reset();
     table.outputFailed = true;
     return -1;
   }
-  if (form == SheetForm::WK1) table.noFormat = true;
+  if (!run.xlsTarget) table.noFormat = true;
   useTableTarget(table, TableTarget::Worksheet);
   restartPages(table);
   (void)table.sheet->setColumnWidth(0, table.titleWidth);
-  if (form == SheetForm::XLS) {
-    (void)table.sheet->setMissingText(table.missingText);
+  if (WorkbookWriter* book = table.sheet->workbook()) {
+    book->setMissingText(table.missingText);
     console().printf("Writing Excel XLS spreadsheet to %s.\r\n", run.outputName.c_str());
   } else {
     console().printf("Writing Lotus WK1 spreadsheet to %s.wk1.\r\n", run.outputName.c_str());
@@ -143,13 +147,12 @@ void restoreDates(RunState& run, TableLine& table) {
 }
 
 // The workbook writer, or nullptr while no workbook is the target.
-WK1File* workbookWriter(TableLine& table) {
-  WK1File* sheet = table.sheet.get();
-  return sheet != nullptr && sheet->form() == SheetForm::XLS ? sheet : nullptr;
+WorkbookWriter* workbookWriter(TableLine& table) {
+  return table.sheet != nullptr ? table.sheet->workbook() : nullptr;
 }
 
 // The closing \xlgraph: the chart of the collected rows, then the table's dates back.
-void closeChartBlock(RunState& run, TableLine& table, WK1File& sheet) {
+void closeChartBlock(RunState& run, TableLine& table, WorkbookWriter& sheet) {
   run.chartBlockOpen = false;
   ChartRequest request;
   request.altCount = table.altCount;
@@ -210,7 +213,8 @@ int16_t wsTitleCommand(StubContext& context) {
   }
   table.worksheetTitle = title;
   // The current worksheet takes the title at once (the writer reports a refusal).
-  if (!title.empty() && context.run.xlsTarget && table.sheet != nullptr) (void)table.sheet->nameSheet(title);
+  WorkbookWriter* book = workbookWriter(table);
+  if (!title.empty() && context.run.xlsTarget && book != nullptr) (void)book->nameSheet(title);
   return 0;
 }
 
@@ -230,8 +234,9 @@ int16_t wsFreezeCommand(StubContext& context) {
     texts[i] = reader.tokenText();
   }
   TableLine& table = context.table;
-  if (endsArguments(types[0]) || table.sheet == nullptr ||
-      table.sheet->freezePanes(texts[0], types[0], texts[1], types[1], texts[2], types[2]) != 0) {
+  WorkbookWriter* book = workbookWriter(table);
+  if (endsArguments(types[0]) || book == nullptr ||
+      book->freezePanes(texts[0], types[0], texts[1], types[1], texts[2], types[2]) != 0) {
     console().printf("\nError:  Trouble freezing worksheet pane.\n");
   }
   return 0;
@@ -241,7 +246,7 @@ int16_t xlGraphCommand(StubContext& context) {
   RunState& run = context.run;
   TableLine& table = context.table;
   Chopper& reader = context.reader;
-  WK1File* sheet = workbookWriter(table);
+  WorkbookWriter* sheet = workbookWriter(table);
   if (!run.xlsTarget || sheet == nullptr) {
     console().printf("\nError:  Excel spreadsheet is not open.  Cannot create graph.\n");
     return -1;

@@ -91,16 +91,16 @@ int writeHeaderRow(TableLine& table, bool underlined) {
   if (!underlined) useFont(table, DateFont);
   // On a worksheet each label is a right-aligned text cell in its column; a workbook
   // gets the label without its blanks and gives a spacer column its width.
-  WK1File* sheet = worksheetOf(table);
-  const bool xls = xlsWorksheet(table);
+  SheetWriter* sheet = worksheetOf(table);
+  WorkbookWriter* book = workbookOf(table);
   const int row = worksheetLineRow(table);
   bool cells = false;
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
-  if (xls && !underlined && sheet->recording()) {
+  if (book != nullptr && !underlined && book->recording()) {
     // The dates of a chart: a date series from column B, from the first entry's date
     // over every column; the writer collects the row.
     const DateStruct first(count > 0 ? std::string_view(table.dateSpecs[0]) : std::string_view());
-    if (sheet->writeDateRow(row, 2, first.from, count, table.fonts[DataFont].font, table.fonts[DateFont].font) !=
+    if (book->writeDateRow(row, 1, first.from, count, table.fonts[DataFont].font, table.fonts[DateFont].font) !=
         0) {
       console().printf("\nError:  When printing dates to worksheet.\n");
       return -1;
@@ -118,7 +118,7 @@ int writeHeaderRow(TableLine& table, bool underlined) {
         labels.push_back(DateLabel{{}, spacer, true, false});
       }
       text.blanks(spacer);
-      if (xls) (void)sheet->setColumnWidth(j + 1, spacer);
+      if (sheet != nullptr) (void)sheet->setSpacerWidth(j + 1, spacer);
       continue;
     }
     DateStruct date(dateSpec);
@@ -138,7 +138,7 @@ int writeHeaderRow(TableLine& table, bool underlined) {
     if (sheet != nullptr) {
       // The worksheet's text cell: the label right-aligned in its width.
       const std::size_t pad = static_cast<std::size_t>(width) - label.size();
-      (void)sheet->writeText(row, j + 1, xls ? label : std::string(pad, ' ') + label, '"');
+      (void)sheet->writeText(row, j + 1, book != nullptr ? label : std::string(pad, ' ') + label, '"');
       cells = true;
     }
     if (table.prnMode) text.write("\"");
@@ -319,14 +319,14 @@ int readDateList(TableLine& table, std::FILE* file) {
 
 int writeDateHeader(TableLine& table) {
   if (!table.datesSet || table.gdataMode) return 0;
-  WK1File* sheet = worksheetOf(table);
-  const bool recording = sheet != nullptr && sheet->recording();
+  WorkbookWriter* book = workbookOf(table);
+  const bool recording = book != nullptr && book->recording();
   if (textLineNeedsPage(table)) {
     if (pageHeader(table) != 0) return -1;
     // A chart block that opens at the foot of a page starts on the new page (the new
     // worksheet ended the collection).
-    sheet = worksheetOf(table);
-    if (recording && sheet != nullptr && !sheet->recording()) sheet->setRecording(true);
+    book = workbookOf(table);
+    if (recording && book != nullptr && !book->recording()) book->setRecording(true);
   }
   // A workbook has no underline row (its date font carries the underline).
   int result = writeHeaderRow(table, false);

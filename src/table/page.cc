@@ -254,7 +254,7 @@ int pageHeader(TableLine& table) {
     }
     sinkMarginLines(table, table.bottomMargin);
     countLines(table, std::max<int>(table.bottomMargin, 0));
-    if (xlsWorksheet(table) && startWorksheetPage(table) != 0) return -1;
+    if (startWorksheetPage(table) != 0) return -1;
   }
   PageCounters::lineOnPage(table.page) = 0;
   const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
@@ -304,13 +304,13 @@ int ruleLine(TableLine& table, char character) {
   std::string rule(table.tableWidth > 0 ? static_cast<std::size_t>(table.tableWidth) : 0, character);
   const std::string line = prnQuoted(table, rule);
   table.renderers.each([&](TableSink& sink) { sink.rule(character, line); });
-  WK1File* sheet = worksheetOf(table);
+  SheetWriter* sheet = worksheetOf(table);
   if (sheet == nullptr) {
     countLines(table, 1);
     return 0;
   }
   const int row = worksheetLineRow(table);
-  if (sheet->form() == SheetForm::XLS) {
+  if (WorkbookWriter* book = sheet->workbook()) {
     // The rule repeats its character across the cell, in the name font. A quote inside
     // the formula's text is written twice.
     char formula[32];
@@ -320,7 +320,7 @@ int ruleLine(TableLine& table, char character) {
       std::snprintf(formula, sizeof formula, "=REPT(\"%c\",%d)", character, RuleRepeat);
     }
     useFont(table, NameFont);
-    const int result = sheet->writeFormula(row, 0, row, 0, formula);
+    const int result = book->writeFormula(row, 0, row, 0, formula);
     useBody(table, NameFont);
     if (result != 0) return -1;
   } else {

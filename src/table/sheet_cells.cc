@@ -8,10 +8,15 @@
 
 namespace tabrix {
 
-WK1File* worksheetOf(TableLine& table) { return table.sheetMode ? table.sheet.get() : nullptr; }
+SheetWriter* worksheetOf(TableLine& table) { return table.sheetMode ? table.sheet.get() : nullptr; }
+
+WorkbookWriter* workbookOf(TableLine& table) {
+  SheetWriter* sheet = worksheetOf(table);
+  return sheet != nullptr ? sheet->workbook() : nullptr;
+}
 
 bool xlsWorksheet(const TableLine& table) {
-  return table.sheetMode && table.sheet != nullptr && table.sheet->form() == SheetForm::XLS;
+  return table.sheetMode && table.sheet != nullptr && table.sheet->workbook() != nullptr;
 }
 
 int worksheetLineRow(const TableLine& table) { return std::max(PageCounters::sheetRow(table.page) - 1, PageCounters::sheetFreeRow(table.page)); }
@@ -19,7 +24,7 @@ int worksheetLineRow(const TableLine& table) { return std::max(PageCounters::she
 void takeWorksheetRow(TableLine& table, int row) { PageCounters::sheetFreeRow(table.page) = std::max(PageCounters::sheetFreeRow(table.page), row + 1); }
 
 void writeSheetText(TableLine& table, int column, std::string_view text, char align) {
-  WK1File* sheet = worksheetOf(table);
+  SheetWriter* sheet = worksheetOf(table);
   if (sheet == nullptr || text.empty()) return;
   const int row = worksheetLineRow(table);
   (void)sheet->writeText(row, column, text, align);
@@ -31,7 +36,7 @@ SheetTitles worksheetTitles(const TableLine& table) {
 }
 
 int startWorksheetPage(TableLine& table) {
-  WK1File* sheet = worksheetOf(table);
+  WorkbookWriter* sheet = workbookOf(table);
   if (sheet == nullptr) return 0;
   if (sheet->newSheet(worksheetTitles(table)) != 0) return -1;
   (void)sheet->setColumnWidth(0, table.titleWidth);
@@ -42,7 +47,7 @@ int startWorksheetPage(TableLine& table) {
 }
 
 void setDateColumnWidths(TableLine& table) {
-  WK1File* sheet = worksheetOf(table);
+  SheetWriter* sheet = worksheetOf(table);
   if (sheet == nullptr) return;
   // Spacers too: a workbook's date row gives a spacer column its own width later.
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));

@@ -12,13 +12,16 @@
 
 #include <string_view>
 
-#include "sheet/wk1_file.h"
+#include "sheet/sheet_writer.h"
+#include "sheet/workbook_writer.h"
 #include "table/table_line.h"
 
 namespace tabrix {
 
 // The worksheet writer while the table goes to a worksheet, else nullptr.
-WK1File* worksheetOf(TableLine& table);
+SheetWriter* worksheetOf(TableLine& table);
+// The workbook writer while the table goes to an XLS (workbook) target, else nullptr.
+WorkbookWriter* workbookOf(TableLine& table);
 // True while the table goes to an XLS (workbook) target.
 bool xlsWorksheet(const TableLine& table);
 

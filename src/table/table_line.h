@@ -16,7 +16,7 @@
 
 #include "dates/vex_date.h"
 #include "sheet/vex_font.h"
-#include "sheet/wk1_file.h"
+#include "sheet/sheet_writer.h"
 #include "table/contents.h"
 #include "table/page_state.h"
 #include "table/sink_set.h"
@@ -172,7 +172,7 @@ class TableLine {
   TableFile out;
   // The worksheet writer while sheetMode is on: made by \wk1 and \xls, finished and
   // closed by the next of them or by the driver at the end of the run.
-  std::unique_ptr<WK1File> sheet;
+  std::unique_ptr<SheetWriter> sheet;
   std::string fileType;         // \filetype's text: the save format of the next workbook
   std::string worksheetTitle;   // \wstitle's title: names the worksheets of later pages (31)
   std::string chartTitle;       // the title of the next chart (\xlgraph title) (300)

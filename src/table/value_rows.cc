@@ -246,7 +246,7 @@ class TextRows {
 // marker (shown as the missing-value text) in a workbook; a blanked zero gets no cell.
 class SheetRows {
  public:
-  SheetRows(TableLine& table, WK1File& sheet) : table_(table), sheet_(sheet) {}
+  SheetRows(TableLine& table, SheetWriter& sheet) : table_(table), sheet_(sheet) {}
 
   void begin() {
     title_.clear();
@@ -267,18 +267,18 @@ class SheetRows {
 
   void end(bool keep) {
     if (!keep) return;
-    const bool xls = sheet_.form() == SheetForm::XLS;
+    const bool xls = sheet_.workbook() != nullptr;
     const int row = worksheetLineRow(table_);
     if (!title_.empty()) {
       if (xls) useFont(table_, NameFont);
       (void)sheet_.writeText(row, 0, title_, '\'');
     }
-    if (xls) (void)sheet_.setFont(table_.fonts[DataFont].font);
+    sheet_.setFont(table_.fonts[DataFont].font);
     for (const Value& value : values_) {
-      if (value.missing && !xls) {
-        (void)sheet_.writeText(row, value.column, table_.missingText, '"');
+      if (value.missing) {
+        (void)sheet_.writeMissing(row, value.column, value.decimals, table_.missingText);
       } else {
-        (void)sheet_.writeNumber(row, value.column, value.missing ? MissingValue : value.value, value.decimals);
+        (void)sheet_.writeNumber(row, value.column, value.value, value.decimals);
       }
     }
     if (!title_.empty() || !values_.empty()) takeWorksheetRow(table_, row);
@@ -292,7 +292,7 @@ class SheetRows {
     int decimals;  // its decimals
   };
   TableLine& table_;
-  WK1File& sheet_;
+  SheetWriter& sheet_;
   std::string title_;
   std::vector<Value> values_;
 };
@@ -444,17 +444,18 @@ int composeTextLine(TableLine& table) {
   }
   rtrim(line);
   table.renderers.each([&](TableSink& sink) { sink.textLine(table.lineTitle, table.centerText, line); });
-  if (WK1File* sheet = worksheetOf(table)) {
-    // A text cell in column 0; a centred one without the blanks around it.
+  if (SheetWriter* sheet = worksheetOf(table)) {
+    // A text cell in column 0; a centred one without the blanks around it (a workbook
+    // centres by the font, a WK1 file by the label's prefix).
     std::string cell = rightTrimmed(text.substr(0, width));
     if (table.centerText) cell.erase(0, std::min(cell.size(), cell.find_first_not_of(' ')));
-    if (sheet->form() == SheetForm::XLS && table.centerText) {
+    if (table.centerText) {
       const VexFont previous = sheet->currentFont();
       VexFont centred = previous;
       centred.horizontal = 'c';
-      (void)sheet->setFont(centred);
+      sheet->setFont(centred);
       writeSheetText(table, 0, cell, '^');
-      (void)sheet->setFont(previous);
+      sheet->setFont(previous);
     } else {
       writeSheetText(table, 0, cell, table.centerText ? '^' : '\'');
     }
@@ -524,11 +525,11 @@ int composeTableRows(TableLine& table) {
   }
   ColumnPlan plan;
   planColumns(table, plan);
-  if (WK1File* sheet = worksheetOf(table)) {
+  if (SheetWriter* sheet = worksheetOf(table)) {
     SheetRows rows(table, *sheet);
     writeRows(table, plan, &rows);
     // A workbook goes back to the body font after the rows.
-    if (sheet->form() == SheetForm::XLS) (void)sheet->setFont(table.fonts[BodyFont].font);
+    sheet->setFont(table.fonts[BodyFont].font);
   } else {
     writeRows(table, plan, nullptr);
   }

@@ -9,7 +9,7 @@
 #include "platform/console.h"
 #include "sheet/chart_types.h"
 #include "sheet/excel.h"
-#include "sheet/wk1_file.h"
+#include "sheet/workbook_writer.h"
 #include "test_files.h"
 
 namespace tabrix {
@@ -215,20 +215,20 @@ class MakeChartTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string name = dir.file("charts");
-    sheet = std::make_unique<WK1File>(name, 1, SheetForm::XLS, "", SheetTitles{});
+    sheet = std::make_unique<WorkbookWriter>(name, "", SheetTitles{});
     ASSERT_TRUE(sheet->isOpen());
     capture.take();
   }
   void collect(int lines, int alternatives, int columns) {
     sheet->setRecording(true);
-    ASSERT_EQ(sheet->writeDateRow(2, 2, VexDate(2000, 1, 1), columns, VexFont(), VexFont()), 0);
+    ASSERT_EQ(sheet->writeDateRow(2, 1, VexDate(2000, 1, 1), columns, VexFont(), VexFont()), 0);
     int row = 3;
     for (int line = 0; line < lines; ++line) {
       for (int k = 0; k < alternatives; ++k, ++row) {
         if (k == 0) {
           ASSERT_EQ(sheet->writeText(row, 0, "line " + std::to_string(line + 1), '\''), 0);
         }
-        for (int c = 1; c <= columns; ++c) ASSERT_EQ(sheet->writeNumber(row, c, static_cast<float>(c), 1), 1);
+        for (int c = 1; c <= columns; ++c) ASSERT_EQ(sheet->writeNumber(row, c, static_cast<float>(c), 1), 0);
       }
     }
   }
@@ -251,12 +251,12 @@ class MakeChartTest : public ::testing::Test {
 
   ConsoleCapture capture;
   TempDir dir;
-  std::unique_ptr<WK1File> sheet;
+  std::unique_ptr<WorkbookWriter> sheet;
 };
 
 TEST_F(MakeChartTest, TwoLinesOfTwoAlternativesMakeFourLabelledSeries) {
   collect(2, 2, 3);
-  EXPECT_EQ(sheet->chartRows(), (std::vector<int32_t>{3, 4, 5, 6, 7}));
+  EXPECT_EQ(sheet->chartRows(), (std::vector<int32_t>{2, 3, 4, 5, 6}));
   ASSERT_EQ(sheet->setChartType("line"), 0);
   ASSERT_EQ(sheet->makeChart(request(2, 3)), 0);
   EXPECT_EQ(capture.take(), "");
@@ -376,16 +376,6 @@ TEST_F(MakeChartTest, ChartTypesByName) {
   collect(1, 1, 2);
   ASSERT_EQ(sheet->makeChart(request(1, 2)), 0);
   EXPECT_EQ(capture.take(), "Chart type 3DPie is drawn as pie.\n");
-}
-
-TEST(MakeChartWk1Test, AWk1FileHasNoCharts) {
-  ConsoleCapture capture;
-  TempDir dir;
-  std::string name = dir.file("plain");
-  WK1File sheet(name, 1, SheetForm::WK1, "", SheetTitles{});
-  EXPECT_EQ(sheet.makeChart(ChartRequest{}), -1);
-  EXPECT_EQ(capture.take(), "\nError:  in \"xlgraph\" command.\n");
-  EXPECT_EQ(sheet.close(), 0);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "banks/workspace_bank.h"
 #include "platform/console.h"
 #include "platform/keys.h"
-#include "sheet/wk1_file.h"
+#include "sheet/workbook_writer.h"
 #include "stub/interpreter.h"
 #include "stub/interpreter_fixture.h"
 #include "stub/run_state.h"
@@ -57,7 +57,7 @@ class ChartCommandTest : public testing::StubTest {
     ASSERT_EQ(runStub("\\xls \"" + dir.file("book") + "\"\n\\dates 2005 2006\n"), InterpretEnd);
     ASSERT_NE(table.sheet, nullptr);
   }
-  const Workbook& book() const { return *table.sheet->excel().workbook(); }
+  const Workbook& book() const { return *table.sheet->workbook()->excel().workbook(); }
   std::vector<const Chart*> charts() const {
     std::vector<const Chart*> found;
     for (const auto& sheet : book().sheets)
@@ -81,7 +81,7 @@ TEST_F(ChartCommandTest, ABlockMakesAChartAndPutsTheDatesBack) {
             InterpretEnd);
   EXPECT_EQ(output.find("Error"), std::string::npos) << output;
   EXPECT_FALSE(run.chartBlockOpen);
-  EXPECT_FALSE(table.sheet->recording());
+  EXPECT_FALSE(table.sheet->workbook()->recording());
   // The table's own dates are back.
   EXPECT_EQ(table.dateCount, 2);
   EXPECT_EQ(table.dateSpecs, (std::vector<std::string>{"2005", "2006"}));
@@ -134,7 +134,7 @@ TEST_F(ChartCommandTest, TypeWordsThatBeginWithADigit) {
     SCOPED_TRACE(c.opening);
     EXPECT_EQ(runStub(std::string(c.opening) + "\n"), InterpretEnd);
     EXPECT_TRUE(run.chartBlockOpen);
-    EXPECT_EQ(table.sheet->chartType(), c.type);
+    EXPECT_EQ(table.sheet->workbook()->chartType(), c.type);
     EXPECT_EQ(table.dateCount, c.dateCount);
     EXPECT_EQ(runStub("gdp;GDP\n\\xlgraph\n"), InterpretEnd);
     EXPECT_FALSE(run.chartBlockOpen);
@@ -164,7 +164,7 @@ TEST_F(ChartCommandTest, ErrorsStopTheRun) {
     EXPECT_EQ(output, c.message);
     // No block opened: the table's dates stay, nothing is collected.
     EXPECT_FALSE(run.chartBlockOpen);
-    EXPECT_FALSE(table.sheet->recording());
+    EXPECT_FALSE(table.sheet->workbook()->recording());
     EXPECT_EQ(table.dateSpecs, (std::vector<std::string>{"2005", "2006"}));
   }
   ASSERT_EQ(runStub("\\xlgraph 2000 2001 Line\n"), InterpretEnd);

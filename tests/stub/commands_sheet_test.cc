@@ -7,6 +7,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "sheet/workbook_writer.h"
 #include "stub/interpreter_fixture.h"
 #include "stub/run_state.h"
 #include "table/table_line.h"
@@ -37,7 +38,7 @@ TEST_F(SheetCommandTest, Wk1ReplacesTheTableFile) {
   EXPECT_EQ(run.outputName, dir.file("out"));
   EXPECT_EQ(output, "Writing Lotus WK1 spreadsheet to " + dir.file("out") + ".wk1.\r\n");
   ASSERT_NE(table.sheet, nullptr);
-  EXPECT_EQ(table.sheet->form(), SheetForm::WK1);
+  EXPECT_EQ(table.sheet->workbook(), nullptr);
   EXPECT_TRUE(table.sheetMode);
   EXPECT_TRUE(table.noFormat);
   EXPECT_FALSE(table.out.isOpen());
@@ -62,12 +63,12 @@ TEST_F(SheetCommandTest, XlsStaysTheKindAndNamesItsWorkbook) {
   // \wk1 after \xls goes on with a workbook (a new one under the name given).
   EXPECT_EQ(runStub("\\wk1 \"" + dir.file("second") + "\"\n"), InterpretEnd);
   ASSERT_NE(table.sheet, nullptr);
-  EXPECT_EQ(table.sheet->form(), SheetForm::XLS);
+  ASSERT_NE(table.sheet->workbook(), nullptr);
   EXPECT_TRUE(fileExists(book + ".xlsx"));  // the first one was saved on closing
   EXPECT_EQ(run.outputName, dir.file("second.xlsx"));
   // \filetype gives the next workbook its save format.
   EXPECT_EQ(runStub("\\filetype CSVWindows\n\\xls \"" + dir.file("third") + "\"\n"), InterpretEnd);
-  EXPECT_EQ(table.sheet->saveFormat(), "CSVWindows");
+  EXPECT_EQ(table.sheet->workbook()->saveFormat(), "CSVWindows");
   EXPECT_EQ(runStub("\\filetype 12\n"), -1);
   EXPECT_EQ(output, "\nError:  Illegal specification for \\filetype.\n");
 }
@@ -104,11 +105,11 @@ TEST_F(SheetCommandTest, WorksheetTitles) {
   // With a workbook open the current worksheet takes the title at once.
   EXPECT_EQ(runStub("\\xls \"" + dir.file("book") + "\"\n\\wstit Summary\n"), InterpretEnd);
   ASSERT_NE(table.sheet, nullptr);
-  EXPECT_EQ(table.sheet->excel().worksheet()->name, "Summary");
+  EXPECT_EQ(table.sheet->workbook()->excel().worksheet()->name, "Summary");
   EXPECT_EQ(runStub("\\wstitle bad:name\n"), InterpretEnd);
   EXPECT_EQ(output, "\nError:  cannot set worksheet name.\n\nError:  Trouble setting worksheet name.\n");
   EXPECT_EQ(table.worksheetTitle, "bad:name");
-  EXPECT_EQ(table.sheet->excel().worksheet()->name, "Summary");
+  EXPECT_EQ(table.sheet->workbook()->excel().worksheet()->name, "Summary");
 }
 
 TEST_F(SheetCommandTest, FreezeMissingTextAndTitleWidth) {
@@ -118,10 +119,10 @@ TEST_F(SheetCommandTest, FreezeMissingTextAndTitleWidth) {
   EXPECT_EQ(runStub("\\xls \"" + dir.file("book") + "\"\n\\wsfreeze 5\n\\missing n.a.\n\\ 7 1 66 3 9 40\n"),
             InterpretEnd);
   ASSERT_NE(table.sheet, nullptr);
-  const Sheet& sheet = *table.sheet->excel().worksheet();
+  const Sheet& sheet = *table.sheet->workbook()->excel().worksheet();
   EXPECT_TRUE(sheet.window.frozen);
   EXPECT_EQ(sheet.window.splitRow, 5);
-  EXPECT_EQ(table.sheet->excel().missingValue.text, "n.a.");
+  EXPECT_EQ(table.sheet->workbook()->excel().missingValue.text, "n.a.");
   EXPECT_EQ(sheet.columnWidths.at(0), 40);
   const std::string trouble = "\nError:  Trouble freezing worksheet pane.\n";
   const std::string syntax = "Syntax is\n\txl freeze <[r | c | rc | off]> [[r | c | rc] [rc]]>\n";
@@ -133,10 +134,10 @@ TEST_F(SheetCommandTest, FreezeMissingTextAndTitleWidth) {
   EXPECT_EQ(output, syntax + trouble);
   EXPECT_EQ(runStub("\\wsfreeze off\n"), InterpretEnd);
   EXPECT_EQ(output, "");
-  EXPECT_FALSE(table.sheet->excel().worksheet()->window.frozen);
+  EXPECT_FALSE(table.sheet->workbook()->excel().worksheet()->window.frozen);
   EXPECT_EQ(runStub("\\wsfreeze B5 A3 C20\n"), InterpretEnd);
   EXPECT_EQ(output, "");
-  EXPECT_EQ(table.sheet->excel().worksheet()->window.splitColumn, 2);
+  EXPECT_EQ(table.sheet->workbook()->excel().worksheet()->window.splitColumn, 2);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/console.h"
+#include "sheet/wk1_writer.h"
 #include "support/constants.h"
 #include "table/date_list.h"
 #include "table/page.h"
@@ -78,9 +79,9 @@ bool has(const Wk1Cells& sheet, int column, int row) { return sheet.cells.count(
 // worksheet target in a temporary directory.
 class SheetTable : public ::testing::Test {
  protected:
-  void open(SheetForm form) {
+  void open(bool workbook) {
     setDriverDefaults(table);
-    table.noFormat = form == SheetForm::WK1;
+    table.noFormat = !workbook;
     parseDateList(table, "2020 2021 2022 ");
     table.datesSet = true;
     table.altCount = 2;
@@ -93,7 +94,11 @@ class SheetTable : public ::testing::Test {
       table.altStart[k] = VexDate(2020, 1, 1);
     }
     name = dir.file("table");
-    table.sheet = std::make_unique<WK1File>(name, 1, form, "", SheetTitles{});
+    if (workbook) {
+      table.sheet = std::make_unique<WorkbookWriter>(name, "", SheetTitles{});
+    } else {
+      table.sheet = std::make_unique<Wk1Writer>(name, "");
+    }
     ASSERT_TRUE(table.sheet->isOpen());
     table.sheetMode = true;
   }
@@ -103,6 +108,9 @@ class SheetTable : public ::testing::Test {
     table.lineTitle = title;
     ASSERT_EQ(composeLine(table), 0);
   }
+
+  // The target as a workbook writer.
+  WorkbookWriter& book() { return *table.sheet->workbook(); }
 
   // Finishes the target and reads the WK1 file's cells.
   Wk1Cells closeWk1() {
@@ -118,7 +126,7 @@ class SheetTable : public ::testing::Test {
 };
 
 TEST_F(SheetTable, Wk1PagesFollowOneAnotherWithoutOverwriting) {
-  open(SheetForm::WK1);
+  open(false);
   table.headText = "Growth";
   table.headSet = true;
   table.pageLength = 26;  // two table lines a page
@@ -156,7 +164,7 @@ TEST_F(SheetTable, Wk1PagesFollowOneAnotherWithoutOverwriting) {
 }
 
 TEST_F(SheetTable, NoLineGoesAboveTheFirstRow) {
-  open(SheetForm::WK1);
+  open(false);
   table.topMargin = 0;
   table.altCount = 1;
   table.headText = "Top";
@@ -171,7 +179,7 @@ TEST_F(SheetTable, NoLineGoesAboveTheFirstRow) {
 }
 
 TEST_F(SheetTable, DroppedRowsLeaveNothingAndValuesTakeTheirForms) {
-  open(SheetForm::WK1);
+  open(false);
   PageCounters::lineOnPage(table.page) = 5;  // within the page
   PageCounters::sheetRow(table.page) = 5;
   PageCounters::headerStarted(table.page) = true;
@@ -205,11 +213,11 @@ TEST_F(SheetTable, DroppedRowsLeaveNothingAndValuesTakeTheirForms) {
 }
 
 TEST_F(SheetTable, WorkbookPagesAreSheetsOfTheirOwn) {
-  open(SheetForm::XLS);
+  open(true);
   table.worksheetTitle = "Results";
   table.pageLength = 27;  // room for two lines and a rule
   table.missingText = "n.a.";
-  (void)table.sheet->setMissingText(table.missingText);
+  book().setMissingText(table.missingText);
   table.fonts[NameFont].font.setBold(true);
   table.fonts[DataFont].font.setItalic(true);
   table.values[1][2] = MissingValue;
@@ -219,7 +227,7 @@ TEST_F(SheetTable, WorkbookPagesAreSheetsOfTheirOwn) {
   ASSERT_EQ(ruleLine(table, '"'), 0);
   line("Two");
   line("Three");
-  const Excel& excel = table.sheet->excel();
+  const Excel& excel = book().excel();
   const Workbook& book = *excel.workbook();
   ASSERT_EQ(book.sheets.size(), 2u);
   // The first sheet was named when the writer was made (no title then); later pages
@@ -260,14 +268,14 @@ namespace {
 // While a chart is collected, the date header of a workbook is a date series from
 // column B over every column, one counted line, and the first collected row.
 TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
-  open(SheetForm::XLS);
-  table.sheet->setRecording(true);
+  open(true);
+  book().setRecording(true);
   PageCounters::sheetRow(table.page) = 4;
   PageCounters::lineOnPage(table.page) = 4;
   ASSERT_EQ(writeDateHeader(table), 0);
   EXPECT_EQ(PageCounters::sheetRow(table.page), 5);
   line("One");
-  const Sheet& sheet = *table.sheet->excel().worksheet();
+  const Sheet& sheet = *book().excel().worksheet();
   // Row 3 (from 0): 2020, 2021, 2022 as day numbers (by hand: 43831, 44197, 44562).
   for (int c = 1; c <= 3; ++c) {
     const SheetCell* cell = sheet.find(3, c);
@@ -276,7 +284,7 @@ TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
   }
   EXPECT_EQ(sheet.find(3, 1)->number, 43831);
   EXPECT_EQ(sheet.find(3, 3)->number, 44562);
-  EXPECT_EQ(table.sheet->chartRows(), (std::vector<int32_t>{4, 5, 6}));
+  EXPECT_EQ(book().chartRows(), (std::vector<int32_t>{3, 4, 5}));
   // A date the workbook cannot hold (after the year 9999) cannot be a date series.
   parseDateList(table, "12000 ");
   EXPECT_EQ(writeDateHeader(table), -1);
@@ -285,16 +293,16 @@ TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
 
 // A chart block that opens at the foot of a page goes on collecting on the new page.
 TEST_F(SheetTable, AChartsDateRowAtTheFootOfAPageStartsTheNewPage) {
-  open(SheetForm::XLS);
+  open(true);
   PageCounters::pageNumber(table.page) = 1;
   PageCounters::lineOnPage(table.page) = table.pageLength - table.bottomMargin;
-  table.sheet->setRecording(true);
+  book().setRecording(true);
   ASSERT_EQ(writeDateHeader(table), 0);
-  EXPECT_EQ(table.sheet->excel().workbook()->worksheets().size(), 2u);
-  EXPECT_TRUE(table.sheet->recording());
-  ASSERT_EQ(table.sheet->chartRows().size(), 1u);
-  const Sheet& page = *table.sheet->excel().worksheet();
-  const SheetCell* first = page.find(table.sheet->chartRows()[0] - 1, 1);
+  EXPECT_EQ(book().excel().workbook()->worksheets().size(), 2u);
+  EXPECT_TRUE(book().recording());
+  ASSERT_EQ(book().chartRows().size(), 1u);
+  const Sheet& page = *book().excel().worksheet();
+  const SheetCell* first = page.find(book().chartRows()[0], 1);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->kind, CellType::Date);
 }

@@ -1,30 +1,25 @@
-#include "sheet/wk1_file.h"
+#include "sheet/workbook_writer.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/console.h"
 #include "platform/files.h"
 #include "sheet/chart_types.h"
+#include "sheet/wk1_records.h"
 #include "sheet/workbook.h"
+#include "support/constants.h"
 
 namespace tabrix {
 
 namespace {
 
-// The head or title text a sheet name is taken from is cut to this many characters
-// before it is made a sheet name.
-constexpr std::size_t TitleTextLength = 98;
 // Decimals a workbook run can carry.
 constexpr int MaxRunDecimals = 9;
 
-// The position of the first '.' of the file name in a path (dots of directories do not
-// count), or npos.
-std::size_t nameDot(const std::string& name) {
-  std::size_t slash = name.find_last_of("/\\");
-  return name.find('.', slash == std::string::npos ? 0 : slash + 1);
-}
+// The column letters of a column counted from 0 ("A" for 0), as the spreadsheet
+// operations address it.
+std::string letters(int column) { return Excel::ColName(std::max(column, 0) + 1); }
 
 bool isNone(int type) { return type == 0 || type == 'f' || type == 'e'; }
 
@@ -49,65 +44,30 @@ long rowNumber(std::string_view text) {
 
 }  // namespace
 
-std::string sheetNameFrom(const SheetTitles& titles) {
-  std::string_view text;
-  if (!titles.worksheetTitle.empty()) {
-    text = titles.worksheetTitle;
-  } else if (titles.headSet) {
-    text = titles.headText;
-  }
-  std::string name = toUtf8(text.substr(0, std::min(text.size(), TitleTextLength)));
-  for (char& c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::strchr("[]:*?/\\", c) != nullptr) c = '_';
-  }
-  name = utf8Prefix(name, static_cast<std::size_t>(xl::SheetNameLength));
-  if (name.find_first_not_of(' ') == std::string::npos) return "";
-  if (name.front() == '\'') name.front() = '_';
-  if (name.back() == '\'') name.back() = '_';
-  return name;
-}
-
 // --- Construction and closing --------------------------------------------------------
 
-WK1File::WK1File(std::string& name, int mode, SheetForm form, std::string_view fileType,
-                 const SheetTitles& titles)
-    : form_(form) {
+WorkbookWriter::WorkbookWriter(std::string& name, std::string_view fileType, const SheetTitles& titles) {
   // The name keeps its letter case (file names are case-sensitive here); only the
   // extension is read ignoring case, as a format name.
   std::string working = name;
-  std::size_t dot = nameDot(working);
-  if (isXls()) {
-    if (dot != std::string::npos) {
-      saveFormat_ = working.substr(dot + 1);
-      working.resize(dot);
-      setRecording(false);
-    } else {
-      saveFormat_ = "xls";
-    }
-  } else if (dot != std::string::npos) {
-    working = working.substr(0, dot + 1) + "wk1";
+  std::size_t dot = fileNameDot(working);
+  if (dot != std::string::npos) {
+    saveFormat_ = working.substr(dot + 1);
+    working.resize(dot);
   } else {
-    working += ".wk1";
+    saveFormat_ = "xls";
   }
   if (!fileType.empty()) {
     saveFormat_.assign(fileType);
-    std::size_t cut = nameDot(working);
+    std::size_t cut = fileNameDot(working);
     if (cut != std::string::npos) working.resize(cut);
   }
-  if (mode != 1) {
-    console().printf("Unable to open %s for writing.\n", working.c_str());
-    return;
-  }
-  if (isXls()) {
-    openXls(working, titles);
-    if (state_ == 1) name = fileName_;
-  } else {
-    openWk1(working);
-  }
-  opened_ = state_ == 1;
+  open(working, titles);
+  if (writing_) name = fileName_;
+  opened_ = writing_;
 }
 
-void WK1File::openXls(std::string& working, const SheetTitles& titles) {
+void WorkbookWriter::open(std::string& working, const SheetTitles& titles) {
   clearRun();
   pendingDecimals_ = -99;
   fileName_ = Excel::workbookFileName(working, saveFormat_);
@@ -115,12 +75,10 @@ void WK1File::openXls(std::string& working, const SheetTitles& titles) {
   if (fileExists(target) && deleteFile(target) != 0) {
     console().printf("\nError:  cannot delete %s.\n", fileName_.c_str());
     console().printf("If the file is open, please close it.\n");
-    state_ = -1;
     return;
   }
   if (excel_.CreateNew(working, "wb", saveFormat_) != 0 || excel_.SetVisible(1) != 0) {
     console().printf("Unable to open %s for writing.\n", working.c_str());
-    state_ = -1;
     return;
   }
   savePath_ = excel_.fullName();
@@ -128,89 +86,46 @@ void WK1File::openXls(std::string& working, const SheetTitles& titles) {
   if (first.empty()) first = "Page-1";
   if (excel_.SetSheetName(first) != 0) {
     console().printf("\nError:  cannot name worksheet %d.\n", 1);
-    state_ = -1;
     return;
   }
   excel_.setUnderlineStyle("xlUnderlineStyleNone");
-  state_ = 1;
+  writing_ = true;
 }
 
-void WK1File::openWk1(const std::string& working) {
-  fileName_ = working;
-  savePath_ = working;
-  file_ = std::fopen(toPath(working).c_str(), "wb");
-  if (file_ == nullptr) {
-    console().printf("Unable to open %s for writing.\n", working.c_str());
-    state_ = -1;
-    return;
-  }
-  state_ = 1;
-  (void)writeRecord(wk1::Bof, wk1BofBody());
-}
+WorkbookWriter::~WorkbookWriter() { (void)close(); }
 
-WK1File::~WK1File() { (void)close(); }
-
-int WK1File::close() {
+int WorkbookWriter::close() {
   if (closed_) return closeResult_;
   closed_ = true;
-  if (isXls()) {
-    if (rowSet_ && excel_.workbook() != nullptr && firstColumn_ < NoRunColumn) {
-      (void)writeRun("\nError:  cannot write data to Excel file.\n");
-    }
-    // A workbook that was never saved under its name (its making failed) is not saved
-    // under a default name either.
-    if (excel_.workbook() != nullptr && !savePath_.empty() && excel_.SaveWorksheet(savePath_, saveFormat_, 2) != 0)
-      failed_ = true;
-    if (excel_.applicationRunning() && excel_.CloseExcel() != 0) failed_ = true;
-  } else {
-    if (state_ == 1) (void)writeRecord(wk1::Eof, std::string());
-    if (file_ != nullptr) {
-      bool bad = std::ferror(file_) != 0;
-      if (std::fclose(file_) != 0) bad = true;
-      file_ = nullptr;
-      if (bad) reportFailure();
-    }
+  if (rowSet_ && excel_.workbook() != nullptr && firstColumn_ < NoRunColumn) {
+    (void)writeRun("\nError:  cannot write data to Excel file.\n");
   }
+  // A workbook that was never saved under its name (its making failed) is not saved
+  // under a default name either.
+  if (excel_.workbook() != nullptr && !savePath_.empty() && excel_.SaveWorksheet(savePath_, saveFormat_, 2) != 0)
+    failed_ = true;
+  if (excel_.applicationRunning() && excel_.CloseExcel() != 0) failed_ = true;
   setRecording(false);
-  state_ = -1;
+  writing_ = false;
   closeResult_ = failed_ ? -1 : 0;
   return closeResult_;
 }
 
-void WK1File::reportFailure() {
-  if (!failed_) console().printf("\nError:  cannot write %s.\n", fileName_.c_str());
+int WorkbookWriter::failWrite(const char* message) {
+  console().printf("%s", message);
   failed_ = true;
-}
-
-bool WK1File::writeRecord(uint16_t opcode, const std::string& body) {
-  if (file_ == nullptr || failed_) return false;
-  std::string record = wk1Record(opcode, body);
-  if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) {
-    reportFailure();
-    return false;
-  }
-  return true;
-}
-
-bool WK1File::wk1Addressable(int row, int column) {
-  if (row >= 0 && row <= wk1::MaxRow && column >= 0 && column <= wk1::MaxColumn) return true;
-  if (!failed_) {
-    console().printf("\nError:  %s cannot hold row %d, column %d; such cells are not written.\n",
-                     fileName_.c_str(), row, column);
-  }
-  failed_ = true;
-  return false;
+  return -1;
 }
 
 // --- Cells -------------------------------------------------------------------------
 
-void WK1File::clearRun() {
+void WorkbookWriter::clearRun() {
   runBuffer_.fill(0.0f);
   rowSet_ = false;
   pendingRow_ = firstColumn_ = lastColumn_ = 0;
 }
 
-int WK1File::writeRun(const char* failureMessage) {
+int WorkbookWriter::writeRun(const char* failureMessage) {
   int places = pendingDecimals_;
   if (places < 0 || places > MaxRunDecimals) {
     // Decimals the writer cannot give are reported once; the run is written with the
@@ -223,27 +138,21 @@ int WK1File::writeRun(const char* failureMessage) {
   excel_.font = pendingFont_;
   std::span<const float> values(runBuffer_.data() + firstColumn_,
                                 static_cast<std::size_t>(lastColumn_ - firstColumn_ + 1));
-  int result = excel_.WriteNumberArray(Excel::ColName(firstColumn_ + 1), pendingRow_ + 1, 'r',
+  int result = excel_.WriteNumberArray(letters(firstColumn_), pendingRow_ + 1, 'r',
                                        lastColumn_ - firstColumn_ + 1, values, false);
   excel_.font = currentFont_;
-  if (result != 0) {
-    console().printf("%s", failureMessage);
-    return -1;
-  }
+  if (result != 0) return failWrite(failureMessage);
   return 0;
 }
 
-int WK1File::writeNumber(int row, int column, float value, int decimals) {
-  if (state_ != 1) return -1;
-  if (!isXls()) {
-    if (!wk1Addressable(row, column)) return 0;
-    return writeRecord(wk1::Number, wk1NumberBody(column, row, decimals, static_cast<double>(value))) ? 1 : 0;
-  }
+int WorkbookWriter::writeNumber(int row, int column, float value, int decimals) {
+  if (!writing_) return -1;
   if (pendingDecimals_ < 0) pendingDecimals_ = decimals;
   int r = std::max(row, 0);
   int c = std::max(column, 0);
   if (c >= RunColumns) {
-    (void)Excel::ColName(c + 1);  // reports the column beyond "IV"
+    (void)letters(c);  // reports the column beyond "IV"
+    failed_ = true;
     return -1;
   }
   if (runPending()) {
@@ -267,62 +176,53 @@ int WK1File::writeNumber(int row, int column, float value, int decimals) {
   firstColumn_ = std::min(firstColumn_, c);
   lastColumn_ = std::max(firstColumn_, c);
   runBuffer_[static_cast<std::size_t>(c)] = value;
-  if (recording_ && (chartRows_.empty() || chartRows_.back() != r + 1)) chartRows_.push_back(r + 1);
-  return 1;
-}
-
-int WK1File::writeText(int row, int column, std::string_view text, char align) {
-  if (state_ != 1) return -1;
-  if (!isXls()) {
-    if (!wk1Addressable(row, column)) return 0;
-    return writeRecord(wk1::Label, wk1LabelBody(column, row, align, text)) ? 1 : 0;
-  }
-  if (excel_.WriteString(Excel::ColName(std::max(column, 0) + 1), std::max(row, 0) + 1, text) != 0) {
-    console().printf("\nError:  cannot write text to Excel file.\n");
-    return -1;
-  }
+  if (recording_ && (chartRows_.empty() || chartRows_.back() != r)) chartRows_.push_back(r);
   return 0;
 }
 
-int WK1File::setColumnWidth(int column, int width) {
-  if (state_ != 1) return -1;
-  // A width beyond what the file holds becomes the widest it holds.
+int WorkbookWriter::writeMissing(int row, int column, int decimals, std::string_view) {
+  return writeNumber(row, column, MissingValue, decimals);
+}
+
+int WorkbookWriter::writeText(int row, int column, std::string_view text, char) {
+  if (!writing_) return -1;
+  if (excel_.WriteString(letters(column), std::max(row, 0) + 1, text) != 0)
+    return failWrite("\nError:  cannot write text to Excel file.\n");
+  return 0;
+}
+
+int WorkbookWriter::setColumnWidth(int column, int width) {
+  if (!writing_) return -1;
+  // A width beyond what a column holds becomes the widest it holds.
   width = std::clamp(width, 0, wk1::MaxWidth);
-  if (!isXls()) {
-    if (!wk1Addressable(0, column)) return 0;
-    return writeRecord(wk1::ColumnWidth, wk1ColumnWidthBody(column, width)) ? 1 : 0;
-  }
-  (void)excel_.setColWidth(Excel::ColName(std::max(column, 0) + 1), width);
-  return 1;
-}
-
-int WK1File::writeFormula(int row1, int column1, int row2, int column2, std::string_view formula) {
-  if (!isXls()) return 0;
-  if (state_ != 1) return -1;
-  if (excel_.setFormula(Excel::ColName(std::max(column1, 0) + 1), std::max(row1, 0) + 1,
-                        Excel::ColName(std::max(column2, 0) + 1), std::max(row2, 0) + 1, formula) != 0) {
-    console().printf("\nError:  cannot write formula to Excel file.\n");
+  if (excel_.setColWidth(letters(column), width) != 0) {
+    failed_ = true;
     return -1;
   }
   return 0;
 }
 
-int WK1File::setFont(const VexFont& font) {
+int WorkbookWriter::setSpacerWidth(int column, int width) { return setColumnWidth(column, width); }
+
+void WorkbookWriter::setFont(const VexFont& font) {
   currentFont_ = font;
-  if (!isXls()) return -1;
   excel_.font = font;
+}
+
+int WorkbookWriter::writeFormula(int row1, int column1, int row2, int column2, std::string_view formula) {
+  if (!writing_) return -1;
+  if (excel_.setFormula(letters(column1), std::max(row1, 0) + 1, letters(column2), std::max(row2, 0) + 1,
+                        formula) != 0)
+    return failWrite("\nError:  cannot write formula to Excel file.\n");
   return 0;
 }
 
-int WK1File::setMissingText(std::string_view text) {
-  if (!isXls()) return -1;
+void WorkbookWriter::setMissingText(std::string_view text) {
   excel_.missingValue.isText = true;
   excel_.missingValue.text.assign(text);
-  return 0;
 }
 
-int WK1File::nameSheet(std::string_view name) {
-  if (!isXls()) return 0;
+int WorkbookWriter::nameSheet(std::string_view name) {
   if (excel_.SetSheetName(name) != 0) {
     console().printf("\nError:  Trouble setting worksheet name.\n");
     return -1;
@@ -330,9 +230,8 @@ int WK1File::nameSheet(std::string_view name) {
   return 0;
 }
 
-int WK1File::newSheet(const SheetTitles& titles) {
-  if (!isXls()) return 0;
-  if (state_ != 1) return -1;
+int WorkbookWriter::newSheet(const SheetTitles& titles) {
+  if (!writing_) return -1;
   if (rowSet_ && firstColumn_ < NoRunColumn) {
     if (writeRun("\nError:  cannot write text to Excel file.\n") != 0) return -1;
   }
@@ -343,15 +242,16 @@ int WK1File::newSheet(const SheetTitles& titles) {
   if (name.empty()) name = "Page";
   if (excel_.CreateNew(name, "ws", "") != 0) {
     console().printf("\nError:  cannot name worksheet.\n");
-    state_ = -1;
+    failed_ = true;
+    writing_ = false;
     return -1;
   }
   return 0;
 }
 
-int WK1File::writeDateRow(int row, int column, const VexDate& firstDate, int count, const VexFont& dataFont,
-                          const VexFont& dateFont) {
-  if (state_ != 1 || !isXls()) return -1;
+int WorkbookWriter::writeDateRow(int row, int column, const VexDate& firstDate, int count, const VexFont& dataFont,
+                                 const VexFont& dateFont) {
+  if (!writing_) return -1;
   float date = 0;
   switch (firstDate.frequency) {
     case 1: date = static_cast<float>(firstDate.year); break;
@@ -368,39 +268,31 @@ int WK1File::writeDateRow(int row, int column, const VexDate& firstDate, int cou
     firstColumn_ = lastColumn_ = NoRunColumn;
   }
   excel_.font = dateFont;
-  int result = excel_.WriteNumberArray(Excel::ColName(std::max(column, 0)), r + 1, 'r', count,
-                                       std::span<const float>(&date, 1), true);
+  int result = excel_.WriteNumberArray(letters(column), r + 1, 'r', count, std::span<const float>(&date, 1), true);
   excel_.font = currentFont_;
-  if (result != 0) {
-    console().printf("\nError:  cannot write text to Excel file.\n");
-    return -1;
-  }
-  if (recording_) chartRows_.push_back(r + 1);
+  if (result != 0) return failWrite("\nError:  cannot write text to Excel file.\n");
+  if (recording_) chartRows_.push_back(r);
   return 0;
 }
 
-int WK1File::finishSheet(int firstRow, int firstColumn, int lastRow, int lastColumn) {
-  if (state_ != 1) return -1;
-  if (isXls()) return 1;
-  return writeRecord(wk1::Range, wk1RangeBody(firstColumn, firstRow, lastColumn, lastRow)) ? 1 : 0;
-}
+int WorkbookWriter::finishSheet(int, int, int, int) { return writing_ ? 0 : -1; }
 
-void WK1File::setRecording(bool on) {
+void WorkbookWriter::setRecording(bool on) {
   recording_ = on;
   if (!on) chartRows_.clear();
 }
 
 // --- Charts ------------------------------------------------------------------------
 
-int WK1File::setChartType(std::string_view name) {
+int WorkbookWriter::setChartType(std::string_view name) {
   const ChartTypeName* type = findChartType(name);
   if (type == nullptr) return -1;
   chartType_ = type->constant;
   return 0;
 }
 
-int WK1File::makeChart(const ChartRequest& request) {
-  if (!isXls() || state_ != 1) {
+int WorkbookWriter::makeChart(const ChartRequest& request) {
+  if (!writing_) {
     console().printf("\nError:  in \"xlgraph\" command.\n");
     return -1;
   }
@@ -432,7 +324,7 @@ int WK1File::makeChart(const ChartRequest& request) {
   std::array<XLSeries, MaxChartSeries> series{};
   for (std::size_t i = 0; i < count; ++i) {
     series[i].startColumn = "A";
-    series[i].startRow = chartRows_[i];
+    series[i].startRow = chartRows_[i] + 1;
   }
   // The rows of the alternatives after the first carry no title: label them by the
   // table line's number and a letter.
@@ -467,7 +359,7 @@ int WK1File::makeChart(const ChartRequest& request) {
 
 // --- Frozen panes ----------------------------------------------------------------
 
-int WK1File::freezePanes(std::string_view token1, int type1, std::string_view token2, int type2,
+int WorkbookWriter::freezePanes(std::string_view token1, int type1, std::string_view token2, int type2,
                          std::string_view token3, int type3) {
   auto syntax = [] {
     console().printf("Syntax is\n");

@@ -1,6 +1,7 @@
-// The worksheet writer: the WK1 records byte for byte, the XLS form's runs of numbers,
+// The worksheet writers: the WK1 records byte for byte; the workbook's runs of numbers,
 // file and sheet names, dates, frozen panes and closing.
-#include "sheet/wk1_file.h"
+#include "sheet/wk1_writer.h"
+#include "sheet/workbook_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -42,20 +43,19 @@ TEST(Wk1FormTest, RecordsByteForByte) {
   TempDir dir;
   std::string name = dir.file("out.txt");
   {
-    WK1File sheet(name, 1, SheetForm::WK1, "", SheetTitles{});
+    Wk1Writer sheet(name, "");
     ASSERT_TRUE(sheet.isOpen());
     EXPECT_EQ(sheet.savePath(), dir.file("out.wk1"));
-    EXPECT_EQ(sheet.setColumnWidth(0, 32), 1);
-    EXPECT_EQ(sheet.writeText(3, 0, "abc", '"'), 1);
-    EXPECT_EQ(sheet.writeNumber(4, 1, 12.5f, 2), 1);
-    EXPECT_EQ(sheet.writeNumber(4, 2, 0.1f, 0), 1);
-    // The fonts, formulas and missing-value texts of workbooks do nothing here.
-    EXPECT_EQ(sheet.setFont(VexFont()), -1);
-    EXPECT_EQ(sheet.setMissingText("n.a."), -1);
-    EXPECT_EQ(sheet.writeFormula(5, 0, 5, 0, "=REPT(\"-\",600)"), 0);
-    EXPECT_EQ(sheet.nameSheet("Any"), 0);
-    EXPECT_EQ(sheet.newSheet(SheetTitles{}), 0);
-    EXPECT_EQ(sheet.finishSheet(0, 0, 5, 3), 1);
+    EXPECT_EQ(sheet.setColumnWidth(0, 32), 0);
+    EXPECT_EQ(sheet.writeText(3, 0, "abc", '"'), 0);
+    EXPECT_EQ(sheet.writeNumber(4, 1, 12.5f, 2), 0);
+    EXPECT_EQ(sheet.writeNumber(4, 2, 0.1f, 0), 0);
+    // Fonts and spacer widths are a workbook's: nothing is written for them.
+    sheet.setFont(VexFont());
+    EXPECT_EQ(sheet.setSpacerWidth(2, 4), 0);
+    // A missing value is its text, right-aligned.
+    EXPECT_EQ(sheet.writeMissing(5, 1, 2, "NA"), 0);
+    EXPECT_EQ(sheet.finishSheet(0, 0, 5, 3), 0);
     EXPECT_EQ(sheet.close(), 0);
   }
   EXPECT_EQ(name, dir.file("out.txt"));  // the WK1 form leaves the caller's name
@@ -65,6 +65,7 @@ TEST(Wk1FormTest, RecordsByteForByte) {
   expected += bytes({15, 0, 10, 0, 0x80, 0, 0, 3, 0, '"', 'a', 'b', 'c', 0});   // LABEL, body 3 + 7
   expected += bytes({14, 0, 13, 0, 0x82, 1, 0, 4, 0}) + doubleBytes(12.5);     // NUMBER, 2 decimals
   expected += bytes({14, 0, 13, 0, 0x80, 2, 0, 4, 0}) + doubleBytes(static_cast<double>(0.1f));
+  expected += bytes({15, 0, 9, 0, 0x80, 1, 0, 5, 0, '"', 'N', 'A', 0});         // LABEL of the missing value
   expected += bytes({6, 0, 8, 0, 0, 0, 0, 0, 3, 0, 5, 0});                     // RANGE 0, 0, 3, 5
   expected += kEof;
   EXPECT_EQ(readFile(dir.file("out.wk1")), expected);
@@ -84,7 +85,7 @@ TEST(Wk1FormTest, NamesAndLimits) {
                  Case{"typed.txt", "CSV", "typed"}}) {
     SCOPED_TRACE(c.given);
     std::string name = dir.file(c.given);
-    WK1File sheet(name, 1, SheetForm::WK1, c.fileType, SheetTitles{});
+    Wk1Writer sheet(name, c.fileType);
     ASSERT_TRUE(sheet.isOpen());
     ASSERT_EQ(sheet.close(), 0);
     EXPECT_EQ(readFile(dir.file(c.written)), kBof + kEof);
@@ -92,9 +93,9 @@ TEST(Wk1FormTest, NamesAndLimits) {
   // Decimals beyond the format byte's four bits are held at 15; negative ones at 0.
   std::string name = dir.file("decimals");
   {
-    WK1File sheet(name, 1, SheetForm::WK1, "", SheetTitles{});
-    EXPECT_EQ(sheet.writeNumber(0, 0, 1.0f, 20), 1);
-    EXPECT_EQ(sheet.writeNumber(0, 1, 1.0f, -1), 1);
+    Wk1Writer sheet(name, "");
+    EXPECT_EQ(sheet.writeNumber(0, 0, 1.0f, 20), 0);
+    EXPECT_EQ(sheet.writeNumber(0, 1, 1.0f, -1), 0);
     EXPECT_EQ(sheet.close(), 0);
   }
   std::string file = readFile(dir.file("decimals.wk1"));
@@ -104,22 +105,24 @@ TEST(Wk1FormTest, NamesAndLimits) {
   // A column width beyond the record's byte is held at 255.
   std::string wide = dir.file("wide");
   {
-    WK1File sheet(wide, 1, SheetForm::WK1, "", SheetTitles{});
-    EXPECT_EQ(sheet.setColumnWidth(0, 300), 1);
+    Wk1Writer sheet(wide, "");
+    EXPECT_EQ(sheet.setColumnWidth(0, 300), 0);
     EXPECT_EQ(sheet.close(), 0);
   }
   EXPECT_EQ(readFile(dir.file("wide.wk1")), kBof + bytes({8, 0, 3, 0, 0, 0, 255}) + kEof);
   // A row no record can address is reported once and makes the close fail.
   std::string big = dir.file("big");
-  WK1File sheet(big, 1, SheetForm::WK1, "", SheetTitles{});
-  EXPECT_EQ(sheet.writeNumber(40000, 1, 1.0f, 1), 0);
-  EXPECT_EQ(sheet.writeText(-1, 0, "x", '\''), 0);
+  Wk1Writer sheet(big, "");
+  EXPECT_EQ(sheet.writeNumber(40000, 1, 1.0f, 1), -1);
+  EXPECT_EQ(sheet.writeText(-1, 0, "x", '\''), -1);
+  // The writer stays failed: an addressable cell is refused too.
+  EXPECT_EQ(sheet.writeNumber(1, 1, 1.0f, 1), -1);
   EXPECT_EQ(capture.take(), "\nError:  " + dir.file("big.wk1") +
                                 " cannot hold row 40000, column 1; such cells are not written.\n");
   EXPECT_EQ(sheet.close(), -1);
   // A file that cannot be made.
   std::string missing = dir.file("no/such/dir/x");
-  WK1File closed(missing, 1, SheetForm::WK1, "", SheetTitles{});
+  Wk1Writer closed(missing, "");
   EXPECT_FALSE(closed.isOpen());
   EXPECT_EQ(capture.take(), "Unable to open " + dir.file("no/such/dir/x.wk1") + " for writing.\n");
   EXPECT_EQ(closed.writeNumber(0, 0, 1.0f, 1), -1);
@@ -131,19 +134,19 @@ TEST(Wk1FormTest, AFailedWriteIsReportedNamingTheFile) {
   ConsoleCapture capture;
   // A \filetype text keeps the name as given, so the records go to /dev/full.
   std::string name = "/dev/full";
-  WK1File sheet(name, 1, SheetForm::WK1, "x", SheetTitles{});
+  Wk1Writer sheet(name, "x");
   ASSERT_TRUE(sheet.isOpen());
   for (int row = 0; row < 100; ++row) (void)sheet.writeText(row, 0, "text", '\'');
   EXPECT_EQ(sheet.close(), -1);
   EXPECT_EQ(capture.take(), "\nError:  cannot write /dev/full.\n");
 }
 
-// An XLS-form writer on a workbook in a temporary directory.
+// A workbook writer on a workbook in a temporary directory.
 class XlsFormTest : public ::testing::Test {
  protected:
   void open(const std::string& given, std::string_view fileType = "", const SheetTitles& titles = {}) {
     name = dir.file(given);
-    sheet = std::make_unique<WK1File>(name, 1, SheetForm::XLS, fileType, titles);
+    sheet = std::make_unique<WorkbookWriter>(name, fileType, titles);
   }
   const Sheet& current() const { return *sheet->excel().worksheet(); }
   const SheetCell* cell(int row, int column) const { return current().find(row, column); }
@@ -159,7 +162,7 @@ class XlsFormTest : public ::testing::Test {
   ConsoleCapture capture;
   TempDir dir;
   std::string name;
-  std::unique_ptr<WK1File> sheet;
+  std::unique_ptr<WorkbookWriter> sheet;
 };
 
 TEST_F(XlsFormTest, FileNamesAndSaveFormats) {
@@ -198,9 +201,9 @@ TEST_F(XlsFormTest, ARowReachesTheWorkbookOneRunAtATime) {
   ASSERT_TRUE(sheet->isOpen());
   const Excel& excel = sheet->excel();
   // Columns 1 to 5 (B..F) of row 4: one run, written when the next row begins.
-  for (int c = 1; c <= 5; ++c) EXPECT_EQ(sheet->writeNumber(4, c, static_cast<float>(c), 1), 1);
+  for (int c = 1; c <= 5; ++c) EXPECT_EQ(sheet->writeNumber(4, c, static_cast<float>(c), 1), 0);
   EXPECT_EQ(excel.numberRuns(), 0u);
-  EXPECT_EQ(sheet->writeNumber(5, 1, 1.0f, 1), 1);
+  EXPECT_EQ(sheet->writeNumber(5, 1, 1.0f, 1), 0);
   EXPECT_EQ(excel.numberRuns(), 1u);
   for (int c = 1; c <= 5; ++c) {
     ASSERT_NE(cell(4, c), nullptr);
@@ -208,13 +211,13 @@ TEST_F(XlsFormTest, ARowReachesTheWorkbookOneRunAtATime) {
     EXPECT_EQ(style(4, c).numberFormat, "0.0");
   }
   // A blank in column 3 splits row 5 into B..C and E..F.
-  EXPECT_EQ(sheet->writeNumber(5, 2, 2.0f, 1), 1);
-  EXPECT_EQ(sheet->writeNumber(5, 4, 4.0f, 1), 1);
-  EXPECT_EQ(sheet->writeNumber(5, 5, 5.0f, 1), 1);
+  EXPECT_EQ(sheet->writeNumber(5, 2, 2.0f, 1), 0);
+  EXPECT_EQ(sheet->writeNumber(5, 4, 4.0f, 1), 0);
+  EXPECT_EQ(sheet->writeNumber(5, 5, 5.0f, 1), 0);
   // Two adjacent numbers with different decimals form two runs.
-  EXPECT_EQ(sheet->writeNumber(6, 1, 1.0f, 1), 1);
-  EXPECT_EQ(sheet->writeNumber(6, 2, 2.0f, 2), 1);
-  EXPECT_EQ(sheet->writeNumber(7, 1, 1.0f, 1), 1);
+  EXPECT_EQ(sheet->writeNumber(6, 1, 1.0f, 1), 0);
+  EXPECT_EQ(sheet->writeNumber(6, 2, 2.0f, 2), 0);
+  EXPECT_EQ(sheet->writeNumber(7, 1, 1.0f, 1), 0);
   EXPECT_EQ(excel.numberRuns(), 5u);
   // Column 3 lies between the two runs: no value, no format.
   ASSERT_NE(cell(5, 3), nullptr);
@@ -228,20 +231,20 @@ TEST_F(XlsFormTest, ARowReachesTheWorkbookOneRunAtATime) {
 TEST_F(XlsFormTest, MissingValuesFontsAndTheFirstRow) {
   open("cells");
   ASSERT_TRUE(sheet->isOpen());
-  ASSERT_EQ(sheet->setMissingText("-0.0"), 0);
+  sheet->setMissingText("-0.0");
   VexFont data;
   data.setItalic(true);
-  ASSERT_EQ(sheet->setFont(data), 0);
+  sheet->setFont(data);
   // A run in row 0 is written like any other.
-  EXPECT_EQ(sheet->writeNumber(0, 1, 3.0f, 2), 1);
-  EXPECT_EQ(sheet->writeNumber(0, 2, MissingValue, 2), 1);
-  EXPECT_EQ(sheet->writeNumber(0, 3, 4.0f, 2), 1);
+  EXPECT_EQ(sheet->writeNumber(0, 1, 3.0f, 2), 0);
+  EXPECT_EQ(sheet->writeNumber(0, 2, MissingValue, 2), 0);
+  EXPECT_EQ(sheet->writeNumber(0, 3, 4.0f, 2), 0);
   VexFont name;
   name.setBold(true);
-  ASSERT_EQ(sheet->setFont(name), 0);
+  sheet->setFont(name);
   EXPECT_EQ(sheet->writeText(1, 0, "Output", '\''), 0);
-  ASSERT_EQ(sheet->setFont(data), 0);
-  EXPECT_EQ(sheet->writeNumber(1, 1, 5.0f, 2), 1);
+  sheet->setFont(data);
+  EXPECT_EQ(sheet->writeNumber(1, 1, 5.0f, 2), 0);
   ASSERT_NE(cell(0, 2), nullptr);
   EXPECT_EQ(cell(0, 2)->kind, CellType::Text);
   EXPECT_EQ(cell(0, 2)->text, "-0.0");
@@ -255,16 +258,16 @@ TEST_F(XlsFormTest, MissingValuesFontsAndTheFirstRow) {
   EXPECT_EQ(sheet->writeText(-3, -1, "corner", '\''), 0);
   EXPECT_EQ(cell(0, 0)->text, "corner");
   // Decimals the writer cannot give: reported once, written with 9.
-  EXPECT_EQ(sheet->writeNumber(2, 1, 1.0f, 12), 1);
-  EXPECT_EQ(sheet->writeNumber(3, 1, 1.0f, 12), 1);
-  EXPECT_EQ(sheet->writeNumber(4, 1, 1.0f, 1), 1);
+  EXPECT_EQ(sheet->writeNumber(2, 1, 1.0f, 12), 0);
+  EXPECT_EQ(sheet->writeNumber(3, 1, 1.0f, 12), 0);
+  EXPECT_EQ(sheet->writeNumber(4, 1, 1.0f, 1), 0);
   EXPECT_EQ(style(2, 1).numberFormat, "0.000000000");
   EXPECT_EQ(capture.take(), "\nError:  cannot format values in Excel file.\n");
   // A rule formula and a column width.
   ASSERT_EQ(sheet->writeFormula(6, 0, 6, 0, "=REPT(\"-\",600)"), 0);
   EXPECT_EQ(cell(6, 0)->kind, CellType::Formula);
-  EXPECT_EQ(sheet->setColumnWidth(0, 32), 1);
-  EXPECT_EQ(sheet->setColumnWidth(1, 300), 1);  // the widest a column holds
+  EXPECT_EQ(sheet->setColumnWidth(0, 32), 0);
+  EXPECT_EQ(sheet->setColumnWidth(1, 300), 0);  // the widest a column holds
   EXPECT_EQ(current().columnWidths.at(0), 32);
   EXPECT_EQ(current().columnWidths.at(1), 255);
 }
@@ -299,7 +302,7 @@ TEST_F(XlsFormTest, SheetsArePagesNamedAfterTheTitles) {
   }
   // A new page writes the pending run to the page it belongs to.
   open("pages");
-  EXPECT_EQ(sheet->writeNumber(3, 1, 7.0f, 1), 1);
+  EXPECT_EQ(sheet->writeNumber(3, 1, 7.0f, 1), 0);
   ASSERT_EQ(sheet->newSheet(SheetTitles{}), 0);
   EXPECT_EQ(sheet->excel().workbook()->sheets[0]->find(3, 1)->number, 7.0);
   EXPECT_EQ(current().find(3, 1), nullptr);
@@ -315,23 +318,23 @@ TEST_F(XlsFormTest, DateRowsForCharts) {
   VexFont dataFont, dateFont;
   dateFont.setBold(true);
   sheet->setRecording(true);
-  EXPECT_EQ(sheet->writeNumber(1, 1, 2.0f, 1), 1);
-  EXPECT_EQ(sheet->writeDateRow(2, 2, VexDate(2012, 1, 1), 3, dataFont, dateFont), 0);
+  EXPECT_EQ(sheet->writeNumber(1, 1, 2.0f, 1), 0);
+  EXPECT_EQ(sheet->writeDateRow(2, 1, VexDate(2012, 1, 1), 3, dataFont, dateFont), 0);
   EXPECT_EQ(sheet->excel().numberRuns(), 1u);  // the run of row 1 went first
   // A run after the date row takes its own decimals.
-  EXPECT_EQ(sheet->writeNumber(3, 1, 5.0f, 2), 1);
-  EXPECT_EQ(sheet->writeNumber(4, 1, 6.0f, 2), 1);
+  EXPECT_EQ(sheet->writeNumber(3, 1, 5.0f, 2), 0);
+  EXPECT_EQ(sheet->writeNumber(4, 1, 6.0f, 2), 0);
   EXPECT_EQ(style(3, 1).numberFormat, "0.00");
-  // Dates from column B (counted from 1 here): 2012, 2013, 2014 as day numbers.
+  // Dates from column B (1): 2012, 2013, 2014 as day numbers.
   EXPECT_EQ(cell(2, 1)->kind, CellType::Date);
   EXPECT_EQ(cell(2, 1)->number, 40909);
   EXPECT_EQ(cell(2, 3)->number, 41640);
   EXPECT_TRUE(style(2, 1).bold);
-  EXPECT_EQ(sheet->chartRows(), (std::vector<int32_t>{2, 3, 4, 5}));
+  EXPECT_EQ(sheet->chartRows(), (std::vector<int32_t>{1, 2, 3, 4}));
   sheet->setRecording(false);
   EXPECT_TRUE(sheet->chartRows().empty());
   // Quarters start on their first month: the second quarter of 1995 is April.
-  EXPECT_EQ(sheet->writeDateRow(8, 2, VexDate(1995, 2, 4), 2, dataFont, dateFont), 0);
+  EXPECT_EQ(sheet->writeDateRow(8, 1, VexDate(1995, 2, 4), 2, dataFont, dateFont), 0);
   EXPECT_EQ(cell(8, 1)->number, 34790);
   EXPECT_EQ(style(8, 1).numberFormat, "mmm yyyy");
 }
@@ -383,11 +386,25 @@ TEST_F(XlsFormTest, FreezePanes) {
   EXPECT_EQ(capture.take(), "\nError:  in Excel \"freeze\" command.\n" + syntax);
 }
 
+TEST_F(XlsFormTest, AFailedCellLeavesTheWriterFailed) {
+  open("failed");
+  ASSERT_TRUE(sheet->isOpen());
+  // A column beyond "IV" is reported; the cells after it are still written, and the
+  // close reports the failure.
+  EXPECT_EQ(sheet->writeNumber(1, 300, 1.0f, 1), -1);
+  EXPECT_TRUE(sheet->failed());
+  EXPECT_EQ(sheet->writeText(2, 0, "after", '\''), 0);
+  EXPECT_EQ(cell(2, 0)->text, "after");
+  EXPECT_EQ(capture.take(), "\nError:  cannot have columns before \"A\" or beyond \"IV\".\n");
+  EXPECT_EQ(sheet->close(), -1);
+  EXPECT_EQ(sheet->close(), -1);
+}
+
 TEST_F(XlsFormTest, ClosingSavesTheWorkbookOnce) {
   open("final");
   ASSERT_TRUE(sheet->isOpen());
-  EXPECT_EQ(sheet->writeNumber(2, 1, 1.5f, 1), 1);
-  EXPECT_EQ(sheet->finishSheet(0, 0, 3, 1), 1);
+  EXPECT_EQ(sheet->writeNumber(2, 1, 1.5f, 1), 0);
+  EXPECT_EQ(sheet->finishSheet(0, 0, 3, 1), 0);
   auto before = readFile(dir.file("final.xlsx")).size();
   EXPECT_EQ(sheet->close(), 0);
   EXPECT_EQ(sheet->close(), 0);
