@@ -141,6 +141,10 @@ int16_t parseDirforCsv(std::string_view text, const std::string& fileName, Dirfo
                                               std::to_string(table.lastYear));
       return -1;
     }
+    if (pastLastYear(table.firstYear, row.values.size())) {
+      toolReportAt(fileName, record.line, "\"" + row.name + "\" has values past the year 9999");
+      return -1;
+    }
     longest = std::max(longest, static_cast<int>(row.values.size()));
     table.series.push_back(std::move(row));
   }

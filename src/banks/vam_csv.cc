@@ -137,6 +137,10 @@ int16_t parseVamCsv(std::string_view text, const std::string& fileName, VamTable
       toolReportAt(fileName, record.line, "\"" + cell.name + "\" has more than 1999 values");
       return -1;
     }
+    if (pastLastYear(table.firstYear, cell.values.size())) {
+      toolReportAt(fileName, record.line, "\"" + cell.name + "\" has values past the year 9999");
+      return -1;
+    }
     longest = std::max(longest, cell.values.size());
     table.cells.push_back(std::move(cell));
   }

@@ -6,6 +6,7 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/run_files.h"
 #include "sheet/chart_types.h"
 #include "sheet/workbook.h"
 
@@ -138,7 +139,7 @@ void WK1File::openXls(std::string& working, const SheetTitles& titles) {
 void WK1File::openWk1(const std::string& working) {
   fileName_ = working;
   savePath_ = working;
-  file_ = std::fopen(toPath(working).c_str(), "wb");
+  file_ = outputAllowed(working) ? std::fopen(toPath(working).c_str(), "wb") : nullptr;
   if (file_ == nullptr) {
     console().printf("Unable to open %s for writing.\n", working.c_str());
     state_ = -1;
@@ -166,7 +167,7 @@ int WK1File::close() {
     if (state_ == 1) (void)writeRecord(wk1::Eof, std::string());
     if (file_ != nullptr) {
       bool bad = std::ferror(file_) != 0;
-      if (std::fclose(file_) != 0) bad = true;
+      if (closeOutput(file_) != 0) bad = true;
       file_ = nullptr;
       if (bad) reportFailure();
     }
@@ -185,7 +186,7 @@ void WK1File::reportFailure() {
 bool WK1File::writeRecord(uint16_t opcode, const std::string& body) {
   if (file_ == nullptr || failed_) return false;
   std::string record = wk1Record(opcode, body);
-  if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) {
+  if (writeOutput(record.data(), record.size(), file_) != record.size()) {
     reportFailure();
     return false;
   }

@@ -119,6 +119,9 @@ TEST(DirforToolTest, CsvErrorsNameTheFileAndLine) {
       {head + "gdp,macro,1,x\n", "3: value 2 of \"gdp\" is not a number a 32-bit float can hold: \"x\""},
       {"first forecast year,2003\nlast year,2004\nname,type\ngdp,macro,1,2,3\n",
        "4: \"gdp\" has 3 values, more than the years from 2003 to 2004"},
+      // The years the CSV writer would head the columns with stop at 9999.
+      {"first forecast year,9999\nname,type\ngdp,macro,1\ny7,,0.5,1e5,-2\n",
+       "4: \"y7\" has values past the year 9999"},
   };
   for (const Case& c : cases) {
     DirforTable table;
@@ -250,6 +253,8 @@ TEST(VamToolTest, CsvErrorsNameTheFileAndLine) {
       {"first year,1995\nlast year,1996\nname,type,rows,columns,row,column\nout,v,3,1,1,1,1,2,3\n",
        "4: \"out\" has 3 values, more than the years from 1995 to 1996"},
       {"first year,1995\nname,type,rows,columns,row,column,1996\n", "2: column 7 is headed 1996 but holds the year 1995"},
+      {"first year,9995\nname,type,rows,columns,row,column\nb,p,9,3,1,2,0.5,0.21,2,0.5,0.25,0.25,25\n",
+       "3: \"b\" has values past the year 9999"},
   };
   for (const Case& c : cases) {
     TempDir dir;
