@@ -113,6 +113,11 @@ void WK1File::openXls(std::string& working, const SheetTitles& titles) {
   pendingDecimals_ = -99;
   fileName_ = Excel::workbookFileName(working, saveFormat_);
   std::string target = toPath(fileName_);
+  if (!outputAllowed(fileName_)) {
+    console().printf("Unable to open %s for writing.\n", working.c_str());
+    state_ = -1;
+    return;
+  }
   if (fileExists(target) && deleteFile(target) != 0) {
     console().printf("\nError:  cannot delete %s.\n", fileName_.c_str());
     console().printf("If the file is open, please close it.\n");
