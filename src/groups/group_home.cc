@@ -42,7 +42,7 @@ int16_t GroupHome::load() {
   {
     // Readers share the lock: no run replaces the file while it is read.
     FileLock lock;
-    if (lockable() && lock.acquire(lockPath(), false, lockWaitMs_) == -2) return lockRefused();
+    if (lockable() && lock.acquire(lockPath(), false, lockWaitMs_) == -2) return lockRefused(true);
     result = readGroupsImage(path_, read);
   }
   if (result.status == GroupsFileStatus::ReadError && result.problem == "it cannot be opened") {
@@ -296,9 +296,9 @@ bool GroupHome::lockable() const {
   return ::stat(path_.c_str(), &info) != 0 || S_ISREG(info.st_mode);
 }
 
-int16_t GroupHome::lockRefused() {
-  console().printf("\r\nCannot lock %s: another run has held it for %d s; the definition is not made.\r\n",
-                   path_.c_str(), lockWaitMs_ / 1000);
+int16_t GroupHome::lockRefused(bool reading) {
+  console().printf("\r\nCannot lock %s: another run has held it for %d s; %s.\r\n", path_.c_str(),
+                   lockWaitMs_ / 1000, reading ? "no groups are loaded" : "the definition is not made");
   return -1;
 }
 
@@ -334,7 +334,7 @@ int16_t GroupHome::save() {
       // The definition is not made: the store is as before it.
       if (hasPending_) image_ = before_;
       hasPending_ = false;
-      return lockRefused();
+      return lockRefused(false);
     }
   }
   // The file as it is now: its bytes stay where the new image does not reach, as when

@@ -126,8 +126,8 @@ class GroupHome {
   bool lockable() const;
   // Writes a special file where it is: 0, -1 when it cannot be opened, -2 when a write fails.
   int writeInPlace(const std::string& bytes);
-  // Reports a lock not had in time naming the file; returns -1.
-  int16_t lockRefused();
+  // Reports a lock not had in time naming the file (when reading or saving); returns -1.
+  int16_t lockRefused(bool reading);
   // Reports a failed write naming the file; returns -1.
   int16_t writeFailed();
 

@@ -234,7 +234,8 @@ int replaceFile(const std::string& path, std::string_view bytes, std::string& er
   // The rename itself reaches the disk with the directory.
   const int folder = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
-    const bool synced = syncOutputDescriptor(folder) == 0;
+    // Not a counted output operation: the new file is in place whatever happens here.
+    const bool synced = ::fsync(folder) == 0;
     ::close(folder);
     if (!synced) {
       error = std::string("cannot sync its directory: ") + std::strerror(errno);
