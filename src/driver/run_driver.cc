@@ -337,7 +337,7 @@ int Driver::run() {
   if (step != Step::kStopNow) endSection();
   console().resetColours();
   console().flush();
-  if (table_.outputFailed || refusedOutputs() > 0) return RunFailed;
+  if (table_.outputFailed || refusedOutputs() > 0 || failedOutputOperations() > 0) return RunFailed;
   return exitStatus_;
 }
 

@@ -49,6 +49,7 @@ FileIdentity identify(std::string_view name) {
 struct RunFiles {
   std::vector<FileIdentity> inputs;
   int refused = 0;
+  int failedOperations = 0;  // writes, flushes and closes of output files that failed
 };
 
 RunFiles& runFiles() {
@@ -146,32 +147,41 @@ bool outputAllowed(std::string_view name) {
 
 int refusedOutputs() { return runFiles().refused; }
 
+int failedOutputOperations() { return runFiles().failedOperations; }
+
 void resetRunFiles() {
   RunFiles& files = runFiles();
   files.inputs.clear();
   files.refused = 0;
+  files.failedOperations = 0;
 }
 
 std::size_t writeOutput(const void* data, std::size_t size, std::FILE* file) {
   if (size == 0) return 0;
-  if (injectedFault()) return 0;
-  return std::fwrite(data, 1, size, file);
+  const std::size_t written = injectedFault() ? 0 : std::fwrite(data, 1, size, file);
+  if (written != size) ++runFiles().failedOperations;
+  return written;
 }
 
 int flushOutput(std::FILE* file) {
-  if (injectedFault()) return EOF;
-  return std::fflush(file);
+  const int result = injectedFault() ? EOF : std::fflush(file);
+  if (result != 0) ++runFiles().failedOperations;
+  return result;
 }
 
 int closeOutput(std::FILE* file) {
   if (file == nullptr) return EOF;
+  int result = 0;
   if (injectedFault()) {
     const int error = errno;
     std::fclose(file);
     errno = error;
-    return EOF;
+    result = EOF;
+  } else {
+    result = std::fclose(file);
   }
-  return std::fclose(file);
+  if (result != 0) ++runFiles().failedOperations;
+  return result;
 }
 
 long writeOutputDescriptor(int descriptor, const void* data, std::size_t size) {

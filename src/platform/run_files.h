@@ -30,6 +30,10 @@ bool outputAllowed(std::string_view name);
 
 // How many outputs were refused since the run began.
 int refusedOutputs();
+// How many writes, flushes and closes of output files (writeOutput, flushOutput,
+// closeOutput) failed since the run began: the run then ends with exit status 2,
+// whichever file it was (the writer has reported it).
+int failedOutputOperations();
 
 // Forgets the inputs and refusals: a new run begins (in the same process).
 void resetRunFiles();
