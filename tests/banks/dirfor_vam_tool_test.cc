@@ -268,6 +268,36 @@ TEST(VamToolTest, CsvErrorsNameTheFileAndLine) {
 
 // Without -k the kind is the one whose data file exists; a name whose files are of
 // two kinds asks for -k.
+// The dump reads a packed matrix as its file stores it: a directory claiming more
+// columns than the packed file numbers gives only the stored cells, and one claiming
+// rows the packed file does not have is refused, whatever the claim's size.
+TEST(VamToolTest, ThePackedDumpFollowsTheFileNotTheClaim) {
+  struct Case {
+    const char* what;
+    std::size_t offset;  // of the directory's i16 for the one variable
+    int claim;
+    int status;
+    std::string dumped;  // the cell row, or the message
+  } cases[] = {
+      {"columns", 144, 32767, 0, "b,p,2,32767,2,3,7,8,9\n"},
+      {"rows", 142, 32767, 1, "Error: Invalid row number: 3!\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    writeText(dir.file("in.csv"), "first year,1995\nname,type,rows,columns,row,column\nb,p,2,3,2,3,7,8,9\n");
+    std::string output;
+    ASSERT_EQ(run({"create", "-k", "v", dir.file("m"), dir.file("in.csv")}, output), 0) << output;
+    std::string bytes = testing::readFile(dir.file("m.vam"));
+    ASSERT_GT(bytes.size(), c.offset + 2);
+    bytes[c.offset] = static_cast<char>(c.claim & 0xff);
+    bytes[c.offset + 1] = static_cast<char>(c.claim >> 8);
+    std::ofstream(dir.file("m.vam"), std::ios::binary | std::ios::trunc) << bytes;
+    EXPECT_EQ(run({"dump", dir.file("m"), "-"}, output), c.status);
+    EXPECT_NE(output.find(c.dumped), std::string::npos) << output;
+  }
+}
+
 TEST(BankToolKindTest, TheKindComesFromTheFiles) {
   TempDir dir;
   {
