@@ -54,8 +54,11 @@ std::string temporaryRoot() {
 
 // Restricts every later write of the process (opening for writing, creating, deleting,
 // renaming, truncating) to the folders given, and lets it remove empty folders under
-// `parent` (the workspace itself, at the end). "" when done, else why not.
-std::string confineWrites(const std::vector<std::string>& folders, const std::string& parent) {
+// `parent` (the workspace itself, at the end). In `fixtures` it may only move a file in
+// (a new fixture) and delete files (at the end): no file there can be opened for
+// writing or truncated. "" when done, else why not.
+std::string confineWrites(const std::vector<std::string>& folders, const std::string& fixtures,
+                          const std::string& parent) {
 #ifdef SYS_landlock_create_ruleset
   const long abi =
       ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
@@ -90,6 +93,11 @@ std::string confineWrites(const std::vector<std::string>& folders, const std::st
   for (const std::string& folder : folders) {
     if (error.empty()) error = allow(folder, writes);
   }
+  uint64_t moveIn = LANDLOCK_ACCESS_FS_MAKE_REG | LANDLOCK_ACCESS_FS_REMOVE_FILE;
+#ifdef LANDLOCK_ACCESS_FS_REFER
+  if (abi >= 2) moveIn |= LANDLOCK_ACCESS_FS_REFER;
+#endif
+  if (error.empty()) error = allow(fixtures, moveIn);
   if (error.empty()) error = allow(parent, LANDLOCK_ACCESS_FS_REMOVE_DIR);
   if (error.empty() && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
     error = std::string("cannot set no_new_privs: ") + std::strerror(errno);
@@ -101,6 +109,7 @@ std::string confineWrites(const std::vector<std::string>& folders, const std::st
   return error;
 #else
   (void)folders;
+  (void)fixtures;
   (void)parent;
   return "this system's headers know no Landlock";
 #endif
@@ -116,15 +125,45 @@ Workspace::Workspace() {
   buffer.push_back('\0');
   if (::mkdtemp(buffer.data()) == nullptr) fail("cannot make a folder from " + pattern);
   path_ = fs::canonical(buffer.data()).string();
+  fixtures_ = path_ + "-fixtures";
+  if (::mkdir(fixtures_.c_str(), 0700) != 0) fail("cannot make the folder " + fixtures_);
   if (::chdir(path_.c_str()) != 0) fail("cannot change to " + path_);
 }
 
 Workspace::~Workspace() {
-  // The folder's entries, then the folder itself by rmdir: the process may remove
+  // The folders' entries, then the folders themselves by rmdir: the process may remove
   // folders where it lives, but no other kind of entry.
   kept_.clear();
   sweep();
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(fixtures_, error)) {
+    ::unlink(entry.path().c_str());
+  }
   ::rmdir(path_.c_str());
+  ::rmdir(fixtures_.c_str());
+}
+
+void Workspace::keep(std::string_view name) {
+  const std::string fixture(name);
+  if (kept_.count(fixture) != 0) return;
+  if (::rename(file(fixture).c_str(), (fixtures_ + "/" + fixture).c_str()) != 0) {
+    fail("cannot move the fixture " + fixture + " to " + fixtures_ + ": " + std::strerror(errno));
+  }
+  kept_.insert(fixture);
+  link(fixture);
+}
+
+void Workspace::link(const std::string& name) const {
+  const std::string target = fixtures_ + "/" + name;
+  const std::string at = file(name);
+  std::error_code error;
+  if (fs::is_symlink(fs::symlink_status(at, error)) && fs::read_symlink(at, error) == target) {
+    return;
+  }
+  fs::remove_all(at, error);
+  if (::symlink(target.c_str(), at.c_str()) != 0) {
+    fail("cannot link the fixture " + name + ": " + std::strerror(errno));
+  }
 }
 
 Workspace& Workspace::get() {
@@ -141,6 +180,7 @@ void Workspace::sweep() {
     if (kept_.count(entry.path().filename().string()) == 0) made.push_back(entry.path());
   }
   for (const fs::path& path : made) fs::remove_all(path, error);
+  for (const std::string& name : kept_) link(name);
 }
 
 void prepare(const std::vector<std::string>& writableFolders, bool required) {
@@ -153,7 +193,7 @@ void prepare(const std::vector<std::string>& writableFolders, bool required) {
   std::vector<std::string> folders = writableFolders;
   folders.push_back(workspace->path());
   const std::string parent = fs::path(workspace->path()).parent_path().string();
-  std::string why = confineWrites(folders, parent);
+  std::string why = confineWrites(folders, workspace->fixtures_, parent);
   if (why.empty()) return;
   const char* unconfined = std::getenv("TABRIX_FUZZ_UNCONFINED");
   if (!required || (unconfined != nullptr && std::string(unconfined) == "1")) {

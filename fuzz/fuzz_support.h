@@ -26,7 +26,10 @@ namespace tabrix::fuzz {
 
 // The target's folder, made once per process under the temporary directory and the
 // current directory from then on. Whatever an input leaves there is swept away after
-// it, except the fixtures the target keeps.
+// it, except the fixtures the target keeps. A kept fixture lives in a folder beside the
+// workspace that the process may not write (see prepare()), reached through a link of
+// its name in the workspace: no input can change it, so every input meets the same
+// fixtures and a finding reproduces from its own input.
 class Workspace {
  public:
   // The workspace of this process (prepare() made it).
@@ -36,9 +39,11 @@ class Workspace {
   const std::string& path() const { return path_; }
   // The path of a file in the folder.
   std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
-  // The named file (in the folder) stays through sweep().
-  void keep(std::string_view name) { kept_.emplace(name); }
-  // Removes every entry an input made and makes the folder the current directory again.
+  // Makes the named file (just written in the folder) a fixture: it moves to the
+  // fixture folder and stays, unchangeable, through sweep().
+  void keep(std::string_view name);
+  // Removes every entry an input made, puts back a fixture's link an input removed or
+  // replaced, and makes the folder the current directory again.
   void sweep();
 
   // Removes the folder with everything in it.
@@ -50,7 +55,10 @@ class Workspace {
   friend void prepare(const std::vector<std::string>&, bool);
   Workspace();
 
+  void link(const std::string& name) const;
+
   std::string path_;
+  std::string fixtures_;  // the fixture folder: the process may not write there
   std::set<std::string> kept_;
 };
 

@@ -67,11 +67,13 @@ inline void readVam(const std::string& root) {
     static_cast<void>(file.readSeries(series, *values, -1));
   }
   file.listNames(nullptr, "*", 1);
-  // The dump walks every cell of every variable and every year, work that follows the
-  // dimensions the directory claims for packed matrices (which a small file can make
-  // huge, and a real model as well): only files of modest dimensions are dumped.
+  // The dump reads a packed matrix as its file stores it, whatever the directory
+  // claims, so every packed matrix is dumped at any size. The variables kept in the
+  // VAM file itself are walked cell by cell and year by year: files whose other
+  // variables are of modest dimensions are dumped.
   int64_t cells = 0;
   for (int v = 0; v < file.variableCount(); ++v) {
+    if (file.storage(v) == 'p') continue;
     cells += int64_t{file.variableRows(v)} * std::max(file.variableColumns(v), 1) * file.observations();
   }
   if (cells <= 1'000'000) {

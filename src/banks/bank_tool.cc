@@ -438,10 +438,7 @@ int16_t dumpSeriesBank(DataBank& bank, const std::vector<std::string>& wanted, s
 }
 
 int16_t dumpDirfor(DataBank& bank, const std::vector<std::string>& names, std::string& text) {
-  DirforTable table;
-  if (readDirforTable(static_cast<Dirfor&>(bank), names, table) != 0) return -1;
-  text = formatDirforCsv(table);
-  return 0;
+  return dumpDirforCsv(static_cast<Dirfor&>(bank), names, text);
 }
 
 int16_t dumpVam(DataBank& bank, const std::vector<std::string>& names, std::string& text) {

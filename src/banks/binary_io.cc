@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include "platform/run_files.h"
+
 namespace tabrix {
 
 uint16_t decodeU16(const uint8_t* bytes) {
@@ -187,13 +189,17 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
 bool BinaryFile::open(const std::string& path, const char* mode, Buffering buffering) {
   close();
   file_ = std::fopen(path.c_str(), mode);
+  const std::string_view how(mode);
+  writing_ = how.find_first_of("wa+") != std::string_view::npos;
+  // A bank the run reads (or updates) is one of its inputs: no output may be opened over it.
+  if (file_ != nullptr && how.find_first_of("r+") != std::string_view::npos) noteRunInput(path);
   if (file_ != nullptr && buffering == Buffering::Unbuffered) std::setvbuf(file_, nullptr, _IONBF, 0);
   return file_ != nullptr;
 }
 
 int BinaryFile::close() {
   if (file_ == nullptr) return -1;
-  int result = std::fclose(file_);
+  int result = writing_ ? closeOutput(file_) : std::fclose(file_);
   file_ = nullptr;
   return result == 0 ? 0 : -1;
 }
@@ -219,7 +225,7 @@ int64_t BinaryFile::size() {
 
 int BinaryFile::flush() {
   if (file_ == nullptr) return -1;
-  return std::fflush(file_) == 0 ? 0 : -1;
+  return flushOutput(file_) == 0 ? 0 : -1;
 }
 
 size_t BinaryFile::read(void* dst, size_t count) {
@@ -229,7 +235,7 @@ size_t BinaryFile::read(void* dst, size_t count) {
 
 size_t BinaryFile::write(const void* src, size_t count) {
   if (file_ == nullptr || count == 0) return 0;
-  return std::fwrite(src, 1, count, file_);
+  return writeOutput(src, count, file_);
 }
 
 size_t BinaryFile::readAt(int64_t offset, void* dst, size_t count) {

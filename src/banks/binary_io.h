@@ -161,6 +161,7 @@ class BinaryFile {
 
  private:
   std::FILE* file_ = nullptr;
+  bool writing_ = false;  // opened for writing: writes, flushes and the close are outputs
 };
 
 // Reads a whole file into bytes; false when it cannot be opened or read.

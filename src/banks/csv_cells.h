@@ -35,6 +35,13 @@ bool splitCsv(std::string_view text, const std::string& file, std::vector<CsvRec
 // True when every cell of the record is empty and unquoted.
 bool blankRecord(const CsvRecord& record);
 
+// The last year a bank's CSV file may reach: its years are written with 4 digits.
+constexpr int kLastCsvYear = 9999;
+// True when `count` yearly values from `firstYear` run past kLastCsvYear.
+inline bool pastLastYear(int firstYear, std::size_t count) {
+  return count > 0 && static_cast<long long>(firstYear) + static_cast<long long>(count) - 1 > kLastCsvYear;
+}
+
 // ASCII capitals lowered.
 std::string lowerCsvText(std::string text);
 

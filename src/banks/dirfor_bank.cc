@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/run_files.h"
 #include "support/text.h"
 
 namespace tabrix {
@@ -327,7 +328,7 @@ Dirfor::~Dirfor() = default;
 
 bool Dirfor::readDescription(DirforLayout& layout) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      std::fopen(toPath(descriptionFileName_).c_str(), "r"), &std::fclose);
+      openRunInput(descriptionFileName_, "r"), &std::fclose);
   if (file == nullptr) {
     printMessage(24, descriptionFileName_.c_str());
     return false;

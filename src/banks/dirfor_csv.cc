@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <span>
 
 #include "banks/csv_cells.h"
 #include "banks/dirfor_bank.h"
@@ -141,6 +142,10 @@ int16_t parseDirforCsv(std::string_view text, const std::string& fileName, Dirfo
                                               std::to_string(table.lastYear));
       return -1;
     }
+    if (pastLastYear(table.firstYear, row.values.size())) {
+      toolReportAt(fileName, record.line, "\"" + row.name + "\" has values past the year 9999");
+      return -1;
+    }
     longest = std::max(longest, static_cast<int>(row.values.size()));
     table.series.push_back(std::move(row));
   }
@@ -157,26 +162,70 @@ int16_t parseDirforCsv(std::string_view text, const std::string& fileName, Dirfo
   return 0;
 }
 
+namespace {
+
+void appendHeading(const std::string& title, int firstYear, int firstForecastYear, int lastYear, std::string& out) {
+  out += "title," + csvCell(title) + "\n";
+  out += "first year," + std::to_string(firstYear) + "\n";
+  out += "first forecast year," + std::to_string(firstForecastYear) + "\n";
+  out += "last year," + std::to_string(lastYear) + "\n";
+  out += "name,type";
+  for (int year = firstYear; year <= lastYear; ++year) out += "," + std::to_string(year);
+  out += "\n";
+}
+
+void appendRow(const std::string& name, bool macro, std::span<const float> values, std::string& out) {
+  out += csvCell(name) + (macro ? ",macro" : ",sector");
+  size_t count = values.size();
+  while (count > 0 && isMissingMarker(values[count - 1])) --count;
+  for (size_t i = 0; i < count; ++i) {
+    out += ",";
+    if (!isMissingMarker(values[i])) out += csvNumber(values[i]);
+  }
+  out += "\n";
+}
+
+}  // namespace
+
 std::string formatDirforCsv(const DirforTable& table) {
   std::string out;
-  out += "title," + csvCell(table.title) + "\n";
-  out += "first year," + std::to_string(table.firstYear) + "\n";
-  out += "first forecast year," + std::to_string(table.firstForecastYear) + "\n";
-  out += "last year," + std::to_string(table.lastYear) + "\n";
-  out += "name,type";
-  for (int year = table.firstYear; year <= table.lastYear; ++year) out += "," + std::to_string(year);
-  out += "\n";
-  for (const DirforCsvSeries& s : table.series) {
-    out += csvCell(s.name) + (s.macro ? ",macro" : ",sector");
-    size_t count = s.values.size();
-    while (count > 0 && isMissingMarker(s.values[count - 1])) --count;
-    for (size_t i = 0; i < count; ++i) {
-      out += ",";
-      if (!isMissingMarker(s.values[i])) out += csvNumber(s.values[i]);
-    }
-    out += "\n";
-  }
+  appendHeading(table.title, table.firstYear, table.firstForecastYear, table.lastYear, out);
+  for (const DirforCsvSeries& s : table.series) appendRow(s.name, s.macro, s.values, out);
   return out;
+}
+
+int16_t dumpDirforCsv(Dirfor& bank, const std::vector<std::string>& names, std::string& text) {
+  text.clear();
+  appendHeading(bank.title().substr(0, Dirfor::TitleBytes), bank.baseYear(), bank.startYear(),
+                bank.startYear() + bank.forecastLength() - 1, text);
+  auto values = std::make_unique<std::array<float, MaxObs>>();
+  const std::size_t count = static_cast<std::size_t>(std::min<int>(bank.observations(), MaxObs));
+  int16_t result = 0;
+  // One series at a time, read and written out before the next is named: memory
+  // follows what the bank holds, not how many series its description declares.
+  auto dumpOne = [&](const std::string& name, bool macro) {
+    values->fill(MissingValue);
+    if (bank.readSeries(name, *values, -1) < 0) {
+      toolReport("series \"" + name + "\" cannot be read from " + bank.dataFileName());
+      result = -1;
+      return false;
+    }
+    appendRow(name, macro, std::span<const float>(values->data(), count), text);
+    return true;
+  };
+  if (names.empty()) {
+    std::string name;
+    bank.forEachName([&](std::string_view declared, bool macro) {
+      name.assign(declared);
+      return dumpOne(name, macro);
+    });
+  } else {
+    for (const std::string& name : names) {
+      if (!dumpOne(name, bank.findMacro(name) >= 0)) break;
+    }
+  }
+  if (result != 0) text.clear();
+  return result;
 }
 
 int16_t writeDirforTable(const DirforTable& table, const std::string& rootName,

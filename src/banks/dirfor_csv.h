@@ -58,4 +58,10 @@ int16_t writeDirforTable(const DirforTable& table, const std::string& rootName,
 // -1 after a message naming a series that cannot be read.
 int16_t readDirforTable(Dirfor& bank, const std::vector<std::string>& names, DirforTable& table);
 
+// The CSV text formatDirforCsv would give of readDirforTable's table, made one series at
+// a time: the memory it takes follows the series the bank holds (a declared series
+// the files do not hold ends it), not the number its description declares. 0, or -1
+// after a message naming the series that cannot be read (text then empty).
+int16_t dumpDirforCsv(Dirfor& bank, const std::vector<std::string>& names, std::string& text);
+
 }  // namespace tabrix

@@ -5,6 +5,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/run_files.h"
 
 namespace tabrix {
 
@@ -86,7 +87,7 @@ int16_t readTitles(std::FILE* file, const std::string& fileName, std::vector<std
 }
 
 int16_t readTitleFile(const std::string& path, std::vector<std::string>& titles) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(toPath(path).c_str(), "r"),
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openRunInput(path, "r"),
                                                        &std::fclose);
   if (file == nullptr) {
     console().printf("\nCannot open %s.\n", path.c_str());

@@ -137,6 +137,10 @@ int16_t parseVamCsv(std::string_view text, const std::string& fileName, VamTable
       toolReportAt(fileName, record.line, "\"" + cell.name + "\" has more than 1999 values");
       return -1;
     }
+    if (pastLastYear(table.firstYear, cell.values.size())) {
+      toolReportAt(fileName, record.line, "\"" + cell.name + "\" has values past the year 9999");
+      return -1;
+    }
     longest = std::max(longest, cell.values.size());
     table.cells.push_back(std::move(cell));
   }
@@ -218,7 +222,23 @@ int16_t readVamTable(VamFile& file, const std::vector<std::string>& names, VamTa
     };
     const bool byElement = cell.type != 'p' && columns == 1;
     bool anyCell = false;
-    for (int r = 1; r <= rows; ++r) {
+    if (cell.type == 'p') {
+      // As the packed file stores them: the work follows the file, not the claim.
+      std::vector<PackedCell> stored;
+      if (file.readPackedCells(v, stored) != 0) {
+        toolReport("variable \"" + name + "\" cannot be read from " + file.dataFileName());
+        return -1;
+      }
+      for (PackedCell& packed : stored) {
+        if (!anyBits(packed.values)) continue;
+        cell.row = packed.row;
+        cell.column = packed.column;
+        cell.values = std::move(packed.values);
+        table.cells.push_back(cell);
+        anyCell = true;
+      }
+    }
+    for (int r = 1; cell.type != 'p' && r <= rows; ++r) {
       if ((byElement ? file.loadSlice(name, 'x', 0) : file.loadSlice(name, 'r', r)) != 0) {
         toolReport("variable \"" + name + "\" cannot be read from " + file.dataFileName());
         return -1;

@@ -608,6 +608,97 @@ int16_t VamFile::loadPacked(SliceArray& slice, int fileIndex, char mode, int num
   return 0;
 }
 
+int16_t VamFile::readPackedCells(int v, std::vector<PackedCell>& cells) {
+  cells.clear();
+  const std::size_t at = static_cast<std::size_t>(v);
+  const int fileIndex = packedIndex_[at];
+  if (fileIndex < 0 || fileIndex >= packedFileCount()) {
+    console().printf("Error: there is no packed-matrix file %d.\n", fileIndex);
+    return -1;
+  }
+  const std::string& name = packedFiles_[static_cast<std::size_t>(fileIndex)];
+  BinaryFile file;
+  if (!file.open(pathBeside(name, dataFileName_), "rb")) {
+    console().printf("Error: Can not open file %s, load command failed.\n", name.c_str());
+    return -1;
+  }
+  auto damaged = [&name](const std::string& what) {
+    reportDamagedBankFile(name, what);
+    return int16_t{-1};
+  };
+  std::vector<uint8_t> bytes;
+  file.readBytes(bytes, PackedMatrixHeader::Size);
+  PackedMatrixHeader header;
+  std::string reason;
+  if (!parsePackedHeader(bytes, file.size(), header, reason)) return damaged(reason);
+  const int rows = variableRows_[at];
+  const int columns = variableColumns_[at];
+  // Rows 1 .. rows of the directory must be rows of the file.
+  if (rows >= 1 && (header.firstRow > 1 || rows > header.lastRow)) {
+    console().printf("Error: Invalid row number: %d!\n", header.firstRow > 1 ? 1 : header.lastRow + 1);
+    return -1;
+  }
+  if (rows >= 1 && rows - header.firstRow >= header.rows) {
+    return damaged("row " + std::to_string(rows) + " lies beyond its rows");
+  }
+  const std::size_t stored = static_cast<std::size_t>(header.rows);
+  std::vector<uint8_t> raw;
+  if (file.seek(PackedMatrixHeader::Size) != 0 || file.readBytes(raw, 2 * stored) != 2 * stored) {
+    return damaged("its row counts cannot be read");
+  }
+  std::vector<int64_t> before(stored + 1, 0);
+  for (std::size_t k = 0; k < stored; ++k) before[k + 1] = before[k] + decodeU16(raw.data() + 2 * k);
+  if (before[stored] != header.cells) return damaged("its row counts do not add up to its non-zero cells");
+  const std::size_t count = static_cast<std::size_t>(header.cells);
+  if (file.seek(header.columnsOffset()) != 0 || file.readBytes(raw, 2 * count) != 2 * count) {
+    return damaged("its cells cannot be read");
+  }
+  std::vector<int> cellColumns(count);
+  for (std::size_t i = 0; i < count; ++i) cellColumns[i] = decodeU16(raw.data() + 2 * i);
+  // The years of this file the packed file holds, a block of Z values each.
+  const int years = observations_;
+  std::vector<std::vector<float>> blocks(static_cast<std::size_t>(years));
+  bool anyYear = false;
+  for (int j = 0; j < years; ++j) {
+    const int block = static_cast<int>(startYear_) + j - header.firstYear;
+    if (block < 0 || block >= header.years()) continue;
+    std::vector<float>& values = blocks[static_cast<std::size_t>(j)];
+    values.resize(count);
+    if (file.seek(header.valuesOffset(block)) != 0 || file.readF32Array(values) != values.size()) {
+      return damaged("its cells cannot be read");
+    }
+    anyYear = true;
+  }
+  if (!anyYear) return 0;  // no year in common: every cell is 0
+  for (int r = 1; r <= rows; ++r) {
+    const std::size_t k = static_cast<std::size_t>(r - header.firstRow);
+    std::vector<std::pair<int, int64_t>> row;  // column, the cell's place among the Z
+    for (int64_t cell = before[k]; cell < before[k + 1]; ++cell) {
+      const int column = 1 + cellColumns[static_cast<std::size_t>(cell)] - header.firstColumn;
+      if (column < 1 || column > columns) {
+        return damaged("column " + std::to_string(cellColumns[static_cast<std::size_t>(cell)]) +
+                       " lies outside the matrix");
+      }
+      row.emplace_back(column, cell);
+    }
+    // By column; of a column stored twice the later cell counts.
+    std::stable_sort(row.begin(), row.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (i + 1 < row.size() && row[i + 1].first == row[i].first) continue;
+      PackedCell out;
+      out.row = r;
+      out.column = row[i].first;
+      out.values.assign(static_cast<std::size_t>(years), 0.0f);
+      for (int j = 0; j < years; ++j) {
+        const std::vector<float>& values = blocks[static_cast<std::size_t>(j)];
+        if (!values.empty()) out.values[static_cast<std::size_t>(j)] = values[static_cast<std::size_t>(row[i].second)];
+      }
+      cells.push_back(std::move(out));
+    }
+  }
+  return 0;
+}
+
 void VamFile::unloadSlice() {
   slice_.clear();
   sliceLoaded_ = 'n';

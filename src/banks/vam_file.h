@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "banks/data_bank.h"
+#include "banks/packed_matrix.h"
 #include "banks/workspace_bank.h"
 
 namespace tabrix {
@@ -132,6 +133,15 @@ class VamFile : public DataBank {
   int sliceWidth() const { return sliceWidth_; }
   const std::string& sliceName() const { return sliceName_; }
   const SliceArray& slice() const { return slice_; }
+  // The cells of packed matrix v as its file stores them, read once: each stored cell
+  // (row and column from 1 within the directory's rows and columns) with a value for
+  // every year of this file (0 for years the packed file does not hold), ordered by row
+  // and column; a column stored twice in a row keeps its later value. The work follows
+  // the packed file's size, not the directory's claim. 0, or -1 after a message (a file
+  // that cannot be opened, or is damaged: a row or column the directory or the file
+  // claims beyond what the file holds).
+  int16_t readPackedCells(int v, std::vector<PackedCell>& cells);
+
   // Non-zero cells of the packed row loaded last.
   int packedRowCount() const { return packedRowCount_; }
 

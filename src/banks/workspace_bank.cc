@@ -129,7 +129,11 @@ VexBank::VexBank(std::string_view rootName, std::string_view mode, uint16_t base
 }
 
 VexBank::~VexBank() {
-  if (openState_ == 1 && accessMode_ == 'w') static_cast<void>(writeIndex());  // reports its failure
+  if (openState_ != 1 || accessMode_ != 'w') return;
+  static_cast<void>(writeIndex());  // reports its failure
+  // A close that fails loses what was still buffered: say which file.
+  if (dataFile_.isOpen() && dataFile_.close() != 0) console().printf("Error:  cannot write %s.\r\n", dataFileName_.c_str());
+  if (indexFile_.isOpen() && indexFile_.close() != 0) console().printf("Error:  cannot write %s.\r\n", indexFileName_.c_str());
 }
 
 bool VexBank::readHeader() {
@@ -349,28 +353,22 @@ int16_t VexBank::writeSeries(std::string_view name, ConstSeriesSpan values, char
 }
 
 int16_t VexBank::writeIndex() {
-  if (indexFile_.seek(0) != 0) {
-    printMessage(11);
-    return -1;
-  }
+  // The catalogue's message says what failed; the line after it names the file.
+  auto failed = [this](int message) {
+    printMessage(message);
+    console().printf("Error:  cannot write %s.\r\n", indexFileName_.c_str());
+    return int16_t{-1};
+  };
+  if (indexFile_.seek(0) != 0) return failed(11);
   int n = seriesCount_;
-  if (!indexFile_.writeU16(static_cast<uint16_t>(n))) {
-    printMessage(12);
-    return -1;
-  }
+  if (!indexFile_.writeU16(static_cast<uint16_t>(n))) return failed(12);
   std::vector<uint8_t> bytes;
   bytes.reserve(2 * static_cast<size_t>(n + 1));
   for (int i = 0; i <= n; ++i) appendU16(bytes, nameOffsets_[i]);
-  if (!indexFile_.writeBytes(bytes)) {
-    printMessage(13);
-    return -1;
-  }
+  if (!indexFile_.writeBytes(bytes)) return failed(13);
   size_t nameBytes = static_cast<size_t>(nameOffsets_[n]) + 1;
   if (nameArea_.size() < nameBytes) nameArea_.resize(nameBytes, 0);
-  if (indexFile_.write(nameArea_.data(), nameBytes) != nameBytes || indexFile_.flush() != 0) {
-    printMessage(14);
-    return -1;
-  }
+  if (indexFile_.write(nameArea_.data(), nameBytes) != nameBytes || indexFile_.flush() != 0) return failed(14);
   nameAreaSize_ = static_cast<uint16_t>(nameBytes);
   return 0;
 }

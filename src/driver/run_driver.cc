@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "platform/keys.h"
 #include "platform/process.h"
+#include "platform/run_files.h"
 #include "reader/chopper.h"
 #include "stub/interpreter.h"
 #include "reader/line_editor.h"
@@ -145,7 +146,7 @@ Step Driver::startUp() {
   state_.reader->setSource(stdin);
   if (args_.plainCount() == 2) {
     responseName_ = args_.plain(1);
-    state_.responseSource = std::fopen(toPath(responseName_).c_str(), "r");
+    state_.responseSource = openRunInput(responseName_, "r");
     if (state_.responseSource == nullptr) {
       console().printf("Cannot open %s.", responseName_.c_str());
       exitStatus_ = RunFailed;
@@ -307,7 +308,7 @@ Step Driver::askStub() {
         return Step::kStopNow;
       }
     }
-    state_.stubFile = std::fopen(toPath(state_.stubName).c_str(), "r");
+    state_.stubFile = openRunInput(state_.stubName, "r");
     if (state_.stubFile != nullptr) break;
     console().printf("\n Can't open stub file: %s\r\n", state_.stubName.c_str());
     if (wrongAnswer()) return Step::kEndSection;
@@ -358,7 +359,7 @@ int Driver::run() {
   if (step != Step::kStopNow) endSection();
   console().resetColours();
   console().flush();
-  if (table_.outputFailed) return RunFailed;
+  if (table_.outputFailed || refusedOutputs() > 0 || failedOutputOperations() > 0) return RunFailed;
   return exitStatus_;
 }
 
@@ -476,6 +477,7 @@ int runMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
   if (int status = commandLineOption(argc, argv, out, err); status >= 0) return status;
   // The run's objects live inside, so that an early end of the process (ProcessExit)
   // closes every file on its way out.
+  resetRunFiles();
   return runToExit([&] {
     Driver driver(argc, argv);
     return driver.run();

@@ -9,6 +9,7 @@
 #include "expr/function_support.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/run_files.h"
 #include "reader/chopper.h"
 
 namespace tabrix {
@@ -98,7 +99,7 @@ InterpTableStatus readInterpTable(const std::string& path, InterpTable& table,
                                   std::string& problem) {
   table = InterpTable{};
   problem.clear();
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> file(openRunInput(path, "rb"));
   if (!file) return InterpTableStatus::CannotOpen;
   std::string bytes(MaxInterpFileBytes + 1, '\0');
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());

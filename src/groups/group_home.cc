@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
 
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "platform/run_files.h"
 #include "reader/chopper.h"
 
 namespace tabrix {
@@ -31,22 +35,23 @@ int16_t GroupHome::readGroups() {
 }
 
 int16_t GroupHome::load() {
-  groupsFile_.close();
   image_ = GroupsImage{};
   keepFile_ = false;
-  if (!groupsFile_.open(path_, "r+b")) {
+  GroupsImage read;
+  GroupsFileResult result;
+  {
+    // Readers share the lock: no run replaces the file while it is read.
+    FileLock lock;
+    if (lockable() && lock.acquire(lockPath(), false, lockWaitMs_) == -2) return lockRefused(true);
+    result = readGroupsImage(path_, read);
+  }
+  if (result.status == GroupsFileStatus::ReadError && result.problem == "it cannot be opened") {
     console().printf("\r\nUnable to open %s\r\n", path_.c_str());
     return -1;
   }
-  GroupsImage read;
-  const GroupsFileResult result = readGroupsImage(groupsFile_, read);
   if (result.status == GroupsFileStatus::Empty) {
     // Nothing is recorded: the file starts again with an empty header.
     computeRecordOffsets(image_);
-    if (!groupsFile_.open(path_, "w+b")) {
-      console().printf("\r\nUnable to open %s\r\n", path_.c_str());
-      return -1;
-    }
     return writeHeader() == 0 ? 0 : -1;
   }
   if (result.refused()) {
@@ -90,25 +95,40 @@ int16_t GroupHome::defineGroup(Chopper& reader) {
     if (marks_[static_cast<std::size_t>(j)] == 1) members.push_back(static_cast<int16_t>(offset + j));
   }
 
-  std::vector<GroupDefn>& definitions = image_.definitions;
-  const int position = findGroup(name);
-  if (position >= 0) {
-    definitions[static_cast<std::size_t>(position)].setMembers(std::move(members));
-    ++redefinitions_;
+  GroupsImage before = image_;
+  const int applied = applyDefinition(image_, name, members);
+  if (applied < 0) return -1;
+  if (applied == 1) ++redefinitions_;
+  before_ = std::move(before);
+  pending_ = GroupDefn{};
+  pending_.groupName = std::move(name);
+  pending_.setMembers(std::move(members));
+  hasPending_ = true;
+  // A new definition is the user's wish to keep the store: the file may be written.
+  keepFile_ = false;
+  return 0;
+}
+
+int GroupHome::applyDefinition(GroupsImage& image, const std::string& name, std::vector<int16_t> members) {
+  std::vector<GroupDefn>& definitions = image.definitions;
+  const auto same = std::find_if(definitions.begin(), definitions.end(),
+                                 [&](const GroupDefn& group) { return group.groupName == name; });
+  int result = 0;
+  if (same != definitions.end()) {
+    same->setMembers(std::move(members));
+    result = 1;
   } else if (static_cast<int>(definitions.size()) >= MaxGroups) {
     console().printf("\nGroup %s is not kept: %s holds at most %d groups.", name.c_str(),
                      path_.c_str(), MaxGroups);
     return -1;
   } else {
     GroupDefn group;
-    group.groupName = std::move(name);
+    group.groupName = name;
     group.setMembers(std::move(members));
     definitions.push_back(std::move(group));
   }
-  image_.groupCount = static_cast<int16_t>(definitions.size());
-  // A new definition is the user's wish to keep the store: the file may be written.
-  keepFile_ = false;
-  return 0;
+  image.groupCount = static_cast<int16_t>(definitions.size());
+  return result;
 }
 
 int GroupHome::parseGroup(Chopper& reader, std::string& text, int limit,
@@ -267,12 +287,19 @@ int GroupHome::groupFlags(std::string_view name, int limit, std::span<int16_t> f
   return 0;
 }
 
-bool GroupHome::openForWriting() {
-  if (groupsFile_.isOpen()) return true;
-  const bool exists = fileExists(path_);
-  if (groupsFile_.open(path_, exists ? "r+b" : "w+b")) return true;
-  console().printf("\r\nUnable to open %s\r\n", path_.c_str());
-  return false;
+std::string GroupHome::lockPath() const { return path_ + ".lock"; }
+
+bool GroupHome::lockable() const {
+  // A device or other special file named as the store is written where it is, unlocked:
+  // no lock file is made beside it.
+  struct stat info;
+  return ::stat(path_.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+int16_t GroupHome::lockRefused(bool reading) {
+  console().printf("\r\nCannot lock %s: another run has held it for %d s; %s.\r\n", path_.c_str(),
+                   lockWaitMs_ / 1000, reading ? "no groups are loaded" : "the definition is not made");
+  return -1;
 }
 
 int16_t GroupHome::writeFailed() {
@@ -280,45 +307,82 @@ int16_t GroupHome::writeFailed() {
   return -1;
 }
 
-int16_t GroupHome::writeHeader() {
+int16_t GroupHome::writeHeader() { return save(); }
+
+int16_t GroupHome::writeRecords() { return save(); }
+
+int16_t GroupHome::save() {
   if (keepFile_) {
     console().printf("\r\n%s was not loaded; it is left as it is.\r\n", path_.c_str());
     return -1;
   }
-  if (!openForWriting()) return -1;
+  if (directoryExists(path_)) {
+    console().printf("\r\nUnable to open %s\r\n", path_.c_str());
+    return -1;
+  }
+  // From the read to the rename no other run changes the file, so that what it defined
+  // meanwhile is read here and kept.
+  FileLock lock;
+  const bool regular = lockable();
+  if (regular) {
+    const int locked = lock.acquire(lockPath(), true, lockWaitMs_);
+    if (locked == -1) {
+      console().printf("\r\nUnable to open %s\r\n", lockPath().c_str());
+      return -1;
+    }
+    if (locked == -2) {
+      // The definition is not made: the store is as before it.
+      if (hasPending_) image_ = before_;
+      hasPending_ = false;
+      return lockRefused(false);
+    }
+  }
+  // The file as it is now: its bytes stay where the new image does not reach, as when
+  // records were written over it in place.
+  std::string bytes;
+  if (regular && fileExists(path_)) {
+    std::ifstream in(path_, std::ios::binary);
+    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    GroupsImage current;
+    const std::vector<uint8_t> view(bytes.begin(), bytes.end());
+    if (!readGroupsImage(view, current).refused()) {
+      // What the file holds now (another run's definitions too), with this run's last
+      // definition applied over it. A damaged file is replaced by the store as it is.
+      if (hasPending_ && applyDefinition(current, pending_.groupName, pending_.members) < 0) {
+        image_ = before_;
+        hasPending_ = false;
+        return -1;
+      }
+      image_ = std::move(current);
+    }
+  }
   image_.groupCount = static_cast<int16_t>(image_.definitions.size());
   computeRecordOffsets(image_);
-  if (groupsFile_.seek(0) != 0) {
-    console().write("\r\nCannot fseek.\r\n");
-    return writeFailed();
+  const std::vector<uint8_t> header = encodeGroupsHeader(image_);
+  auto place = [&bytes](std::size_t offset, const std::vector<uint8_t>& part) {
+    if (bytes.size() < offset + part.size()) bytes.resize(offset + part.size(), '\0');
+    std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+  };
+  place(0, header);
+  for (std::size_t i = 0; i < image_.definitions.size(); ++i) {
+    place(static_cast<std::size_t>(image_.recordOffsets[i + 1]), encodeGroupRecord(image_.definitions[i]));
   }
-  if (!groupsFile_.writeBytes(encodeGroupsHeader(image_))) {
-    console().write("Error writing header!  Help!\n");
-    return writeFailed();
+  std::string error;
+  const int replaced = regular ? replaceFile(path_, bytes, error) : writeInPlace(bytes);
+  if (replaced == -1) {
+    console().printf("\r\nUnable to open %s\r\n", path_.c_str());
+    return -1;
   }
-  if (groupsFile_.flush() != 0) return writeFailed();
+  if (replaced != 0) return writeFailed();
   return 0;
 }
 
-int16_t GroupHome::writeRecords() {
-  if (keepFile_) {
-    console().printf("\r\n%s was not loaded; it is left as it is.\r\n", path_.c_str());
-    return -1;
-  }
-  if (!openForWriting()) return -1;
-  computeRecordOffsets(image_);
-  for (std::size_t i = 0; i < image_.definitions.size(); ++i) {
-    if (groupsFile_.seek(image_.recordOffsets[i + 1]) != 0) {
-      console().write("\r\nCannot fseek.\r\n");
-      return writeFailed();
-    }
-    if (!groupsFile_.writeBytes(encodeGroupRecord(image_.definitions[i]))) {
-      console().write("Error writing group definition.\n");
-      return writeFailed();
-    }
-  }
-  if (groupsFile_.flush() != 0) return writeFailed();
-  return 0;
+int GroupHome::writeInPlace(const std::string& bytes) {
+  std::FILE* file = std::fopen(path_.c_str(), "r+b");
+  if (file == nullptr) return -1;
+  const bool written = writeOutput(bytes.data(), bytes.size(), file) == bytes.size();
+  const bool closed = closeOutput(file) == 0;
+  return written && closed ? 0 : -2;
 }
 
 void GroupHome::listGroups() {

@@ -1,6 +1,6 @@
 // GroupHome: the one group store of a run. It holds the named groups kept in
-// groups.bin (read when the store is built and again before the stub runs, rewritten in
-// place after every \group definition), the dynamic group set by \group with a number
+// groups.bin (read when the store is built and again before the stub runs, replaced
+// whole after every \group definition, under a lock shared with other runs), the dynamic group set by \group with a number
 // list, and the reader of group definitions that \group, the group sums and the matrix
 // listings share.
 //
@@ -73,10 +73,19 @@ class GroupHome {
   // flags[m] = 1 for every member m of the group below the limit. Returns 0.
   int groupFlags(std::string_view name, int limit, std::span<int16_t> flags);
 
-  // Saves the header (offsets recomputed from the record sizes) and the records, in
-  // place; groups.bin is created when it does not exist. 0, or -1 after a message.
+  // Saves the store: under an exclusive lock (flock on <file>.lock, waited for at most
+  // 10 s) the file is read again, so that definitions another run made meanwhile are
+  // kept, the last definition is applied to what it holds, and the header (offsets
+  // recomputed from the record sizes) and the records are written over its bytes as a
+  // whole new file: a temporary file beside it, synced and renamed over it. A crash or a
+  // failure at any step leaves the old file as it was. groups.bin is created when it
+  // does not exist. 0, or -1 after a message (a lock not had in time: the definition is
+  // not made). The two names do the same; either saves everything.
   [[nodiscard]] int16_t writeHeader();
   [[nodiscard]] int16_t writeRecords();
+
+  // The longest wait for the lock, in milliseconds (10 s).
+  void setLockWait(int milliseconds) { lockWaitMs_ = milliseconds; }
 
   // The \listgroups listing: the names five to a line, pausing every 120 names.
   void listGroups();
@@ -106,8 +115,19 @@ class GroupHome {
  private:
   // Opens and reads the file into the store; 0 or -1 (see readGroups).
   int16_t load();
-  // Opens the file for update, creating it when it does not exist; false after a message.
-  bool openForWriting();
+  // Saves the store (see writeHeader).
+  int16_t save();
+  // Replaces the named group's members or adds the group to the image: 0 added, 1
+  // replaced, -1 after a message when the image holds MaxGroups already.
+  int applyDefinition(GroupsImage& image, const std::string& name, std::vector<int16_t> members);
+  // The lock file beside the store, and whether the store is a file that is locked and
+  // replaced whole (not a device).
+  std::string lockPath() const;
+  bool lockable() const;
+  // Writes a special file where it is: 0, -1 when it cannot be opened, -2 when a write fails.
+  int writeInPlace(const std::string& bytes);
+  // Reports a lock not had in time naming the file (when reading or saving); returns -1.
+  int16_t lockRefused(bool reading);
   // Reports a failed write naming the file; returns -1.
   int16_t writeFailed();
 
@@ -115,7 +135,10 @@ class GroupHome {
   GroupsImage image_;                        // the count, the offsets and the named groups
   std::vector<int16_t> dynamicGroup_;        // members of the dynamic group
   bool groupsPresent_ = false;               // the file existed when the store was built
-  BinaryFile groupsFile_;                    // groups.bin, open for binary update
+  GroupsImage before_;                       // the store before the pending definition
+  GroupDefn pending_;                        // the last definition made, to be saved
+  bool hasPending_ = false;
+  int lockWaitMs_ = 10000;                   // the longest wait for the lock
   std::array<int16_t, GroupMarkCount> marks_{};  // scratch marks of a definition
   int redefinitions_ = 0;                    // groups replaced by a new definition
   bool keepFile_ = false;                    // a refused file: not to be written

@@ -5,6 +5,7 @@
 
 #include "banks/vam_file.h"
 #include "platform/console.h"
+#include "platform/run_files.h"
 #include "reader/chopper.h"
 
 namespace tabrix {
@@ -196,7 +197,7 @@ int16_t readFromFile(std::FILE* file, const std::string& name, const VamFile& fi
 }  // namespace
 
 int16_t readListingConfig(const std::string& path, const VamFile& first, MatListStruc& config) {
-  FileHandle file(std::fopen(path.c_str(), "r"));
+  FileHandle file(openRunInput(path, "r"));
   if (!file) {
     console().printf("\nCannot open %s", path.c_str());
     console().write("\nPrepare it before using the matlist command.\n");

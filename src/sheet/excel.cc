@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "platform/run_files.h"
 #include "sheet/chart_types.h"
 #include "sheet/save_formats.h"
 #include "sheet/save_writers.h"
@@ -417,7 +418,10 @@ int Excel::saveModel(const std::string& path, const SaveFormat& format) {
   // A failed save is reported here, once; closing does not try the same save again.
   workbook_->dirty = false;
   int result = 0;
-  switch (format.kind) {
+  if (!outputAllowed(path)) {
+    error = "it is an input of this run";
+    result = -1;
+  } else switch (format.kind) {
     case SaveKind::Csv:
     case SaveKind::Text:
       result = writeDelimited(*workbook_, path, format, error);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/run_files.h"
+
 namespace tabrix {
 
 std::string directoryOf(const std::string& path) {
@@ -53,8 +55,8 @@ int writeWholeFile(const std::string& path, std::string_view bytes, std::string&
     std::remove(temporary.c_str());
     return -1;
   }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0) written = false;
+  bool written = writeOutput(bytes.data(), bytes.size(), file) == bytes.size();
+  if (closeOutput(file) != 0) written = false;
   if (!written) {
     error = "cannot write the file";
     std::remove(temporary.c_str());

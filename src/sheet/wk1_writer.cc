@@ -4,6 +4,7 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/run_files.h"
 #include "sheet/wk1_records.h"
 
 namespace tabrix {
@@ -23,7 +24,7 @@ Wk1Writer::Wk1Writer(const std::string& name, std::string_view fileType) {
   }
   fileName_ = working;
   savePath_ = working;
-  file_ = std::fopen(toPath(working).c_str(), "wb");
+  file_ = outputAllowed(working) ? std::fopen(toPath(working).c_str(), "wb") : nullptr;
   if (file_ == nullptr) {
     console().printf("Unable to open %s for writing.\n", working.c_str());
     return;
@@ -40,7 +41,7 @@ int Wk1Writer::close() {
   if (file_ != nullptr) {
     (void)writeRecord(wk1::Eof, std::string());
     bool bad = std::ferror(file_) != 0;
-    if (std::fclose(file_) != 0) bad = true;
+    if (closeOutput(file_) != 0) bad = true;
     file_ = nullptr;
     if (bad) reportFailure();
   }
@@ -56,7 +57,7 @@ void Wk1Writer::reportFailure() {
 int Wk1Writer::writeRecord(uint16_t opcode, const std::string& body) {
   if (file_ == nullptr || failed_) return -1;
   std::string record = wk1Record(opcode, body);
-  if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) {
+  if (writeOutput(record.data(), record.size(), file_) != record.size()) {
     reportFailure();
     return -1;
   }

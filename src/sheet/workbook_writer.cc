@@ -5,6 +5,7 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/run_files.h"
 #include "sheet/chart_types.h"
 #include "sheet/wk1_records.h"
 #include "sheet/workbook.h"
@@ -72,6 +73,10 @@ void WorkbookWriter::open(std::string& working, const SheetTitles& titles) {
   pendingDecimals_ = -99;
   fileName_ = Excel::workbookFileName(working, saveFormat_);
   std::string target = toPath(fileName_);
+  if (!outputAllowed(fileName_)) {
+    console().printf("Unable to open %s for writing.\n", working.c_str());
+    return;
+  }
   if (fileExists(target) && deleteFile(target) != 0) {
     console().printf("\nError:  cannot delete %s.\n", fileName_.c_str());
     console().printf("If the file is open, please close it.\n");

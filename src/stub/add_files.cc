@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/console.h"
+#include "platform/run_files.h"
 #include "reader/chopper.h"
 #include "stub/commands.h"
 #include "stub/interpreter.h"
@@ -146,7 +147,7 @@ int16_t addCommand(StubContext& context) {
     return 0;
   }
   const std::string name = reader.tokenText();
-  OpenAddFile addFile(name == kKeyboardName ? stdin : std::fopen(name.c_str(), "r"));
+  OpenAddFile addFile(name == kKeyboardName ? stdin : openRunInput(name, "r"));
   if (addFile.file == nullptr) {
     console().printf("Error opening add file %s.\r\n", name.c_str());
     run.status = -1;
@@ -177,7 +178,7 @@ int16_t faddCommand(StubContext& context) {
   }
   const std::string& addName = names[0];
   const std::string& argumentName = names[1];
-  std::FILE* argumentFile = std::fopen(argumentName.c_str(), "r");
+  std::FILE* argumentFile = openRunInput(argumentName, "r");
   if (argumentFile == nullptr) {
     console().printf("Unable to open %s.\n", argumentName.c_str());
     run.status = -1;
@@ -204,7 +205,7 @@ int16_t faddCommand(StubContext& context) {
     reportIgnoredArguments(addName, ignored);
     reader.setArguments(&arguments);
     reader.setSource(caller.source());
-    OpenAddFile addFile(std::fopen(addName.c_str(), "r"));
+    OpenAddFile addFile(openRunInput(addName, "r"));
     if (addFile.file == nullptr) {
       console().printf("Unable to open %s.\n", addName.c_str());
       run.status = -1;

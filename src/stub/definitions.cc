@@ -84,7 +84,7 @@ void makeScratchBanks(RunState& run) {
       console().write("  Hit a key and Tabrix will quit:");
       waitForKey();
       console().write("\r\n");
-      endProcess(1);
+      endProcess(2);  // a file the run must write could not be: the status of a failed run
     }
     std::string title = "Tabrix workspace bank for: " + run.banks[k]->title();
     if (title.size() > kScratchTitleLength) title.resize(kScratchTitleLength);

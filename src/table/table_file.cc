@@ -2,6 +2,7 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/run_files.h"
 
 namespace tabrix {
 
@@ -25,7 +26,7 @@ TableFile& TableFile::operator=(TableFile&& other) noexcept {
 int TableFile::open(std::string_view name) {
   static_cast<void>(close());
   std::string path = toPath(name);
-  std::FILE* file = std::fopen(path.c_str(), "w");
+  std::FILE* file = outputAllowed(name) ? std::fopen(path.c_str(), "w") : nullptr;
   if (file == nullptr) return -1;
   file_.reset(file);
   name_.assign(name);
@@ -42,7 +43,7 @@ int TableFile::close() {
   int status = 0;
   if (file_) {
     bool failed = writeFailed_ || std::ferror(file_.get()) != 0;
-    failed = std::fclose(file_.release()) != 0 || failed;
+    failed = closeOutput(file_.release()) != 0 || failed;
     if (failed) {
       console().printf("\nError:  Could not write %s; the table in it is incomplete.\r\n",
                        name_.c_str());
@@ -64,7 +65,7 @@ void TableFile::abandon() {
 
 void TableFile::write(std::string_view text) {
   if (file_) {
-    if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) writeFailed_ = true;
+    if (writeOutput(text.data(), text.size(), file_.get()) != text.size()) writeFailed_ = true;
   } else if (memory_) {
     text_.append(text);
   }

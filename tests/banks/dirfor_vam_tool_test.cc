@@ -121,6 +121,9 @@ TEST(DirforToolTest, CsvErrorsNameTheFileAndLine) {
       {head + "gdp,macro,1,x\n", "3: value 2 of \"gdp\" is not a number a 32-bit float can hold: \"x\""},
       {"first forecast year,2003\nlast year,2004\nname,type\ngdp,macro,1,2,3\n",
        "4: \"gdp\" has 3 values, more than the years from 2003 to 2004"},
+      // The years the CSV writer would head the columns with stop at 9999.
+      {"first forecast year,9999\nname,type\ngdp,macro,1\ny7,,0.5,1e5,-2\n",
+       "4: \"y7\" has values past the year 9999"},
   };
   for (const Case& c : cases) {
     DirforTable table;
@@ -252,6 +255,8 @@ TEST(VamToolTest, CsvErrorsNameTheFileAndLine) {
       {"first year,1995\nlast year,1996\nname,type,rows,columns,row,column\nout,v,3,1,1,1,1,2,3\n",
        "4: \"out\" has 3 values, more than the years from 1995 to 1996"},
       {"first year,1995\nname,type,rows,columns,row,column,1996\n", "2: column 7 is headed 1996 but holds the year 1995"},
+      {"first year,9995\nname,type,rows,columns,row,column\nb,p,9,3,1,2,0.5,0.21,2,0.5,0.25,0.25,25\n",
+       "3: \"b\" has values past the year 9999"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -265,6 +270,36 @@ TEST(VamToolTest, CsvErrorsNameTheFileAndLine) {
 
 // Without -k the kind is the one whose data file exists; a name whose files are of
 // two kinds asks for -k.
+// The dump reads a packed matrix as its file stores it: a directory claiming more
+// columns than the packed file numbers gives only the stored cells, and one claiming
+// rows the packed file does not have is refused, whatever the claim's size.
+TEST(VamToolTest, ThePackedDumpFollowsTheFileNotTheClaim) {
+  struct Case {
+    const char* what;
+    std::size_t offset;  // of the directory's i16 for the one variable
+    int claim;
+    int status;
+    std::string dumped;  // the cell row, or the message
+  } cases[] = {
+      {"columns", 144, 32767, 0, "b,p,2,32767,2,3,7,8,9\n"},
+      {"rows", 142, 32767, 1, "Error: Invalid row number: 3!\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    writeText(dir.file("in.csv"), "first year,1995\nname,type,rows,columns,row,column\nb,p,2,3,2,3,7,8,9\n");
+    std::string output;
+    ASSERT_EQ(run({"create", "-k", "v", dir.file("m"), dir.file("in.csv")}, output), 0) << output;
+    std::string bytes = testing::readFile(dir.file("m.vam"));
+    ASSERT_GT(bytes.size(), c.offset + 2);
+    bytes[c.offset] = static_cast<char>(c.claim & 0xff);
+    bytes[c.offset + 1] = static_cast<char>(c.claim >> 8);
+    std::ofstream(dir.file("m.vam"), std::ios::binary | std::ios::trunc) << bytes;
+    EXPECT_EQ(run({"dump", dir.file("m"), "-"}, output), c.status);
+    EXPECT_NE(output.find(c.dumped), std::string::npos) << output;
+  }
+}
+
 TEST(BankToolKindTest, TheKindComesFromTheFiles) {
   TempDir dir;
   {

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,6 +26,7 @@
 #include "driver/run_driver.h"
 #include "platform/console.h"
 #include "platform/keys.h"
+#include "platform/run_files.h"
 #include "test_files.h"
 
 namespace tabrix {
@@ -182,6 +185,72 @@ TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
     }
     const std::string difference = firstDifference(want, got);
     EXPECT_TRUE(difference.empty()) << name << " differs from its expected file: " << difference;
+  }
+}
+
+// Copies the case's files into the folder and makes its banks.
+void prepareCase(const fs::path& caseDir, const fs::path& run) {
+  for (const std::string& name : fileNames(caseDir)) {
+    if (name == "README.md" || name == "inputs.txt") continue;
+    fs::copy_file(caseDir / name, run / name);
+  }
+  for (const fs::path& input : listedInputs(caseDir)) {
+    fs::copy_file(input, run / input.filename(), fs::copy_options::overwrite_existing);
+  }
+  for (const std::string& name : fileNames(run)) {
+    std::string root;
+    std::string kind;
+    if (!bankOfCsv(name, root, kind)) continue;
+    ConsoleCapture quiet;
+    const std::string description = (run / (root + ".dat")).string();
+    const BankSelection bank{(run / root).string(), kind[0], true, description};
+    std::ostringstream said;
+    ASSERT_EQ(createBank(bank, (run / name).string(), said), BankToolStatus::kDone);
+  }
+}
+
+// How many times the messages of a failed output occur in a run's console.
+int failureMessages(const std::string& console) {
+  int count = 0;
+  for (const char* message : {"Error:  Could not write ", "Error:  cannot write ", "Unable to write ",
+                              "Unable to open ", "Cannot open ", "Cannot write "}) {
+    for (std::size_t at = console.find(message); at != std::string::npos; at = console.find(message, at + 1)) {
+      // A bank's "Unable to write to index." comes before the message naming its file.
+      if (console.compare(at, std::strlen(message) + 8, std::string(message) + "to index") != 0) ++count;
+    }
+  }
+  return count;
+}
+
+// Every output operation of every response file fails in turn (the Nth write, flush or
+// close, N = 1, 2, ... until the run completes without reaching N): each such run ends
+// with status 2 and one report naming the file (a bank's own message and the message
+// of the command that needed the bank count as one); none crashes, hangs or succeeds.
+TEST_P(GoldenTest, EveryFailedOutputOperationEndsTheRunWithStatus2) {
+  if (!faultInjectionBuilt()) GTEST_SKIP() << "a build without fault injection";
+  const fs::path caseDir = kGoldenDir / GetParam();
+  testing::TempDir prepared("tabrix-golden");
+  prepareCase(caseDir, prepared.path());
+  for (const std::string& response : fileNames(prepared.path())) {
+    if (!response.ends_with(".in")) continue;
+    for (long n = 1;; ++n) {
+      SCOPED_TRACE(response + ", output operation " + std::to_string(n));
+      testing::TempDir dir("tabrix-golden");
+      fs::copy(prepared.path(), dir.path(), fs::copy_options::recursive);
+      failOutputOperation(n, n % 2 == 0 ? EIO : ENOSPC);
+      const RunResult result = runIn(dir.path(), response);
+      const bool reached = outputOperations() >= n;
+      failOutputOperation(0, 0);
+      if (!reached) {
+        EXPECT_EQ(result.status, 0) << result.console;
+        break;
+      }
+      EXPECT_EQ(result.status, RunFailed) << result.console;
+      // Reported once: by the writer, and for a bank also by the command that needed it.
+      const int messages = failureMessages(result.console);
+      EXPECT_TRUE(messages == 1 || messages == 2) << messages << " messages:\n" << result.console;
+      if (::testing::Test::HasFailure()) break;  // one failing operation tells enough
+    }
   }
 }
 
