@@ -21,6 +21,7 @@
 #include "stub/interpreter.h"
 #include "reader/line_editor.h"
 #include "support/text.h"
+#include "table/outputs.h"
 #include "table/page.h"
 #include "table/table_line.h"
 
@@ -414,6 +415,9 @@ void makeTable(RunState& state, TableLine& table) {
       table.contents.writeContents(table.out, table.pageWidth, table.pagePrefix, table.lineEnd);
     }
   }
+  // The renderers beside the table: their contents, then each finished; a failed one
+  // fails the run.
+  if (finishRenderers(table) != 0) table.outputFailed = true;
   // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
   if (table.sheet != nullptr) {
     (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);

@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "platform/console.h"
 #include "reader/chopper.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -57,7 +60,11 @@ class HeaderRow {
     text = text.substr(0, room());
     out_.write(text);
     length_ += text.size();
+    if (keep_) kept_ += text;
   }
+  // Keeps a copy of the row's text for the sinks.
+  void keep() { keep_ = true; }
+  const std::string& kept() const { return kept_; }
   void blanks(long count) {
     if (count <= 0) return;
     write(std::string(std::min(static_cast<std::size_t>(count), room()), ' '));
@@ -73,6 +80,8 @@ class HeaderRow {
 
   TableFile& out_;
   std::size_t length_ = 0;
+  bool keep_ = false;
+  std::string kept_;
 };
 
 // One row of the header: the title area, then each column's label (underlined gives
@@ -80,6 +89,10 @@ class HeaderRow {
 // than its column.
 int writeHeaderRow(TableLine& table, bool underlined) {
   HeaderRow text(table.out);
+  const bool toSinks = !table.renderers.empty();
+  if (toSinks) text.keep();
+  std::vector<std::string> labelTexts;  // the sinks' labels, and their columns
+  std::vector<DateLabel> labels;
   const int titleWidth = table.titleWidth;
   std::string area(titleWidth > 0 ? static_cast<std::size_t>(titleWidth) : 0, ' ');
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
@@ -109,6 +122,10 @@ int writeHeaderRow(TableLine& table, bool underlined) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
     if (isSpacer(dateSpec, &spacer)) {
+      if (toSinks) {
+        labelTexts.emplace_back();
+        labels.push_back(DateLabel{{}, spacer, true, false});
+      }
       text.blanks(spacer);
       if (xls) (void)sheet->setColumnWidth(j + 1, spacer);
       continue;
@@ -123,6 +140,10 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       return -1;
     }
     if (underlined) label.assign(label.size(), table.underlineChar);
+    if (toSinks) {
+      labelTexts.push_back(label);
+      labels.push_back(DateLabel{{}, width, false, date.isGrowth});
+    }
     if (sheet != nullptr) {
       // The worksheet's text cell: the label right-aligned in its width.
       const std::size_t pad = static_cast<std::size_t>(width) - label.size();
@@ -134,6 +155,14 @@ int writeHeaderRow(TableLine& table, bool underlined) {
     if (table.prnMode) text.write("\"");
   }
   if (cells) takeWorksheetRow(table, row);
+  if (toSinks) {
+    if (underlined) {
+      table.renderers.each([&](TableSink& sink) { sink.dateUnderline(table.underlineChar, text.kept()); });
+    } else {
+      for (std::size_t i = 0; i < labels.size(); ++i) labels[i].label = labelTexts[i];
+      table.renderers.each([&](TableSink& sink) { sink.dateRow(labels, text.kept()); });
+    }
+  }
   writeCountedLine(table, "");
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -119,7 +120,11 @@ int printerControl(TableLine& table, std::string_view word, bool store) {
   return 1;
 }
 
-void useFont(TableLine& table, FontRole role) {
+namespace {
+
+// The role's font on the table's own target: its VexFont on a workbook, else its three
+// printer words when it has a font word.
+void sendFont(TableLine& table, FontRole role) {
   // A workbook takes the role's font setting as the font of the cells that follow.
   if (xlsWorksheet(table)) {
     (void)table.sheet->setFont(table.fonts[role].font);
@@ -137,13 +142,21 @@ void useFont(TableLine& table, FontRole role) {
   printerControl(table, pitchWord, false);
 }
 
+}  // namespace
+
+void useFont(TableLine& table, FontRole role) {
+  if (!table.renderers.empty()) table.renderers.each([role](TableSink& sink) { sink.fontRole(role, true); });
+  sendFont(table, role);
+}
+
 void useBody(TableLine& table, FontRole role) {
+  if (!table.renderers.empty()) table.renderers.each([role](TableSink& sink) { sink.fontRole(role, false); });
   if (xlsWorksheet(table)) {
     (void)table.sheet->setFont(table.fonts[BodyFont].font);
     return;
   }
   if (table.fonts[role].fontWord.empty()) return;
-  useFont(table, BodyFont);
+  sendFont(table, BodyFont);
 }
 
 void deriveFontWords(TableLine& table, FontRole role) {

@@ -17,6 +17,7 @@
 #include "table/page.h"
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -160,23 +161,24 @@ float effectiveThreshold(const TableLine& table) {
 }
 
 // Which rule shapes a cell's text.
-enum class CellKind {
+enum class ValueKind {
   Missing,    // missingText
   BlankZero,  // blanks (blankZeroes)
   Number,     // the value itself
 };
 
-CellKind classify(const TableLine& table, float value) {
-  if (isMissing(value)) return CellKind::Missing;
-  if (std::fabs(value) <= BlankZeroLimit && table.blankZeroes) return CellKind::BlankZero;
-  return CellKind::Number;
+ValueKind classify(const TableLine& table, float value) {
+  if (isMissing(value)) return ValueKind::Missing;
+  if (std::fabs(value) <= BlankZeroLimit && table.blankZeroes) return ValueKind::BlankZero;
+  return ValueKind::Number;
 }
 
 // The text-file form of the table rows. A worksheet target takes the same steps (title,
 // spacer, value cells, end of row) and writes cells instead of text.
 class TextRows {
  public:
-  explicit TextRows(TableLine& table) : table_(table) {}
+  // write: the kept rows go to the table file (else they are only laid out).
+  explicit TextRows(TableLine& table, bool write = true) : table_(table), write_(write) {}
 
   void begin() { row_.clear(); }
 
@@ -201,19 +203,19 @@ class TextRows {
 
   void spacer(int width) { row_.appendBlanks(width); }
 
-  void value(int /*column*/, CellKind kind, float v, int width, int decimals) {
+  void value(int /*column*/, ValueKind kind, float v, int width, int decimals) {
     switch (kind) {
-      case CellKind::Missing:
+      case ValueKind::Missing:
         cell_.print("%*.*s", width, width, table_.missingText.c_str());
         break;
-      case CellKind::BlankZero:
+      case ValueKind::BlankZero:
         if (table_.prnMode) {
           cell_.print("\"%*.*s\"", width, width, "");
         } else {
           cell_.print("%*.*s", width, width, "");
         }
         break;
-      case CellKind::Number:
+      case ValueKind::Number:
         if (table_.commas) {
           withCommas(v, width, decimals, grouped_, sizeof grouped_);
           cell_.print("%*.*s", width, width, grouped_);
@@ -227,11 +229,16 @@ class TextRows {
 
   // Writes the row unless it is dropped.
   void end(bool keep) {
-    if (keep) writeCountedLine(table_, row_.trimmed());
+    if (keep && write_) writeCountedLine(table_, row_.trimmed());
   }
+
+  // The row laid out so far, right-trimmed, and the last cell's text as formatted.
+  std::string_view text() const { return row_.trimmed(); }
+  std::string_view cellText() const { return cell_.view(); }
 
  private:
   TableLine& table_;
+  bool write_;
   RowBuffer row_;
   CellText cell_;
   char grouped_[512];
@@ -258,9 +265,9 @@ class SheetRows {
 
   void spacer(int) {}
 
-  void value(int column, CellKind kind, float v, int, int decimals) {
-    if (kind == CellKind::BlankZero) return;
-    values_.push_back(Value{column + 1, kind == CellKind::Missing, v, decimals});
+  void value(int column, ValueKind kind, float v, int, int decimals) {
+    if (kind == ValueKind::BlankZero) return;
+    values_.push_back(Value{column + 1, kind == ValueKind::Missing, v, decimals});
   }
 
   void end(bool keep) {
@@ -297,6 +304,121 @@ class SheetRows {
   std::vector<Value> values_;
 };
 
+// The sinks' form of the table rows: each kept row as its cells (kind, value, decimals,
+// width and the text the table shows) and the line the text table shows; the first kept
+// row begins the line.
+class SinkRows {
+ public:
+  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table, false) {}
+
+  void begin() {
+    ++alternative_;
+    text_.begin();
+    cells_.clear();
+    spans_.clear();
+    arena_.clear();
+    carriesTitle_ = false;
+  }
+
+  void title(bool carriesTitle) {
+    carriesTitle_ = carriesTitle;
+    text_.title(carriesTitle);
+  }
+
+  void spacer(int width) {
+    text_.spacer(width);
+    Cell cell;
+    cell.kind = CellKind::Spacer;
+    cell.width = width;
+    cell.column = static_cast<int>(cells_.size());
+    add(cell, {});
+  }
+
+  void value(int column, ValueKind kind, float v, int width, int decimals) {
+    text_.value(column, kind, v, width, decimals);
+    Cell cell;
+    cell.kind = kind == ValueKind::Missing ? CellKind::Missing
+                : kind == ValueKind::BlankZero ? CellKind::Blank
+                                               : CellKind::Number;
+    cell.value = v;
+    cell.decimals = decimals;
+    cell.width = width;
+    cell.growth = plan_.columns[static_cast<std::size_t>(column)].date.isGrowth;
+    cell.column = column;
+    std::string_view shown = cell.kind == CellKind::Blank ? std::string_view() : text_.cellText();
+    shown = shown.substr(0, static_cast<std::size_t>(std::max(width, 0)));
+    while (!shown.empty() && shown.front() == ' ') shown.remove_prefix(1);
+    while (!shown.empty() && shown.back() == ' ') shown.remove_suffix(1);
+    add(cell, shown);
+  }
+
+  void end(bool keep) {
+    if (!keep) return;
+    if (!lineBegun_) {
+      lineBegun_ = true;
+      table_.renderers.each([this](TableSink& sink) { sink.beginLine(table_.lineTitle); });
+    }
+    for (std::size_t i = 0; i < cells_.size(); ++i) {
+      cells_[i].text = std::string_view(arena_).substr(spans_[i].first, spans_[i].second);
+    }
+    const ValueRow row{alternative_, carriesTitle_, table_.lineTitle, cells_, text_.text()};
+    table_.renderers.each([&row](TableSink& sink) { sink.valueRow(row); });
+  }
+
+  // Ends the line when a row of it was kept.
+  void finish() {
+    if (lineBegun_) table_.renderers.each([](TableSink& sink) { sink.endLine(); });
+  }
+
+ private:
+  void add(const Cell& cell, std::string_view shown) {
+    spans_.emplace_back(arena_.size(), shown.size());
+    arena_ += shown;
+    cells_.push_back(cell);
+  }
+
+  TableLine& table_;
+  const ColumnPlan& plan_;
+  TextRows text_;
+  int alternative_ = -1;
+  bool carriesTitle_ = false;
+  bool lineBegun_ = false;
+  std::vector<Cell> cells_;
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;  // each cell's text in arena_
+  std::string arena_;
+};
+
+// Both forms of the rows at once: a target's and the sinks'.
+template <typename First>
+class BothRows {
+ public:
+  BothRows(First& first, SinkRows& second) : first_(first), second_(second) {}
+  void begin() {
+    first_.begin();
+    second_.begin();
+  }
+  void title(bool carriesTitle) {
+    first_.title(carriesTitle);
+    second_.title(carriesTitle);
+  }
+  void spacer(int width) {
+    first_.spacer(width);
+    second_.spacer(width);
+  }
+  void value(int column, ValueKind kind, float v, int width, int decimals) {
+    first_.value(column, kind, v, width, decimals);
+    second_.value(column, kind, v, width, decimals);
+  }
+  void end(bool keep) {
+    first_.end(keep);
+    second_.end(keep);
+  }
+
+ private:
+  First& first_;
+  SinkRows& second_;
+};
+
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
   if (table.gdataMode || table.onePerLine) {
@@ -321,6 +443,11 @@ int composeTextLine(TableLine& table) {
     }
   } else {
     line = text.substr(0, width);
+  }
+  if (!table.renderers.empty()) {
+    std::string laidOut = line;
+    rtrim(laidOut);
+    table.renderers.each([&](TableSink& sink) { sink.textLine(table.lineTitle, table.centerText, laidOut); });
   }
   if (WK1File* sheet = worksheetOf(table)) {
     // A text cell in column 0; a centred one without the blanks around it.
@@ -377,6 +504,19 @@ void writeTableRows(TableLine& table, const ColumnPlan& plan, Rows& rows) {
   }
 }
 
+// The rows through one target's form, and the sinks' when any is attached.
+template <typename Rows>
+void writeRowsWithSinks(TableLine& table, const ColumnPlan& plan, Rows& rows) {
+  if (table.renderers.empty()) {
+    writeTableRows(table, plan, rows);
+    return;
+  }
+  SinkRows sinkRows(table, plan);
+  BothRows<Rows> both(rows, sinkRows);
+  writeTableRows(table, plan, both);
+  sinkRows.finish();
+}
+
 // A table line: one row per alternative.
 int composeTableRows(TableLine& table) {
   if (!table.datesSet) {
@@ -391,12 +531,16 @@ int composeTableRows(TableLine& table) {
   planColumns(table, plan);
   if (WK1File* sheet = worksheetOf(table)) {
     SheetRows rows(table, *sheet);
-    writeTableRows(table, plan, rows);
+    writeRowsWithSinks(table, plan, rows);
     // A workbook goes back to the body font after the rows.
     if (sheet->form() == SheetForm::XLS) (void)sheet->setFont(table.fonts[BodyFont].font);
   } else {
     TextRows rows(table);
-    writeTableRows(table, plan, rows);
+    writeRowsWithSinks(table, plan, rows);
+  }
+  if (table.spacing > 1) {
+    const int count = table.spacing - 1;
+    table.renderers.each([count](TableSink& sink) { sink.blankLines(count); });
   }
   for (int i = 1; i < table.spacing; ++i) writeCountedLine(table, "");
   return 0;

@@ -1,0 +1,34 @@
+#include "table/outputs.h"
+
+#include <utility>
+
+namespace tabrix {
+
+namespace {
+
+int noted(TableLine& table, int status) {
+  if (status != 0) table.outputFailed = true;
+  return status;
+}
+
+}  // namespace
+
+int attachRenderer(TableLine& table, std::string_view key, std::unique_ptr<TableSink> sink) {
+  return noted(table, table.renderers.attach(key, std::move(sink)));
+}
+
+int detachRenderer(TableLine& table, std::string_view key) { return noted(table, table.renderers.detach(key)); }
+
+bool hasRenderer(const TableLine& table, std::string_view key) { return table.renderers.find(key) != nullptr; }
+
+TableSink* renderer(TableLine& table, std::string_view key) { return table.renderers.find(key); }
+
+int finishRenderers(TableLine& table) {
+  table.renderers.endPage();
+  if (table.tocOn) {
+    table.renderers.each([&table](TableSink& sink) { sink.contents(table.contents, table.pagePrefix); });
+  }
+  return noted(table, table.renderers.finishAll());
+}
+
+}  // namespace tabrix
