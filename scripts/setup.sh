@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building Tabrix needs on a Debian machine, when it is missing.
-#   --tests   also what the tests need (GoogleTest, Python 3 and openpyxl)
+#   --tests   also what the tests need (GoogleTest, Python 3 and openpyxl, and the tools
+#             that read the HTML, Markdown and LaTeX files: Chromium, pdftotext, pdflatex
+#             with booktabs, longtable and pdflscape, pandoc)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
 
@@ -17,6 +19,15 @@ if [ "$tests" = 1 ]; then
   command -v python3 >/dev/null 2>&1 || missing+=(python3)
   # The workbook read-back test runs Debian's Python with openpyxl.
   /usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1 || missing+=(python3-openpyxl)
+  # The publication files are printed, compiled and converted by the real tools.
+  command -v chromium >/dev/null 2>&1 || missing+=(chromium)
+  command -v pdftotext >/dev/null 2>&1 || missing+=(poppler-utils)
+  command -v pandoc >/dev/null 2>&1 || missing+=(pandoc)
+  command -v pdflatex >/dev/null 2>&1 || missing+=(texlive-latex-base)
+  if ! command -v kpsewhich >/dev/null 2>&1 || [ -z "$(kpsewhich booktabs.sty 2>/dev/null)" ] ||
+     [ -z "$(kpsewhich pdflscape.sty 2>/dev/null)" ]; then
+    missing+=(texlive-latex-recommended)
+  fi
 fi
 
 if [ ${#missing[@]} -eq 0 ]; then

@@ -18,7 +18,58 @@ std::string rightTrimmed(std::string_view text) {
   return utf8Text(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
 }
 
+// The space between two columns at 10 points (\tabcolsep on either side).
+constexpr double kColumnGap = 12.0;
+
+// Estimated width of a text at 10 points: digits are 5 points wide, punctuation and
+// blanks about 3, letters 4.6 on average (capitals more).
+double textWidth(std::string_view text) {
+  double width = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      width += 5.0;
+    } else if (c == '.' || c == ',' || c == ' ' || c == ':' || c == ';' || c == '-') {
+      width += 3.0;
+    } else if (c >= 'A' && c <= 'Z') {
+      width += 7.0;
+    } else {
+      width += 4.6;
+    }
+  }
+  return width;
+}
+
 }  // namespace
+
+double estimatedWidth(const DocumentPage& page) {
+  std::vector<double> widths(static_cast<std::size_t>(page.columns) + 1, 0.0);
+  double spanning = 0;
+  auto widen = [&](std::size_t column, std::string_view text) {
+    widths[column] = std::max(widths[column], textWidth(text));
+  };
+  for (const PageItem& item : page.items) {
+    switch (item.kind) {
+      case PageItemKind::Dates:
+        for (std::size_t c = 0; c < item.labels.size(); ++c) widen(c + 1, item.labels[c].label);
+        break;
+      case PageItemKind::Line:
+        for (const DocumentRow& row : item.rows) {
+          widen(0, row.title);
+          for (std::size_t c = 0; c < row.cells.size(); ++c) widen(c + 1, row.cells[c].text);
+        }
+        break;
+      case PageItemKind::Text:
+        spanning = std::max(spanning, textWidth(item.text));
+        break;
+      default:
+        break;
+    }
+  }
+  double table = kColumnGap * static_cast<double>(widths.size() - 1);
+  for (double width : widths) table += width;
+  return std::max(table, spanning);
+}
+
 
 DocumentSink::~DocumentSink() {
   if (file_) close(false);

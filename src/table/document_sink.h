@@ -79,6 +79,12 @@ struct DocumentPage {
   int columns = 0;  // date columns of the widest date row or value row
 };
 
+// The width a page's table would take set at 10 points, in points: the widest text of
+// each column (digits 5 points, letters 4.6 on average) and 12 points between columns;
+// a text line wider than that counts in full. Formats choose upright or turned pages
+// and a smaller size from it.
+double estimatedWidth(const DocumentPage& page);
+
 class DocumentSink : public TableSink {
  public:
   DocumentSink() = default;

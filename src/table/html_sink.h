@@ -6,7 +6,8 @@
 // right-aligned in tabular figures with the text the table shows; in deviation and
 // percentage modes a negative number has the class "neg". Text lines span the table;
 // rules and the date underline are borders. With \toc the contents link to the
-// sections. Printed, each table page takes a page of its own.
+// sections. Printed, each table page takes a page of its own, turned and smaller
+// when the table is wide.
 #pragma once
 
 #include "table/document_sink.h"

@@ -13,27 +13,6 @@ namespace {
 // The text block of the document (A4, 2 cm margins) in points, upright and turned.
 constexpr double kTextWidth = 482.0;
 constexpr double kLandscapeWidth = 700.0;
-// The space between two columns at 10 points (\tabcolsep on either side).
-constexpr double kColumnGap = 12.0;
-
-// Estimated width of a text at 10 points: digits are 5 points wide, punctuation and
-// blanks about 3, letters 4.6 on average (capitals more).
-double textWidth(std::string_view text) {
-  double width = 0;
-  for (char c : text) {
-    if (c >= '0' && c <= '9') {
-      width += 5.0;
-    } else if (c == '.' || c == ',' || c == ' ' || c == ':' || c == ';' || c == '-') {
-      width += 3.0;
-    } else if (c >= 'A' && c <= 'Z') {
-      width += 7.0;
-    } else {
-      width += 4.6;
-    }
-  }
-  return width;
-}
-
 // The sizes a wide table is tried in: the size command, its scale against 10 points,
 // and the \tabcolsep it takes.
 struct TableSize {
@@ -61,37 +40,6 @@ void appendTitleCell(std::string& o, std::string_view title) {
   appendLatex(o, title.substr(indent));
 }
 
-// The width the table would take at 10 points, in points, from the widest text of
-// each column (texts that span the table count in full).
-double naturalWidth(const DocumentPage& page) {
-  std::vector<double> widths(static_cast<std::size_t>(page.columns) + 1, 0.0);
-  double spanning = 0;
-  auto widen = [&](std::size_t column, std::string_view text) {
-    widths[column] = std::max(widths[column], textWidth(text));
-  };
-  for (const PageItem& item : page.items) {
-    switch (item.kind) {
-      case PageItemKind::Dates:
-        for (std::size_t c = 0; c < item.labels.size(); ++c) widen(c + 1, item.labels[c].label);
-        break;
-      case PageItemKind::Line:
-        for (const DocumentRow& row : item.rows) {
-          widen(0, row.title);
-          for (std::size_t c = 0; c < row.cells.size(); ++c) widen(c + 1, row.cells[c].text);
-        }
-        break;
-      case PageItemKind::Text:
-        spanning = std::max(spanning, textWidth(item.text));
-        break;
-      default:
-        break;
-    }
-  }
-  double table = kColumnGap * static_cast<double>(widths.size() - 1);
-  for (double width : widths) table += width;
-  return std::max(table, spanning);
-}
-
 }  // namespace
 
 void LatexSink::writeStart(const DocumentPage* /*first*/) {
@@ -105,6 +53,8 @@ void LatexSink::writeStart(const DocumentPage* /*first*/) {
       "\\usepackage{longtable}\n"
       "\\usepackage{pdflscape}\n"
       "\\setlength{\\parindent}{0pt}\n"
+      // The math bullet: the text bullet would need the TS1 fonts.
+      "\\renewcommand{\\labelitemi}{\\ensuremath{\\bullet}}\n"
       "\\setlength{\\LTleft}{0pt}\n"
       "\\setlength{\\LTright}{0pt plus 1fill}\n"
       "\\begin{document}\n";
@@ -184,7 +134,7 @@ void LatexSink::writePage(const DocumentPage& page) {
   o += '\n';
 
   // Upright when the table fits the text block; otherwise turned, and smaller as needed.
-  double width = naturalWidth(page);
+  double width = estimatedWidth(page);
   bool landscape = setup.landscape || width > kTextWidth;
   const TableSize* size = &kSizes[0];
   if (landscape) {
@@ -253,6 +203,7 @@ void LatexSink::writePage(const DocumentPage& page) {
 void LatexSink::writeContents(const toc& entries, std::string_view pagePrefix) {
   std::string& o = out();
   if (parts_++ > 0) o += "\\clearpage\n";
+  o += "% contents\n";
   if (entries.hasTitle()) {
     o += "\\section*{";
     appendLatex(o, utf8Text(entries.title()));
