@@ -249,6 +249,12 @@ void DocumentSink::contents(const toc& entries, std::string_view pagePrefix) {
   writeContents(entries, utf8Text(pagePrefix));
 }
 
+void DocumentSink::pageFoot(std::string_view stamp, std::string_view /*laidOut*/) {
+  if (!accepting()) return;
+  ensurePage();
+  page_.stamp = utf8Text(trimmedText(stamp.substr(0, stamp.find_last_not_of("\r\n") + 1)));
+}
+
 bool DocumentSink::pageShown(int n) const {
   return std::find(shownPages_.begin(), shownPages_.end(), n) != shownPages_.end();
 }

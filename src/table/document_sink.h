@@ -77,6 +77,7 @@ struct DocumentPage {
   int headingItem = -1;
   std::vector<PageItem> items;
   int columns = 0;  // date columns of the widest date row or value row
+  std::string stamp;  // the time stamp at the page's foot, "" for none
 };
 
 // The width a page's table would take set at 10 points, in points: the widest text of
@@ -112,6 +113,7 @@ class DocumentSink : public TableSink {
   void rule(char character, std::string_view laidOut) override;
   void blankLines(int count) override;
   void contents(const toc& entries, std::string_view pagePrefix) override;
+  void pageFoot(std::string_view stamp, std::string_view laidOut) override;
 
   int status() const override { return failed_ ? -1 : 0; }
   [[nodiscard]] int finish() override;

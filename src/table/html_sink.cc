@@ -32,6 +32,7 @@ td.text.centred { text-align: center; }
 tr.rule td { border-top: 1px solid #333; padding: 0; height: 0; }
 tr.rule.double td { border-top: 3px double #333; }
 tr.gap td { height: .6em; padding: 0; }
+p.stamp { font-size: .8em; color: #555; margin: .8em 0 0; }
 nav.contents ul { list-style: none; padding: 0; }
 nav.contents li { display: flex; justify-content: space-between; max-width: 48em; }
 @page { size: A4; margin: 1.5cm; }
@@ -227,6 +228,11 @@ void HtmlSink::writePage(const DocumentPage& page) {
       }
     }
     o += "</table>\n";
+  }
+  if (!page.stamp.empty()) {
+    o += "<p class=\"stamp\">";
+    appendHtml(o, page.stamp);
+    o += "</p>\n";
   }
   o += "</section>\n";
 }

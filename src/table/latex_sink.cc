@@ -197,6 +197,11 @@ void LatexSink::writePage(const DocumentPage& page) {
     writeTable(page);
     if (size->command[0] != '\0') o += "\\endgroup\n";
   }
+  if (!page.stamp.empty()) {
+    o += "{\\small ";
+    appendLatex(o, page.stamp);
+    o += "}\\par\n";
+  }
   if (landscape) o += "\\end{landscape}\n";
 }
 

@@ -89,7 +89,16 @@ void MarkdownSink::writePage(const DocumentPage& page) {
       hasBody = true;
     }
   }
-  if (!hasBody && page.headingItem < 0) return;
+  if (hasBody || page.headingItem >= 0) writeTable(page);
+  if (!page.stamp.empty()) {
+    o += '*';
+    appendMarkdown(o, page.stamp, false);
+    o += "*\n\n";
+  }
+}
+
+void MarkdownSink::writeTable(const DocumentPage& page) {
+  std::string& o = out();
 
   // The header: the heading date row, or an empty one.
   const int columns = page.columns;

@@ -24,6 +24,7 @@ class MarkdownSink final : public DocumentSink {
   void writeEnd() override;
 
  private:
+  void writeTable(const DocumentPage& page);
   // One row: the title cell, then the cells given, padded to columns.
   void writeRow(std::string_view title, const std::vector<std::string>& cells, int columns);
   std::vector<std::string> cells_;  // the cells of the row being written

@@ -30,7 +30,8 @@ def trailing_numbers(line):
 
 def new_page(number):
     return {"number": number, "head": None, "page_text": "", "title": None, "subtitle": None,
-            "list_heading": None, "alternatives": [], "sentence": None, "rows": []}
+            "list_heading": None, "alternatives": [], "sentence": None, "rows": [],
+            "stamp": None}
 
 
 def page_lines(page):
@@ -46,6 +47,8 @@ def page_lines(page):
         lines.append(page["sentence"])
     for kind, title, cells in page["rows"]:
         lines.append(" ".join([title] + cells))
+    if page["stamp"] is not None:
+        lines.append(page["stamp"])
     return lines
 
 
@@ -122,8 +125,8 @@ class _HtmlReader(HTMLParser):
             self.text = ""
         elif tag == "li":
             self.field, self.text = "alternative", ""
-        elif tag == "p" and "sentence" in classes:
-            self.field, self.text = "sentence", ""
+        elif tag == "p" and ("sentence" in classes or "stamp" in classes):
+            self.field, self.text = classes[0], ""
         elif tag in ("thead", "tbody"):
             self.section = classes[0] if classes else ""
         elif tag == "tr":
@@ -249,6 +252,8 @@ def read_markdown(text):
             page["subtitle"] = _md_unescape(line[4:])
         elif line.startswith("**") and line.endswith("**"):
             page["list_heading"] = _md_unescape(line)
+        elif line.startswith("*") and line.endswith("*"):
+            page["stamp"] = _md_unescape(line[1:-1])
         elif line.startswith("- "):
             page["alternatives"].append(_md_unescape(line[2:]))
         elif line.strip():
@@ -339,7 +344,9 @@ def read_latex(text):
             kind = "dates" if not page["rows"] and not cells[0] else "line"
             page["rows"].append((kind, cells[0], cells[1:]))
             continue
-        if line.startswith("{\\small "):
+        if line.startswith("{\\small ") and "\\hfill " not in line:
+            page["stamp"] = latex_unescape(line[len("{\\small "):-len("}\\par")])
+        elif line.startswith("{\\small "):
             body = line[len("{\\small "):-len("}\\par")]
             head, _, page_text = body.partition("\\hfill ")
             page["head"], page["page_text"] = latex_unescape(head), latex_unescape(page_text)

@@ -117,6 +117,7 @@ void play(TableSink& sink) {
                              special(CellKind::Spacer, "", 2), number("3.4", 3.4f, 3, true)};
   sink.valueRow({0, true, "Exports", fifth, ""});
   sink.endLine();
+  sink.pageFoot("Fri Dec 11 15:20:00 2026\n", "   Fri Dec 11 15:20:00 2026");
   sink.endPage();
 
   toc entries;
@@ -238,6 +239,7 @@ TEST(HtmlSinkTest, WritesOneSelfContainedPageWithASectionPerTablePage) {
       "<th></th></tr></tbody>",
       "<td class=\"spacer\"></td><td></td></tr>",
       "<td colspan=\"5\" class=\"text centred\">Centred | note</td>",
+      "</table>\n<p class=\"stamp\">Fri Dec 11 15:20:00 2026</p>\n</section>",
       // The contents: linked where the page is in the file.
       "<nav class=\"contents\" id=\"contents\">\n<h1>Model &amp; runs</h1>\n"
       "<h2>TABLE OF CONTENTS</h2>",
@@ -285,7 +287,7 @@ TEST(MarkdownSinkTest, WritesAPipeTablePerPage) {
       "| Rates | 5.5 | 6.4 |  |  |\n",
       "<a id=\"page-2\"></a>",
       "| Centred \\| note |  |  |  |  |\n",
-      "| Exports | 262.3 | 272.9 |  | 3.4 |\n",
+      "| Exports | 262.3 | 272.9 |  | 3.4 |\n\n*Fri Dec 11 15:20:00 2026*\n",
       "# Model \\& runs\n\n## TABLE OF CONTENTS\n\n",
       "- [TABLE  1. Growth \\& levels](#page-1) \u2014 Page  1\n",
       "- TABLE  2. Held elsewhere \u2014 Page  7\n",
@@ -332,7 +334,7 @@ TEST(LatexSinkTest, WritesAStandaloneDocumentWithMarkedLongtables) {
       "\\clearpage\n% page 2\n",
       "% table 2 begin\n",
       "\\multicolumn{5}{c}{Centred \\textbar{} note} \\\\\n",
-      "% table 2 end\n",
+      "% table 2 end\n{\\small Fri Dec 11 15:20:00 2026}\\par\n",
       "\\section*{Model \\& runs}\n\\subsection*{TABLE OF CONTENTS}",
       "TABLE  1. Growth \\& levels & \\pageref{tabrix-page-1} \\\\\n",
       "TABLE  2. Held elsewhere & Page  7 \\\\\n",
