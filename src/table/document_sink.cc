@@ -11,7 +11,7 @@ namespace tabrix {
 namespace {
 
 // Buffered text is written out once it passes this size (and at every page's end).
-constexpr std::size_t kFlushSize = 1 << 16;
+constexpr std::size_t kFlushSize = 1 << 18;
 
 std::string rightTrimmed(std::string_view text) {
   std::size_t end = text.find_last_not_of(' ');
@@ -42,10 +42,12 @@ double textWidth(std::string_view text) {
 }  // namespace
 
 double estimatedWidth(const DocumentPage& page) {
-  std::vector<double> widths(static_cast<std::size_t>(page.columns) + 1, 0.0);
+  // The longest text of each column is measured (texts of one column are alike: numbers
+  // of the same form, titles), so that a page costs one pass over its lengths.
+  std::vector<std::string_view> longest(static_cast<std::size_t>(page.columns) + 1);
   double spanning = 0;
   auto widen = [&](std::size_t column, std::string_view text) {
-    widths[column] = std::max(widths[column], textWidth(text));
+    if (text.size() > longest[column].size()) longest[column] = text;
   };
   for (const PageItem& item : page.items) {
     switch (item.kind) {
@@ -65,8 +67,8 @@ double estimatedWidth(const DocumentPage& page) {
         break;
     }
   }
-  double table = kColumnGap * static_cast<double>(widths.size() - 1);
-  for (double width : widths) table += width;
+  double table = kColumnGap * static_cast<double>(longest.size() - 1);
+  for (std::string_view text : longest) table += textWidth(text);
   return std::max(table, spanning);
 }
 
@@ -110,15 +112,40 @@ void DocumentSink::ensureStarted(const DocumentPage* first) {
 PageItem& DocumentSink::addItem(PageItemKind kind) {
   ensurePage();
   inLine_ = false;
-  page_.items.emplace_back();
-  page_.items.back().kind = kind;
-  return page_.items.back();
+  if (spareItems_.empty()) {
+    page_.items.emplace_back();
+  } else {
+    page_.items.push_back(std::move(spareItems_.back()));
+    spareItems_.pop_back();
+  }
+  PageItem& item = page_.items.back();
+  item.kind = kind;
+  return item;
+}
+
+void DocumentSink::recyclePage() {
+  // The parts of the last page keep their buffers for the next one: a long table makes
+  // the same rows page after page.
+  for (PageItem& item : page_.items) {
+    for (DocumentRow& row : item.rows) spareRows_.push_back(std::move(row));
+    item.rows.clear();
+    item.labels.clear();
+    item.text.clear();
+    item.centred = false;
+    item.character = 0;
+    spareItems_.push_back(std::move(item));
+  }
+  page_.items.clear();
+  for (std::string& text : page_.alternatives) spareTexts_.push_back(std::move(text));
+  std::vector<PageItem> items = std::move(page_.items);
+  page_ = DocumentPage{};
+  page_.items = std::move(items);
 }
 
 void DocumentSink::beginPage(const PageSetup& setup) {
   if (!accepting()) return;
   if (inPage_) endPage();
-  page_ = DocumentPage{};
+  recyclePage();
   page_.setup = setup;
   inPage_ = true;
   inLine_ = false;
@@ -131,6 +158,7 @@ void DocumentSink::endPage() {
   // Empty lines count only between two other parts of the page.
   auto& items = page_.items;
   while (!items.empty() && items.back().kind == PageItemKind::Gap) items.pop_back();
+  page_.width = estimatedWidth(page_);
   ensureStarted(&page_);
   writePage(page_);
   shownPages_.push_back(page_.setup.pageNumber);
@@ -140,31 +168,38 @@ void DocumentSink::endPage() {
 void DocumentSink::headerLine(const HeaderLine& line) {
   if (!accepting()) return;
   ensurePage();
-  std::string text = utf8Text(trimmedText(line.text));
+  std::string_view text = trimmedText(line.text);
   switch (line.kind) {
     case HeaderKind::Head:
       page_.hasHead = true;
-      page_.head = std::move(text);
-      page_.pageText = utf8Text(trimmedText(line.pageText));
+      assignUtf8(page_.head, text);
+      assignUtf8(page_.pageText, trimmedText(line.pageText));
       break;
     case HeaderKind::Title:
       page_.hasTitle = true;
-      page_.title = std::move(text);
+      assignUtf8(page_.title, text);
       break;
     case HeaderKind::Subtitle:
       page_.hasSubtitle = true;
-      page_.subtitle = std::move(text);
+      assignUtf8(page_.subtitle, text);
       break;
     case HeaderKind::ListHeading:
       page_.hasListHeading = true;
-      page_.listHeading = std::move(text);
+      assignUtf8(page_.listHeading, text);
       break;
     case HeaderKind::Alternative:
-      page_.alternatives.push_back(std::move(text));
+      // Every page lists the same alternatives: their buffers go from page to page.
+      if (spareTexts_.empty()) {
+        page_.alternatives.emplace_back();
+      } else {
+        page_.alternatives.push_back(std::move(spareTexts_.back()));
+        spareTexts_.pop_back();
+      }
+      assignUtf8(page_.alternatives.back(), text);
       break;
     case HeaderKind::Sentence:
       page_.hasSentence = true;
-      page_.sentence = std::move(text);
+      assignUtf8(page_.sentence, text);
       break;
   }
 }
@@ -205,15 +240,34 @@ void DocumentSink::valueRow(const ValueRow& row) {
   if (!accepting()) return;
   if (!inLine_) beginLine(row.title);
   PageItem& item = page_.items.back();
-  DocumentRow& out = item.rows.emplace_back();
+  if (spareRows_.empty()) {
+    item.rows.emplace_back();
+  } else {
+    item.rows.push_back(std::move(spareRows_.back()));
+    spareRows_.pop_back();
+  }
+  DocumentRow& out = item.rows.back();
   out.alternative = row.alternative;
   out.carriesTitle = row.carriesTitle;
-  out.title = rightTrimmed(row.title);
-  out.cells.reserve(row.cells.size());
-  for (const Cell& cell : row.cells) {
-    DocumentCell& shown = out.cells.emplace_back();
+  std::string_view title = row.title.substr(0, row.title.find_last_not_of(' ') + 1);
+  assignUtf8(out.title, row.carriesTitle ? title : std::string_view());
+  out.cells.resize(row.cells.size());
+  for (std::size_t k = 0; k < row.cells.size(); ++k) {
+    const Cell& cell = row.cells[k];
+    DocumentCell& shown = out.cells[k];
     shown.kind = cell.kind;
-    shown.text = cell.kind == CellKind::Spacer ? std::string() : utf8Text(trimmedText(cell.text));
+    switch (cell.kind) {
+      case CellKind::Number:
+      case CellKind::Blank:
+        shown.text.assign(cell.text);  // the composer's own figures: ASCII, unpadded
+        break;
+      case CellKind::Missing:
+        assignUtf8(shown.text, trimmedText(cell.text));  // the user's \missing text
+        break;
+      case CellKind::Spacer:
+        shown.text.clear();
+        break;
+    }
     shown.growth = cell.growth;
     shown.negative = cell.kind == CellKind::Number && cell.value < 0.0f;
   }

@@ -19,7 +19,9 @@ namespace tabrix {
 // One value cell as the table shows it.
 struct DocumentCell {
   CellKind kind = CellKind::Number;
-  std::string text;       // the text the table shows, without padding
+  // The text the table shows, without padding. A Number's text is the composer's figure:
+  // digits, a sign, '.' and ',', or the asterisks of a field too narrow, nothing else.
+  std::string text;
   bool growth = false;    // a growth-rate column
   bool negative = false;  // a number below zero
 };
@@ -28,7 +30,7 @@ struct DocumentCell {
 struct DocumentRow {
   int alternative = 0;
   bool carriesTitle = false;  // the row shows the line's title
-  std::string title;          // the line's title, right-trimmed
+  std::string title;          // the line's title, right-trimmed ("" when not carried)
   std::vector<DocumentCell> cells;
 };
 
@@ -78,6 +80,7 @@ struct DocumentPage {
   std::vector<PageItem> items;
   int columns = 0;  // date columns of the widest date row or value row
   std::string stamp;  // the time stamp at the page's foot, "" for none
+  double width = 0;   // estimatedWidth of the page, set when the page ends
 };
 
 // The width a page's table would take set at 10 points, in points: the widest text of
@@ -144,6 +147,7 @@ class DocumentSink : public TableSink {
   void ensurePage();
   void ensureStarted(const DocumentPage* first);
   PageItem& addItem(PageItemKind kind);
+  void recyclePage();
   void flush();
   void close(bool complete);
 
@@ -158,6 +162,9 @@ class DocumentSink : public TableSink {
   bool inPage_ = false;
   bool inLine_ = false;
   DocumentPage page_;
+  std::vector<PageItem> spareItems_;  // parts of earlier pages, kept for their buffers
+  std::vector<DocumentRow> spareRows_;
+  std::vector<std::string> spareTexts_;
   std::vector<int> shownPages_;
 };
 

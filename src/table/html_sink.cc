@@ -23,7 +23,7 @@ thead th, tbody.dates th { text-align: right; font-weight: 600; border-bottom: 1
 thead.underlined th, tbody.dates.underlined th { border-bottom: 2px solid #333; }
 thead.double th, tbody.dates.double th { border-bottom: 3px double #333; }
 th[scope="row"] { text-align: left; font-weight: normal; white-space: pre; }
-td.num { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums lining-nums; }
+tbody.line td { text-align: right; white-space: nowrap; font-variant-numeric: tabular-nums lining-nums; }
 td.neg { color: #b0102a; }
 td.missing { color: #777; }
 .spacer { width: 1em; padding: 0; }
@@ -59,7 +59,7 @@ constexpr double kPrintLandscapeWidth = 757.0;
 
 // The classes of a page's section that choose its printed orientation and size.
 std::string_view printClasses(const DocumentPage& page) {
-  double width = estimatedWidth(page) * kPrintScale;
+  double width = page.width * kPrintScale;
   if (!page.setup.landscape && width <= kPrintWidth) return "";
   if (width <= kPrintLandscapeWidth) return " landscape";
   if (width * 7.0 / 9.0 <= kPrintLandscapeWidth) return " landscape small";
@@ -138,16 +138,21 @@ void HtmlSink::writeLine(const PageItem& item, int columns, bool signedMode) {
       ++shown;
       switch (cell.kind) {
         case CellKind::Spacer: o += "<td class=\"spacer\"></td>"; continue;
-        case CellKind::Blank: o += "<td class=\"num blank\"></td>"; continue;
-        case CellKind::Missing: o += "<td class=\"num missing\">"; break;
-        case CellKind::Number:
-          o += "<td class=\"num";
-          if (cell.growth) o += " growth";
-          if (signedMode && cell.negative) o += " neg";
-          o += "\">";
+        case CellKind::Blank: o += "<td class=\"blank\"></td>"; continue;
+        case CellKind::Missing: o += "<td class=\"missing\">"; break;
+        case CellKind::Number: {
+          // A plain number carries no class: most cells are plain, and the file stays small.
+          bool negative = signedMode && cell.negative;
+          o += cell.growth ? (negative ? "<td class=\"growth neg\">" : "<td class=\"growth\">")
+                           : (negative ? "<td class=\"neg\">" : "<td>");
           break;
+        }
       }
-      appendHtml(o, cell.text);
+      if (cell.kind == CellKind::Number) {
+        o += cell.text;  // figures need no escaping
+      } else {
+        appendHtml(o, cell.text);
+      }
       o += "</td>";
     }
     for (; shown < columns; ++shown) o += "<td></td>";

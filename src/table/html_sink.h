@@ -3,8 +3,9 @@
 // the title and subtitle as headings, the alternatives as a list and the sentence
 // under it, then one <table> whose <thead> holds the date labels and in which each
 // table line's rows are one <tbody>, the line's title in a <th scope="row">. Numbers are
-// right-aligned in tabular figures with the text the table shows; in deviation and
-// percentage modes a negative number has the class "neg". Text lines span the table;
+// right-aligned in tabular figures with the text the table shows; growth columns have
+// the class "growth", missing values "missing", blanked ones "blank", and in deviation
+// and percentage modes a negative number has the class "neg". Text lines span the table;
 // rules and the date underline are borders. With \toc the contents link to the
 // sections. Printed, each table page takes a page of its own, turned and smaller
 // when the table is wide.

@@ -97,7 +97,11 @@ void LatexSink::writeTable(const DocumentPage& page) {
           if (row.carriesTitle) appendTitleCell(o, row.title);
           for (const DocumentCell& cell : row.cells) {
             o += " & ";
-            appendLatex(o, cell.text);
+            if (cell.kind == CellKind::Number) {
+              o += cell.text;  // figures need no escaping
+            } else {
+              appendLatex(o, cell.text);
+            }
           }
           o += " \\\\\n";
         }
@@ -134,7 +138,7 @@ void LatexSink::writePage(const DocumentPage& page) {
   o += '\n';
 
   // Upright when the table fits the text block; otherwise turned, and smaller as needed.
-  double width = estimatedWidth(page);
+  double width = page.width;
   bool landscape = setup.landscape || width > kTextWidth;
   const TableSize* size = &kSizes[0];
   if (landscape) {

@@ -24,20 +24,29 @@ std::string anchor(int pageNumber) { return "page-" + std::to_string(pageNumber)
 
 void MarkdownSink::writeStart(const DocumentPage* /*first*/) {}
 
-void MarkdownSink::writeRow(std::string_view title, const std::vector<std::string>& cells,
-                            int columns) {
+void MarkdownSink::startRow(std::string_view title) {
   std::string& o = out();
   o += "| ";
   appendTitleCell(o, title);
   o += " |";
-  int shown = 0;
-  for (const std::string& cell : cells) {
-    ++shown;
-    o += ' ';
-    o += cell;
-    o += " |";
+}
+
+void MarkdownSink::addCell(std::string_view text, bool bold) {
+  std::string& o = out();
+  o += ' ';
+  if (bold && !text.empty()) {
+    o += "**";
+    appendMarkdown(o, text, false);
+    o += "**";
+  } else {
+    appendMarkdown(o, text, false);
   }
-  for (; shown < columns; ++shown) o += "  |";
+  o += " |";
+}
+
+void MarkdownSink::endRow(std::size_t cells, int columns) {
+  std::string& o = out();
+  for (auto shown = static_cast<int>(cells); shown < columns; ++shown) o += "  |";
   o += '\n';
 }
 
@@ -102,13 +111,14 @@ void MarkdownSink::writeTable(const DocumentPage& page) {
 
   // The header: the heading date row, or an empty one.
   const int columns = page.columns;
-  cells_.clear();
+  startRow("");
+  std::size_t headingCells = 0;
   if (page.headingItem >= 0) {
-    for (const DocumentLabel& label : page.items[static_cast<std::size_t>(page.headingItem)].labels) {
-      cells_.push_back(markdownEscaped(label.label));
-    }
+    const auto& labels = page.items[static_cast<std::size_t>(page.headingItem)].labels;
+    for (const DocumentLabel& label : labels) addCell(label.label, false);
+    headingCells = labels.size();
   }
-  writeRow("", cells_, columns);
+  endRow(headingCells, columns);
   o += "|:---|";
   for (int c = 0; c < columns; ++c) o += "---:|";
   o += '\n';
@@ -118,24 +128,29 @@ void MarkdownSink::writeTable(const DocumentPage& page) {
     switch (item.kind) {
       case PageItemKind::Dates:
         if (static_cast<int>(i) == page.headingItem) break;
-        cells_.clear();
-        for (const DocumentLabel& label : item.labels) {
-          cells_.push_back(label.label.empty() ? std::string()
-                                               : "**" + markdownEscaped(label.label) + "**");
-        }
-        writeRow("", cells_, columns);
+        startRow("");
+        for (const DocumentLabel& label : item.labels) addCell(label.label, true);
+        endRow(item.labels.size(), columns);
         break;
       case PageItemKind::Line:
         for (const DocumentRow& row : item.rows) {
-          cells_.clear();
-          for (const DocumentCell& cell : row.cells) cells_.push_back(markdownEscaped(cell.text));
-          writeRow(row.carriesTitle ? std::string_view(row.title) : std::string_view(), cells_,
-                   columns);
+          startRow(row.carriesTitle ? std::string_view(row.title) : std::string_view());
+          for (const DocumentCell& cell : row.cells) {
+            // Figures need no escaping but for the asterisks of a field too narrow.
+            if (cell.kind == CellKind::Number && cell.text.find('*') == std::string::npos) {
+              o += ' ';
+              o += cell.text;
+              o += " |";
+            } else {
+              addCell(cell.text, false);
+            }
+          }
+          endRow(row.cells.size(), columns);
         }
         break;
       case PageItemKind::Text:
-        cells_.clear();
-        writeRow(item.text, cells_, columns);
+        startRow(item.text);
+        endRow(0, columns);
         break;
       case PageItemKind::Rule:
       case PageItemKind::Gap:

@@ -25,9 +25,11 @@ class MarkdownSink final : public DocumentSink {
 
  private:
   void writeTable(const DocumentPage& page);
-  // One row: the title cell, then the cells given, padded to columns.
-  void writeRow(std::string_view title, const std::vector<std::string>& cells, int columns);
-  std::vector<std::string> cells_;  // the cells of the row being written
+  // A row: its title cell, its cells (bold for date labels), then empty cells up to the
+  // table's columns.
+  void startRow(std::string_view title);
+  void addCell(std::string_view text, bool bold);
+  void endRow(std::size_t cells, int columns);
 };
 
 }  // namespace tabrix

@@ -89,17 +89,44 @@ std::string utf8Text(std::string_view text) {
   return out;
 }
 
-void appendHtml(std::string& out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
+void assignUtf8(std::string& out, std::string_view text) {
+  if (plainAscii(text)) {
+    out.assign(text);
+  } else {
+    out = utf8Text(text);
   }
+}
+
+namespace {
+
+// Appends text to out, each character for which special(c) holds written by escape,
+// the runs between them copied whole.
+template <typename Special, typename Escape>
+void appendEscaped(std::string& out, std::string_view text, Special special, Escape escape) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!special(text[i])) continue;
+    out.append(text.substr(start, i - start));
+    escape(out, text[i]);
+    start = i + 1;
+  }
+  out.append(text.substr(start));
+}
+
+bool htmlSpecial(char c) { return c == '&' || c == '<' || c == '>' || c == '"' || c == '\''; }
+
+}  // namespace
+
+void appendHtml(std::string& out, std::string_view text) {
+  appendEscaped(out, text, htmlSpecial, [](std::string& o, char c) {
+    switch (c) {
+      case '&': o += "&amp;"; break;
+      case '<': o += "&lt;"; break;
+      case '>': o += "&gt;"; break;
+      case '"': o += "&quot;"; break;
+      default: o += "&#39;"; break;
+    }
+  });
 }
 
 std::string htmlEscaped(std::string_view text) {
@@ -129,18 +156,19 @@ void appendMarkdown(std::string& out, std::string_view text, bool blockStart) {
       }
     }
   }
-  for (; i < text.size(); ++i) {
-    char c = text[i];
+  auto special = [](char c) {
     switch (c) {
       case '\\': case '`': case '*': case '_': case '[': case ']': case '<': case '>':
       case '|': case '~': case '&': case '$':
-        out += '\\';
-        out += c;
-        break;
+        return true;
       default:
-        out += c;
+        return false;
     }
-  }
+  };
+  appendEscaped(out, text.substr(i), special, [](std::string& o, char c) {
+    o += '\\';
+    o += c;
+  });
 }
 
 std::string markdownEscaped(std::string_view text, bool blockStart) {
@@ -150,24 +178,33 @@ std::string markdownEscaped(std::string_view text, bool blockStart) {
 }
 
 void appendLatex(std::string& out, std::string_view text) {
-  for (char c : text) {
+  auto special = [](char c) {
+    switch (c) {
+      case '&': case '%': case '#': case '_': case '{': case '}': case '$': case '~': case '^':
+      case '\\': case '<': case '>': case '|':
+        return true;
+      default:
+        return false;
+    }
+  };
+  appendEscaped(out, text, special, [](std::string& o, char c) {
     switch (c) {
       case '&': case '%': case '#': case '_': case '{': case '}':
-        out += '\\';
-        out += c;
+        o += '\\';
+        o += c;
         break;
       // From the math fonts: the text dollar would need the TS1 fonts too.
-      case '$': out += "\\ensuremath{\\$}"; break;
+      case '$': o += "\\ensuremath{\\$}"; break;
       // As accents over nothing: the text commands would need the TS1 fonts.
-      case '~': out += "\\~{}"; break;
-      case '^': out += "\\^{}"; break;
-      case '\\': out += "\\textbackslash{}"; break;
-      case '<': out += "\\textless{}"; break;
-      case '>': out += "\\textgreater{}"; break;
-      case '|': out += "\\textbar{}"; break;
-      default: out += c;
+      case '~': o += "\\~{}"; break;
+      case '^': o += "\\^{}"; break;
+      case '\\': o += "\\textbackslash{}"; break;
+      case '<': o += "\\textless{}"; break;
+      case '>': o += "\\textgreater{}"; break;
+      case '|': o += "\\textbar{}"; break;
+      default: o += c;
     }
-  }
+  });
 }
 
 std::string latexEscaped(std::string_view text) {

@@ -12,6 +12,8 @@ namespace tabrix {
 // Windows-1252 (the table file's code page) and converted; control characters other
 // than tab become blanks.
 std::string utf8Text(std::string_view text);
+// Stores utf8Text(text) into out, reusing its buffer.
+void assignUtf8(std::string& out, std::string_view text);
 
 // Appends text to out with & < > " ' written as character references.
 void appendHtml(std::string& out, std::string_view text);

@@ -222,17 +222,17 @@ TEST(HtmlSinkTest, WritesOneSelfContainedPageWithASectionPerTablePage) {
       "<th scope=\"col\" class=\"growth\">18-19</th></tr></thead>",
       // A table line: one row group; negative numbers marked; missing and blank cells.
       "<tbody class=\"line\">\n<tr class=\"alt-0\"><th scope=\"row\">Output</th>"
-      "<td class=\"num\">1,013.6</td><td class=\"num neg\">-2.5</td><td class=\"spacer\"></td>"
-      "<td class=\"num growth\">1.7</td></tr>\n"
-      "<tr class=\"alt-1\"><th scope=\"row\"></th><td class=\"num missing\">n/a</td>"
-      "<td class=\"num blank\"></td><td class=\"spacer\"></td>"
-      "<td class=\"num growth neg\">-0.3</td></tr>\n</tbody>",
+      "<td>1,013.6</td><td class=\"neg\">-2.5</td><td class=\"spacer\"></td>"
+      "<td class=\"growth\">1.7</td></tr>\n"
+      "<tr class=\"alt-1\"><th scope=\"row\"></th><td class=\"missing\">n/a</td>"
+      "<td class=\"blank\"></td><td class=\"spacer\"></td>"
+      "<td class=\"growth neg\">-0.3</td></tr>\n</tbody>",
       "<tbody class=\"text\"><tr class=\"text\"><td colspan=\"5\" class=\"text\">"
       "Memo: a &amp; b</td></tr></tbody>",
       "<tbody class=\"rule\"><tr class=\"rule\"><td colspan=\"5\"></td></tr></tbody>",
       "<tbody class=\"gap\"><tr class=\"gap\"><td colspan=\"5\"></td></tr></tbody>",
-      "<th scope=\"row\">  Prices *index*</th><td class=\"num\">101.5</td>"
-      "<td class=\"num neg\">-0.0</td>",
+      "<th scope=\"row\">  Prices *index*</th><td>101.5</td>"
+      "<td class=\"neg\">-0.0</td>",
       // A second date row inside the table, a shorter one: padded to the table's width.
       "<tbody class=\"dates underlined\"><tr><th scope=\"col\" class=\"title\"></th>"
       "<th scope=\"col\">2018</th><th scope=\"col\">2019</th><th class=\"spacer\"></th>"
@@ -416,7 +416,7 @@ TEST(DocumentSinkTest, AFailedWriteIsReportedOnceNamingTheFile) {
     ConsoleCapture capture;
     auto sink = format.make();
     ASSERT_EQ(sink->open("/dev/full"), 0);
-    for (int run = 0; run < 200; ++run) play(*sink);  // more than the buffer holds
+    for (int run = 0; run < 2000; ++run) play(*sink);  // more than the buffer holds
     EXPECT_EQ(sink->status(), -1);
     play(*sink);
     EXPECT_EQ(sink->finish(), -1);
