@@ -2,7 +2,8 @@
 # Installs what building Tabrix needs on a Debian machine, when it is missing.
 #   --tests   also what the tests need (GoogleTest, Python 3 and openpyxl; groff for
 #             the man pages, dpkg-dev for the package, LibreOffice Writer and
-#             poppler-utils for the RTF conversion)
+#             poppler-utils for the RTF conversion; Chromium, pdflatex with booktabs,
+#             longtable and pdflscape, and pandoc for the HTML, LaTeX and Markdown files)
 # Run as root (or with sudo available); otherwise it names the packages to install.
 set -euo pipefail
 
@@ -23,6 +24,14 @@ if [ "$tests" = 1 ]; then
   command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
   command -v pdftotext >/dev/null 2>&1 || missing+=(poppler-utils)
   command -v soffice >/dev/null 2>&1 || missing+=(libreoffice-writer-nogui)
+  # The publication files are printed, compiled and converted by the real tools.
+  command -v chromium >/dev/null 2>&1 || missing+=(chromium)
+  command -v pandoc >/dev/null 2>&1 || missing+=(pandoc)
+  command -v pdflatex >/dev/null 2>&1 || missing+=(texlive-latex-base)
+  if ! command -v kpsewhich >/dev/null 2>&1 || [ -z "$(kpsewhich booktabs.sty 2>/dev/null)" ] ||
+     [ -z "$(kpsewhich pdflscape.sty 2>/dev/null)" ]; then
+    missing+=(texlive-latex-recommended)
+  fi
 fi
 
 if [ ${#missing[@]} -eq 0 ]; then

@@ -1313,6 +1313,8 @@ COMMANDS = [
     ('startsort', 0, not_handled), ('ss', 0, not_handled), ('endsort', 0, not_handled),
     ('es', 0, not_handled), ('printsort', 0, not_handled), ('ps', 0, not_handled),
     ('mode', 2, cmd_mode),
+    # The publication renderers write the same table again: nothing to compute.
+    ('html', 0, ignored), ('markdown', 0, ignored), ('latex', 0, ignored),
 ]
 
 

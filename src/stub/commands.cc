@@ -147,6 +147,9 @@ constexpr CommandName kCommands[] = {
     // After every other name, so that no existing command word changes meaning.
     {"sumrange", 0, 90, sumRangeCommand},
     {"chainrange", 0, 91, chainRangeCommand},
+    {"html", 0, 92, htmlCommand},
+    {"markdown", 0, 93, markdownCommand},
+    {"latex", 0, 94, latexCommand},
 };
 
 std::string lowered(std::string_view word) {

@@ -1,4 +1,4 @@
-// The stub's backslash commands: the table of all 91 commands in matching order, the
+// The stub's backslash commands: the table of all 94 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
 // the layout, number-format, mode, text, miscellaneous, output-target, block, group
 // and VAM commands.
@@ -25,11 +25,11 @@ enum FontRole : int;  // table/table_line.h
 using CommandHandler = int16_t (*)(StubContext& context);
 
 // One name of a command: the word, its prefix length (0: the whole word must match),
-// the command's number in the table (1 .. 91) and its handler.
+// the command's number in the table (1 .. 94) and its handler.
 struct CommandName {
   const char* name;         // the command word, lower case
   int prefix;               // characters that must match; 0 = the whole word
-  int number;               // the command's entry in the table, 1 .. 91
+  int number;               // the command's entry in the table, 1 .. 94
   CommandHandler handler;   // carries out the command; nullptr: not available yet
 };
 
@@ -154,6 +154,11 @@ int16_t gzeroesCommand(StubContext& context);       // \gzeroes
 int16_t noCommentCommand(StubContext& context);     // \nocomment
 int16_t onePerLineCommand(StubContext& context);    // \oneperline
 int16_t pcontrolCommand(StubContext& context);      // \pcontrol, \pc
+
+// --- Publication commands (commands_render.cc) ---
+int16_t htmlCommand(StubContext& context);          // \html [NAME | no]
+int16_t markdownCommand(StubContext& context);      // \markdown [NAME | no]
+int16_t latexCommand(StubContext& context);         // \latex [NAME | no]
 
 // --- Worksheet commands (commands_sheet.cc) ---
 int16_t wk1Command(StubContext& context);           // \wk1

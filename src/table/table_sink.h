@@ -25,9 +25,11 @@
 #include <string_view>
 #include <vector>
 
-#include "table/table_line.h"
+#include "table/contents.h"
 
 namespace tabrix {
+
+enum FontRole : int;  // table/table_line.h
 
 // The setup of a page, as the composer begins it.
 struct PageSetup {

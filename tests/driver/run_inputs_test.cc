@@ -77,6 +77,9 @@ TEST(RunInputsTest, NoOutputIsOpenedOverAFileTheRunReads) {
       {"\\wk1", "\\wk1 sheet\n", "sheet.wk1", "Unable to open "},
       {"\\xls", "\\xls book.xlsx\n", "book.xlsx", "Unable to open "},
       {"\\gdata", "\\gdata\n\\break data.txt\n", "data.txt", "Sorry, but I can't open "},
+      {"\\html", "\\html page.html\n", "page.html", "Unable to open "},
+      {"\\markdown", "\\markdown page.md\n", "page.md", "Unable to open "},
+      {"\\latex", "\\latex page.tex\n", "page.tex", "Unable to open "},
   };
   for (const Output& output : outputs) {
     for (const Input& input : inputs) {
