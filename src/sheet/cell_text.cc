@@ -84,7 +84,7 @@ bool dateOfDay(double day, int& year, int& month, int& dayOfMonth) {
   return true;
 }
 
-std::string shownText(const Cell& cell, const CellStyle& style) {
+std::string shownText(const SheetCell& cell, const CellStyle& style) {
   switch (cell.kind) {
     case CellType::Empty:
       return "";

@@ -15,7 +15,7 @@ namespace tabrix {
 // format "yyyy" (2020) or "mmm yyyy" (Mar 2020), else as its day number; a formula the
 // text it shows (=REPT("-",600) shows 600 dashes), else the formula itself; "" for an
 // empty cell. A number that is not finite shows as nan, inf or -inf.
-std::string shownText(const Cell& cell, const CellStyle& style);
+std::string shownText(const SheetCell& cell, const CellStyle& style);
 
 // The decimals of a number format "0", "0.0", "0.00", ...; -1 for any other format.
 int formatDecimals(std::string_view numberFormat);

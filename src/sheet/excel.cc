@@ -479,7 +479,7 @@ void Excel::restyle(const Area& area, Change change) {
   std::vector<std::pair<uint32_t, uint32_t>> changed;
   for (int32_t r = area.row1; r <= area.row2; ++r) {
     for (int32_t c = area.column1; c <= area.column2; ++c) {
-      Cell& cell = worksheet_->at(r - 1, c - 1);
+      SheetCell& cell = worksheet_->at(r - 1, c - 1);
       uint32_t result = 0;
       bool found = false;
       for (const auto& [from, to] : changed) {
@@ -511,7 +511,7 @@ int Excel::WriteString(std::string_view column, int row, std::string_view text) 
     console().printf("Error:  in Excel::WriteString().\n");
     return -1;
   }
-  Cell& cell = worksheet_->at(area.row1 - 1, area.column1 - 1);
+  SheetCell& cell = worksheet_->at(area.row1 - 1, area.column1 - 1);
   workbook_->dirty = true;
   if (text.empty()) {
     cell.kind = CellType::Empty;
@@ -519,7 +519,7 @@ int Excel::WriteString(std::string_view column, int row, std::string_view text) 
     return 0;
   }
   restyle(area, [](CellStyle& style) { style.numberFormat = "@"; });
-  Cell& written = worksheet_->at(area.row1 - 1, area.column1 - 1);
+  SheetCell& written = worksheet_->at(area.row1 - 1, area.column1 - 1);
   written.kind = CellType::Text;
   written.text = toUtf8(text);
   if (written.text.size() > MaxCellText) written.text = utf8Prefix(written.text, MaxCellText);
@@ -784,7 +784,7 @@ int Excel::setFormula(std::string_view column1, int row1, std::string_view colum
   std::string text = toUtf8(formula);
   for (int32_t r = area.row1; r <= area.row2; ++r) {
     for (int32_t c = area.column1; c <= area.column2; ++c) {
-      Cell& cell = worksheet_->at(r - 1, c - 1);
+      SheetCell& cell = worksheet_->at(r - 1, c - 1);
       // A text that is no formula is taken as a value, as the application takes it.
       cell.kind = text.empty() ? CellType::Empty : text[0] == '=' ? CellType::Formula : CellType::Text;
       cell.text = text;
@@ -839,7 +839,7 @@ int Excel::WriteNumberArray(std::string_view column, int row, char direction, in
     int32_t r = direction == 'd' ? row + i : direction == 'u' ? row - i : row;
     int32_t c = direction == 'r' || direction == 'l' ? columnOf(letters) : area.column1;
     if (c == 0 || !rowInSheet(r)) return failure();
-    Cell& cell = worksheet_->at(r - 1, c - 1);
+    SheetCell& cell = worksheet_->at(r - 1, c - 1);
     float value = values[static_cast<std::size_t>(i)];
     cell.text.clear();
     if (isMissing(value)) {
@@ -859,7 +859,7 @@ int Excel::WriteNumberArray(std::string_view column, int row, char direction, in
   for (const auto& [r, c] : missing) {
     Area one{r, c, r, c};
     restyle(one, [](CellStyle& style) { style.numberFormat = "@"; });
-    Cell& cell = worksheet_->at(r - 1, c - 1);
+    SheetCell& cell = worksheet_->at(r - 1, c - 1);
     if (missingValue.isText) {
       cell.kind = missingValue.text.empty() ? CellType::Empty : CellType::Text;
       cell.text = toUtf8(missingValue.text);
@@ -918,7 +918,7 @@ int Excel::writeDates(std::string_view column, int row, char direction, int coun
     long m = months + static_cast<long>(i) * step;
     double day = dayNumber(static_cast<int>(m / 12), static_cast<int>(m % 12) + 1);
     if (day < 0) return failure();
-    Cell& cell = down ? worksheet_->at(area.row1 - 1 + i, area.column1 - 1)
+    SheetCell& cell = down ? worksheet_->at(area.row1 - 1 + i, area.column1 - 1)
                       : worksheet_->at(area.row1 - 1, area.column1 - 1 + i);
     cell.kind = CellType::Date;
     cell.number = day;

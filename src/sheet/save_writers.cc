@@ -78,8 +78,8 @@ std::string field(const std::string& text, char separator) {
   return quoted;
 }
 
-const Cell* valueAt(const Sheet& sheet, int32_t row, int32_t column) {
-  const Cell* cell = sheet.find(row, column);
+const SheetCell* valueAt(const Sheet& sheet, int32_t row, int32_t column) {
+  const SheetCell* cell = sheet.find(row, column);
   return cell != nullptr && cell->kind != CellType::Empty ? cell : nullptr;
 }
 
@@ -167,7 +167,7 @@ void htmlSheet(std::string& page, const Sheet& sheet, const StyleTable& styles) 
   for (int32_t r = 0; r <= lastRow; ++r) {
     page += "<tr>";
     for (int32_t c = 0; c <= lastColumn;) {
-      const Cell* cell = valueAt(sheet, r, c);
+      const SheetCell* cell = valueAt(sheet, r, c);
       if (cell == nullptr) {
         page += "<td></td>";
         ++c;
@@ -211,7 +211,7 @@ void valueExtent(const Sheet& sheet, int32_t& lastRow, int32_t& lastColumn) {
   lastRow = -1;
   lastColumn = -1;
   for (int32_t r = 0; r < sheet.rowCount(); ++r) {
-    const std::vector<Cell>& cells = sheet.row(r);
+    const std::vector<SheetCell>& cells = sheet.row(r);
     for (std::size_t c = cells.size(); c-- > 0;) {
       if (cells[c].kind == CellType::Empty) continue;
       lastRow = r;
@@ -236,7 +236,7 @@ std::string delimitedText(const Workbook& workbook, const SaveFormat& format) {
     for (int32_t r = 0; r <= lastRow; ++r) {
       for (int32_t c = 0; c <= lastColumn; ++c) {
         if (c > 0) text.push_back(separator);
-        if (const Cell* cell = valueAt(*sheet, r, c)) text += field(shownText(*cell, workbook.styles.at(cell->style)), separator);
+        if (const SheetCell* cell = valueAt(*sheet, r, c)) text += field(shownText(*cell, workbook.styles.at(cell->style)), separator);
       }
       text += lineEnd;
     }
@@ -277,7 +277,7 @@ bool wk1SheetBytes(const Sheet& sheet, const StyleTable& styles, std::string& by
   }
   for (int32_t r = 0; r <= lastRow; ++r) {
     for (int32_t c = 0; c <= lastColumn; ++c) {
-      const Cell* cell = valueAt(sheet, r, c);
+      const SheetCell* cell = valueAt(sheet, r, c);
       if (cell == nullptr) continue;
       const CellStyle& style = styles.at(cell->style);
       switch (cell->kind) {

@@ -22,26 +22,26 @@ uint32_t StyleTable::intern(const CellStyle& style) {
 
 // --- Sheet -----------------------------------------------------------------------
 
-const Cell* Sheet::find(int32_t row, int32_t column) const {
+const SheetCell* Sheet::find(int32_t row, int32_t column) const {
   if (row < 0 || column < 0 || row >= rowCount()) return nullptr;
-  const std::vector<Cell>& cells = rows_[static_cast<std::size_t>(row)];
+  const std::vector<SheetCell>& cells = rows_[static_cast<std::size_t>(row)];
   if (static_cast<std::size_t>(column) >= cells.size()) return nullptr;
   return &cells[static_cast<std::size_t>(column)];
 }
 
-Cell& Sheet::at(int32_t row, int32_t column) {
+SheetCell& Sheet::at(int32_t row, int32_t column) {
   auto r = static_cast<std::size_t>(row);
   auto c = static_cast<std::size_t>(column);
   if (r >= rows_.size()) rows_.resize(r + 1);
-  std::vector<Cell>& cells = rows_[r];
+  std::vector<SheetCell>& cells = rows_[r];
   if (c >= cells.size()) cells.resize(c + 1);
   return cells[c];
 }
 
 std::size_t Sheet::valueCount() const {
   std::size_t count = 0;
-  for (const std::vector<Cell>& cells : rows_)
-    for (const Cell& cell : cells)
+  for (const std::vector<SheetCell>& cells : rows_)
+    for (const SheetCell& cell : cells)
       if (cell.kind != CellType::Empty) ++count;
   return count;
 }

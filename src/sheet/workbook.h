@@ -58,7 +58,7 @@ enum class CellType : uint8_t {
   Formula,  // a formula, held as its text ("=REPT(\"-\",600)")
 };
 
-struct Cell {
+struct SheetCell {
   CellType kind = CellType::Empty;
   uint32_t style = 0;   // index in the workbook's style table
   double number = 0;    // the value of a Number or Date cell
@@ -121,14 +121,14 @@ class Sheet {
   SheetKind kind;    // worksheet or chart sheet
 
   // The cell at (row, column), or nullptr when the sheet holds none there.
-  const Cell* find(int32_t row, int32_t column) const;
+  const SheetCell* find(int32_t row, int32_t column) const;
   // The cell at (row, column), made empty when there was none. Row and column must lie
   // inside the sheet (0 .. RowCount - 1, 0 .. ColumnCount - 1).
-  Cell& at(int32_t row, int32_t column);
+  SheetCell& at(int32_t row, int32_t column);
   // Rows that may hold cells (one past the last row written).
   int32_t rowCount() const { return static_cast<int32_t>(rows_.size()); }
   // The cells of a row, indexed by column (shorter than the widest row for most rows).
-  const std::vector<Cell>& row(int32_t index) const { return rows_[static_cast<std::size_t>(index)]; }
+  const std::vector<SheetCell>& row(int32_t index) const { return rows_[static_cast<std::size_t>(index)]; }
   // Cells that hold a value (not Empty).
   std::size_t valueCount() const;
 
@@ -137,7 +137,7 @@ class Sheet {
   std::unique_ptr<Chart> chart;            // the chart of a chart sheet
 
  private:
-  std::vector<std::vector<Cell>> rows_;
+  std::vector<std::vector<SheetCell>> rows_;
 };
 
 class Workbook {

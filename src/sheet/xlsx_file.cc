@@ -86,7 +86,7 @@ class Formats {
   std::vector<lxw_format*> formats_;
 };
 
-lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const Cell& cell,
+lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const SheetCell& cell,
                     lxw_format* format) {
   switch (cell.kind) {
     case CellType::Empty:
@@ -144,9 +144,9 @@ lxw_error writeSheet(lxw_worksheet* target, const Sheet& sheet, Formats& formats
     if (error != LXW_NO_ERROR) return error;
   }
   for (int32_t r = 0; r < sheet.rowCount(); ++r) {
-    const std::vector<Cell>& cells = sheet.row(r);
+    const std::vector<SheetCell>& cells = sheet.row(r);
     for (std::size_t c = 0; c < cells.size(); ++c) {
-      const Cell& cell = cells[c];
+      const SheetCell& cell = cells[c];
       if (cell.kind == CellType::Empty && cell.style == 0) continue;
       lxw_error error = writeCell(target, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c), cell,
                                   formats.of(cell.style));
@@ -196,7 +196,7 @@ bool hasAxes(ChartKind kind) { return kind != ChartKind::Pie && kind != ChartKin
 std::string categoryFormat(const Chart& chart, const StyleTable& styles) {
   for (const ChartSeries& series : chart.series) {
     if (!series.hasCategories) continue;
-    const Cell* cell = chart.source->find(series.categories.row1, series.categories.column1);
+    const SheetCell* cell = chart.source->find(series.categories.row1, series.categories.column1);
     if (cell == nullptr || cell->kind != CellType::Date) return "";
     return styles.at(cell->style).numberFormat;
   }

@@ -241,7 +241,7 @@ class MakeChartTest : public ::testing::Test {
   }
   const Sheet& data() const { return *sheet->excel().workbook()->sheets[0]; }
   std::string text(int row, int column) const {
-    const Cell* cell = data().find(row, column);
+    const SheetCell* cell = data().find(row, column);
     return cell != nullptr && cell->kind == CellType::Text ? cell->text : "";
   }
   const Chart* chart() const {

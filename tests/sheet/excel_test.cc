@@ -29,7 +29,7 @@ class ExcelTest : public ::testing::Test {
     capture.take();
   }
 
-  const Cell* cell(int row, int column) const { return excel.worksheet()->find(row - 1, column - 1); }
+  const SheetCell* cell(int row, int column) const { return excel.worksheet()->find(row - 1, column - 1); }
   const CellStyle& style(int row, int column) const {
     return excel.workbook()->styles.at(cell(row, column)->style);
   }
@@ -204,7 +204,7 @@ TEST_F(ExcelTest, WriteNumberArrayInEveryDirection) {
     SCOPED_TRACE(c.direction);
     ASSERT_EQ(excel.WriteNumberArray(c.column, c.row, c.direction, 3, values, false), 0);
     for (int i = 0; i < 3; ++i) {
-      const Cell* written = cell(c.cells[i].first, c.cells[i].second);
+      const SheetCell* written = cell(c.cells[i].first, c.cells[i].second);
       ASSERT_NE(written, nullptr);
       EXPECT_EQ(written->kind, CellType::Number);
       EXPECT_EQ(written->number, values[i]);

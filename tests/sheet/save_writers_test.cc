@@ -258,7 +258,7 @@ TEST(CellTextTest, NumbersDatesAndFormulasAsTheyShow) {
                  Case{CellType::Formula, 0, "=REPT(\"ab\",2)", "", "abab"}, Case{CellType::Formula, 0, "=A1", "", "=A1"},
                  Case{CellType::Text, 0, "plain", "@", "plain"}, Case{CellType::Empty, 0, "", "", ""}}) {
     SCOPED_TRACE(c.shown);
-    Cell cell;
+    SheetCell cell;
     cell.kind = c.kind;
     cell.number = c.number;
     cell.text = c.text;

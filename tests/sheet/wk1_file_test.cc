@@ -146,7 +146,7 @@ class XlsFormTest : public ::testing::Test {
     sheet = std::make_unique<WK1File>(name, 1, SheetForm::XLS, fileType, titles);
   }
   const Sheet& current() const { return *sheet->excel().worksheet(); }
-  const Cell* cell(int row, int column) const { return current().find(row, column); }
+  const SheetCell* cell(int row, int column) const { return current().find(row, column); }
   const CellStyle& style(int row, int column) const {
     return sheet->excel().workbook()->styles.at(cell(row, column)->style);
   }

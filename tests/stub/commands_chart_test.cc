@@ -99,7 +99,7 @@ TEST_F(ChartCommandTest, ABlockMakesAChartAndPutsTheDatesBack) {
   EXPECT_EQ(first.values.column1, 1);
   EXPECT_EQ(first.values.column2, 11);
   const Sheet& data = *chart.source;
-  const Cell* year = data.find(first.categories.row1, 1);
+  const SheetCell* year = data.find(first.categories.row1, 1);
   ASSERT_NE(year, nullptr);
   EXPECT_EQ(year->kind, CellType::Date);
   EXPECT_EQ(year->number, 36526);  // 1 January 2000, by hand
@@ -109,7 +109,7 @@ TEST_F(ChartCommandTest, ABlockMakesAChartAndPutsTheDatesBack) {
   EXPECT_EQ(data.find(chart.series[2].nameRow, 0)->text, "Consumption");
   EXPECT_EQ(data.find(chart.series[3].nameRow, 0)->text, "Alternative 2a");
   // cons of 2010 in the base (the last row's numbers are still waiting as a run).
-  const Cell* value = data.find(chart.series[2].values.row1, 11);
+  const SheetCell* value = data.find(chart.series[2].values.row1, 11);
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->number, 110);
 

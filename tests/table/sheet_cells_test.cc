@@ -228,7 +228,7 @@ TEST_F(SheetTable, WorkbookPagesAreSheetsOfTheirOwn) {
   const Sheet& first = *book.sheets[0];
   const Sheet& second = *book.sheets[1];
   auto text = [](const Sheet& sheet, int row, int column) {
-    const Cell* cell = sheet.find(row, column);
+    const SheetCell* cell = sheet.find(row, column);
     return cell == nullptr ? std::string("(none)") : cell->text;
   };
   // Rows as in the WK1 file, restarting on each sheet; the head line leaves the page
@@ -269,7 +269,7 @@ TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
   const Sheet& sheet = *table.sheet->excel().worksheet();
   // Row 3 (from 0): 2020, 2021, 2022 as day numbers (by hand: 43831, 44197, 44562).
   for (int c = 1; c <= 3; ++c) {
-    const Cell* cell = sheet.find(3, c);
+    const SheetCell* cell = sheet.find(3, c);
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->kind, CellType::Date);
   }
@@ -293,7 +293,7 @@ TEST_F(SheetTable, AChartsDateRowAtTheFootOfAPageStartsTheNewPage) {
   EXPECT_TRUE(table.sheet->recording());
   ASSERT_EQ(table.sheet->chartRows().size(), 1u);
   const Sheet& page = *table.sheet->excel().worksheet();
-  const Cell* first = page.find(table.sheet->chartRows()[0] - 1, 1);
+  const SheetCell* first = page.find(table.sheet->chartRows()[0] - 1, 1);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->kind, CellType::Date);
 }
