@@ -21,6 +21,7 @@
 #include "stub/interpreter.h"
 #include "reader/line_editor.h"
 #include "support/text.h"
+#include "table/outputs.h"
 #include "table/page.h"
 #include "table/table_line.h"
 
@@ -409,18 +410,21 @@ void makeTable(RunState& state, TableLine& table) {
   int16_t result = interpret(state, state.stubFile, table);
   if (result != -1) {
     endOfRun(table);
-    if (table.out.isOpen() && table.tocOn && !table.prnMode) {
-      table.out.put('\f');
-      table.contents.writeContents(table.out, table.pageWidth, table.pagePrefix, table.lineEnd);
+    if (table.tocOn && table.renderers.target() != nullptr) {
+      table.renderers.target()->contents(table.contents, table.pagePrefix);
     }
   }
+  // The renderers beside the table: their contents, then each finished; a failed one
+  // fails the run.
+  if (finishRenderers(table) != 0) table.outputFailed = true;
   // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
   if (table.sheet != nullptr) {
     (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
     if (table.sheet->close() != 0) table.outputFailed = true;
     table.sheet.reset();
   }
-  if (table.rtfMode) table.out.write("\n}");
+  // The table file: an RTF file gets its closing brace.
+  if (table.renderers.finishTarget() != 0) table.outputFailed = true;
   if (table.out.close() != 0) table.outputFailed = true;
 }
 

@@ -58,6 +58,7 @@ enum class CellType : uint8_t {
   Formula,  // a formula, held as its text ("=REPT(\"-\",600)")
 };
 
+// One cell of a worksheet.
 struct SheetCell {
   CellType kind = CellType::Empty;
   uint32_t style = 0;   // index in the workbook's style table

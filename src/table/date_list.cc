@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "platform/console.h"
 #include "reader/chopper.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -47,17 +50,15 @@ void storeExpanded(TableLine& table, const std::string& token) {
 }
 
 // The text of one header row, cut at MaxRowLength characters as the value rows are
-// (a spacer or a field width from the stub can ask for far more); the printer controls
-// written between the characters do not count.
+// (a spacer or a field width from the stub can ask for far more).
 class HeaderRow {
  public:
-  explicit HeaderRow(TableFile& out) : out_(out) {}
-
   void write(std::string_view text) {
     text = text.substr(0, room());
-    out_.write(text);
+    kept_ += text;
     length_ += text.size();
   }
+  const std::string& kept() const { return kept_; }
   void blanks(long count) {
     if (count <= 0) return;
     write(std::string(std::min(static_cast<std::size_t>(count), room()), ' '));
@@ -71,15 +72,18 @@ class HeaderRow {
  private:
   std::size_t room() const { return static_cast<std::size_t>(MaxRowLength) - length_; }
 
-  TableFile& out_;
   std::size_t length_ = 0;
+  std::string kept_;
 };
 
 // One row of the header: the title area, then each column's label (underlined gives
-// the label's characters replaced by underlineChar). Returns -1 when a label is wider
-// than its column.
+// the label's characters replaced by underlineChar), handed to the sinks whole. Returns
+// -1 when a label is wider than its column (the sinks then get no row).
 int writeHeaderRow(TableLine& table, bool underlined) {
-  HeaderRow text(table.out);
+  HeaderRow text;
+  const bool toSinks = !table.renderers.empty();
+  std::vector<std::string> labelTexts;  // the sinks' labels, and their columns
+  std::vector<DateLabel> labels;
   const int titleWidth = table.titleWidth;
   std::string area(titleWidth > 0 ? static_cast<std::size_t>(titleWidth) : 0, ' ');
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
@@ -102,13 +106,17 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       return -1;
     }
     takeWorksheetRow(table, row);
-    writeCountedLine(table, "");
+    countLines(table, 1);
     return 0;
   }
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
     if (isSpacer(dateSpec, &spacer)) {
+      if (toSinks) {
+        labelTexts.emplace_back();
+        labels.push_back(DateLabel{{}, spacer, true, false});
+      }
       text.blanks(spacer);
       if (xls) (void)sheet->setColumnWidth(j + 1, spacer);
       continue;
@@ -123,6 +131,10 @@ int writeHeaderRow(TableLine& table, bool underlined) {
       return -1;
     }
     if (underlined) label.assign(label.size(), table.underlineChar);
+    if (toSinks) {
+      labelTexts.push_back(label);
+      labels.push_back(DateLabel{{}, width, false, date.isGrowth});
+    }
     if (sheet != nullptr) {
       // The worksheet's text cell: the label right-aligned in its width.
       const std::size_t pad = static_cast<std::size_t>(width) - label.size();
@@ -134,7 +146,15 @@ int writeHeaderRow(TableLine& table, bool underlined) {
     if (table.prnMode) text.write("\"");
   }
   if (cells) takeWorksheetRow(table, row);
-  writeCountedLine(table, "");
+  if (toSinks) {
+    if (underlined) {
+      table.renderers.each([&](TableSink& sink) { sink.dateUnderline(table.underlineChar, text.kept()); });
+    } else {
+      for (std::size_t i = 0; i < labels.size(); ++i) labels[i].label = labelTexts[i];
+      table.renderers.each([&](TableSink& sink) { sink.dateRow(labels, text.kept()); });
+    }
+  }
+  countLines(table, 1);
   return 0;
 }
 

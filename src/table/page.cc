@@ -1,11 +1,13 @@
 #include "table/page.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "table/fields.h"
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -31,17 +33,31 @@ std::string blanks(int count) { return std::string(count > 0 ? static_cast<std::
 
 int length(const std::string& text) { return static_cast<int>(text.size()); }
 
-// Counts lines in both counters without writing them.
-void countLines(TableLine& table, int count) {
-  table.lineOnPage += count;
-  table.sheetRow += count;
+// Empty lines for the sinks: the layout's (blank) or a margin's.
+void sinkBlankLines(TableLine& table, int count) {
+  if (count > 0) table.renderers.each([count](TableSink& sink) { sink.blankLines(count); });
+}
+void sinkMarginLines(TableLine& table, int count) {
+  if (count > 0) table.renderers.each([count](TableSink& sink) { sink.marginLines(count); });
 }
 
-// A header line: the text file gets the line; a worksheet gets it as a text cell in
-// column 0 (a workbook without the blanks that centre it), taking `rows` rows.
-void writeHeaderLine(TableLine& table, const std::string& line, int rows) {
+// text centred in width (cut to it), right-trimmed.
+std::string centred(std::string_view text, int width) {
+  if (width < 0) width = 0;
+  std::string_view cut = text.substr(0, static_cast<std::size_t>(width));
+  std::string line = blanks(width);
+  placeAt(line, (width - static_cast<int>(cut.size())) / 2, cut);
+  return rightTrimmed(line);
+}
+
+// A header line: the sinks get it with its kind and text; the text file gets the line;
+// a worksheet gets it as a text cell in column 0 (a workbook without the blanks that
+// centre it), taking `rows` rows.
+void writeHeaderLine(TableLine& table, HeaderLine header, const std::string& line, int rows) {
+  header.laidOut = line;
+  table.renderers.each([&header](TableSink& sink) { sink.headerLine(header); });
   if (worksheetOf(table) == nullptr) {
-    writeCountedLine(table, line);
+    countLines(table, 1);
     return;
   }
   if (xlsWorksheet(table)) {
@@ -53,28 +69,16 @@ void writeHeaderLine(TableLine& table, const std::string& line, int rows) {
   countLines(table, rows);
 }
 
-// The printer setup codes of every page: left margin, orientation, line density.
-void writePrinterSetup(TableLine& table) {
-  char code[64];
-  if (table.leftMargin != 0) {
-    std::snprintf(code, sizeof code, "\033&a%dL", static_cast<int>(table.leftMargin));
-    table.out.write(code);
-  }
-  table.out.write(table.landscape ? "\033&l1O" : "\033&l0O");
-  if (table.linesPerPage != 0) {
-    // The vertical motion index: linesPerPage lines in 10 inches, in 1/48 inch units.
-    std::snprintf(code, sizeof code, "\033&l%6.4fC", 48 / (table.linesPerPage * 0.1));
-    table.out.write(code);
-  }
-}
-
 // The head line: the running head at the left, the page text at the right end.
 void writeHeadLine(TableLine& table) {
   if (table.prnMode) {
     if (table.headSet) {
       useFont(table, HeadFont);
-      table.out.write(quoteField(table.headText, PrnFieldWidth));
-      table.out.write(table.lineEnd);
+      // The print file's head line is not counted.
+      const std::string line = quoteField(table.headText, PrnFieldWidth);
+      table.renderers.each([&](TableSink& sink) {
+        sink.headerLine(HeaderLine{HeaderKind::Head, table.headText, line, {}, 0});
+      });
       useBody(table, HeadFont);
     }
     return;
@@ -99,41 +103,47 @@ void writeHeadLine(TableLine& table) {
   if (pageNumbers) placeAt(line, pageColumn, pageText);
   useFont(table, HeadFont);
   // On a worksheet the head line takes two rows.
-  writeHeaderLine(table, rightTrimmed(line), 2);
+  writeHeaderLine(table, HeaderLine{HeaderKind::Head, table.headSet ? std::string_view(table.headText) : std::string_view(), {}, pageText, 0},
+                  rightTrimmed(line), 2);
   useBody(table, HeadFont);
 }
 
 // A title line: the text centred on tableWidth in the title font, taking `rows` rows of
 // a worksheet.
-void writeTitleLine(TableLine& table, const std::string& text, int column, int rows) {
+void writeTitleLine(TableLine& table, const HeaderLine& header, const std::string& text, int column, int rows) {
   std::string line = blanks(table.pageWidth);
   placeAt(line, column, text);
   useFont(table, TitleFont);
-  writeHeaderLine(table, rightTrimmed(line), rows);
+  writeHeaderLine(table, header, rightTrimmed(line), rows);
   useBody(table, TitleFont);
 }
 
 void writeTitles(TableLine& table) {
   if (table.titleSet) {
     std::string text;
+    std::string numbered;  // the title as the sinks get it
+    if (table.tocOn) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%2d", static_cast<int>(table.contents.entryCount()));
+      numbered = "TABLE " + std::string(number) + ".  " + table.tableTitle;
+    }
     if (table.prnMode) {
       text = quoteField(table.tableTitle, PrnFieldWidth);
     } else if (table.tocOn) {
-      char number[16];
-      std::snprintf(number, sizeof number, "%2d", static_cast<int>(table.contents.entryCount()));
-      text = "TABLE " + std::string(number) + ".  " + table.tableTitle;
+      text = numbered;
     } else {
       text = table.tableTitle;
     }
     int column = (table.tableWidth - length(text)) / 2;
-    writeTitleLine(table, text, column < 0 ? 0 : column, 2);
+    const HeaderLine header{HeaderKind::Title, table.tocOn ? std::string_view(numbered) : table.tableTitle, {}, {}, 0};
+    writeTitleLine(table, header, text, column < 0 ? 0 : column, 2);
   }
   if (table.subtitleSet) {
     std::string text =
         rightTrimmed(table.prnMode ? quoteField(table.subtitle, PrnFieldWidth) : table.subtitle);
     int column = (table.tableWidth - length(text)) / 2;
     if (column < 0 || column > MaxCentredColumn) column = 0;
-    writeTitleLine(table, text, column, 1);
+    writeTitleLine(table, HeaderLine{HeaderKind::Subtitle, table.subtitle, {}, {}, 0}, text, column, 1);
   }
 }
 
@@ -160,46 +170,40 @@ std::string prnQuoted(const TableLine& table, const std::string& text) {
 
 // The list of alternatives under its centred heading.
 void writeAlternatives(TableLine& table) {
-  writeCountedLine(table, "");
-  std::string heading = prnQuoted(table, "Titles of Alternate Runs");
+  sinkBlankLines(table, 1);
+  countLines(table, 1);
+  const std::string_view headingText = "Titles of Alternate Runs";
+  std::string heading = prnQuoted(table, std::string(headingText));
   int difference = table.tableWidth - length(heading);
   int column = difference >= 0 ? difference / 2 : (difference - 1) / 2;  // rounded down
   int listColumn = column - ListShift;
   if (listColumn < 0 || listColumn > MaxCentredColumn) column = listColumn = ListFallbackColumn;
-  writeHeaderLine(table, blanks(column) + heading, 1);
+  writeHeaderLine(table, HeaderLine{HeaderKind::ListHeading, headingText, {}, {}, 0}, blanks(column) + heading, 1);
   for (int k = 1; k <= table.altCount && k <= AltCapacity; ++k) {
     std::string text = "Line " + std::to_string(k) + ": " + table.altTitles[static_cast<std::size_t>(k - 1)];
     if (k > 1) text += std::string(" - ") + modeText(table.showMode);
-    writeHeaderLine(table, blanks(listColumn) + prnQuoted(table, text), 1);
+    writeHeaderLine(table, HeaderLine{HeaderKind::Alternative, text, {}, {}, k}, blanks(listColumn) + prnQuoted(table, text),
+                    1);
   }
 }
 
-// The sentence saying how the alternatives are shown: three lines, counted as two.
-// The twelve blanks indent the sentence: the two lines written are the two counted.
+// The sentence saying how the alternatives are shown, indented by twelve blanks, and an
+// empty line: two lines (a worksheet gets only the sentence, in two rows).
 void writeModeSentence(TableLine& table) {
-  if (worksheetOf(table) != nullptr) {
-    // A worksheet gets only the sentence, and two rows.
-    if (const char* sentence = modeSentence(table.showMode)) writeSheetText(table, 0, prnQuoted(table, sentence), '\'');
-    countLines(table, 2);
-    return;
-  }
-  table.out.write(blanks(SentenceIndent));
-  if (const char* sentence = modeSentence(table.showMode)) {
-    table.out.write(prnQuoted(table, sentence));
-  }
-  table.out.write(table.lineEnd);
-  table.out.write(table.lineEnd);
-  table.lineOnPage += 2;
-  table.sheetRow += 2;
+  const char* sentence = modeSentence(table.showMode);
+  const std::string text = sentence != nullptr ? sentence : "";
+  const std::string line = blanks(SentenceIndent) + prnQuoted(table, text);
+  table.renderers.each([&](TableSink& sink) { sink.headerLine(HeaderLine{HeaderKind::Sentence, text, line, {}, 0}); });
+  sinkBlankLines(table, 1);
+  if (worksheetOf(table) != nullptr && sentence != nullptr) writeSheetText(table, 0, prnQuoted(table, text), '\'');
+  countLines(table, 2);
 }
 
 }  // namespace
 
-void writeCountedLine(TableLine& table, std::string_view text) {
-  table.out.write(text);
-  table.out.write(table.lineEnd);
-  ++table.lineOnPage;
-  ++table.sheetRow;
+void countLines(TableLine& table, int count) {
+  table.lineOnPage += count;
+  table.sheetRow += count;
 }
 
 bool textLineNeedsPage(const TableLine& table) {
@@ -212,31 +216,47 @@ bool tableLineNeedsPage(const TableLine& table) {
 
 int pageHeader(TableLine& table) {
   if (table.gdataMode || table.onePerLine) return 0;
-  // End of the previous page. (A worksheet target gets no text here; an XLS target
-  // starts a new worksheet page instead of the form feed.)
+  // End of the previous page: the time stamp after an empty line (not on a worksheet)
+  // and the bottom margin; a print file has neither. An XLS target starts a new
+  // worksheet for the next page.
   if (table.pageNumber > 0 && !table.prnMode) {
     if (table.timestampText && !table.sheetMode) {
-      table.out.write(table.lineEnd);
-      centeredLine(table, *table.timestampText, table.pageWidth);
+      const std::string line = centred(*table.timestampText, table.pageWidth);
+      sinkMarginLines(table, 1);
+      table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });
+      countLines(table, 1);
     }
-    for (int i = 0; i < table.bottomMargin; ++i) writeCountedLine(table, "");
-    if (xlsWorksheet(table)) {
-      if (startWorksheetPage(table) != 0) return -1;
-    } else if (!table.sheetMode) {
-      table.out.write("\f");
-    }
+    sinkMarginLines(table, table.bottomMargin);
+    countLines(table, std::max<int>(table.bottomMargin, 0));
+    if (xlsWorksheet(table) && startWorksheetPage(table) != 0) return -1;
   }
   table.lineOnPage = 0;
-  if (!table.noFormat && !xlsWorksheet(table)) writePrinterSetup(table);
-  for (int i = 0; i < table.topMargin; ++i) writeCountedLine(table, "");
+  const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
+  PageSetup setup;
+  setup.pageNumber = table.pageNumber + 1;
+  setup.pageWidth = table.pageWidth;
+  setup.pageLength = table.pageLength;
+  setup.tableWidth = tableWidth;
+  setup.titleWidth = table.titleWidth;
+  setup.landscape = table.landscape;
+  setup.showMode = table.showMode;
+  setup.altCount = table.altCount;
+  setup.tableNumber = table.tocOn ? table.contents.entryCount() : 0;
+  setup.leftMargin = table.leftMargin;
+  setup.linesPerPage = table.linesPerPage;
+  table.renderers.beginPage(setup);
+  sinkMarginLines(table, table.topMargin);
+  countLines(table, std::max<int>(table.topMargin, 0));
   ++table.pageNumber;
   writeHeadLine(table);
-  for (int i = 0; i < table.spaceHead; ++i) writeCountedLine(table, "");
-  table.tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
+  sinkBlankLines(table, table.spaceHead);
+  countLines(table, std::max<int>(table.spaceHead, 0));
+  table.tableWidth = tableWidth;
   writeTitles(table);
   useFont(table, BankFont);
   if (table.altTitlesKnown && table.altCount > 1) writeAlternatives(table);
-  writeCountedLine(table, "");
+  sinkBlankLines(table, 1);
+  countLines(table, 1);
   if (table.altCount > 1) writeModeSentence(table);
   useBody(table, BankFont);
   // Each worksheet of a workbook, and the one sheet of a WK1 file, gets the date
@@ -246,20 +266,21 @@ int pageHeader(TableLine& table) {
 }
 
 int centeredLine(TableLine& table, std::string_view text, int width) {
+  const std::string line = centred(text, width);
+  const std::string_view cut = text.substr(0, static_cast<std::size_t>(std::max(width, 0)));
+  table.renderers.each([&](TableSink& sink) { sink.textLine(cut, true, line); });
   if (table.sheetMode) return -1;
-  if (width < 0) width = 0;
-  std::string_view cut = text.substr(0, static_cast<std::size_t>(width));
-  std::string line = blanks(width);
-  placeAt(line, (width - static_cast<int>(cut.size())) / 2, cut);
-  writeCountedLine(table, rightTrimmed(line));
+  countLines(table, 1);
   return 0;
 }
 
 int ruleLine(TableLine& table, char character) {
   std::string rule(table.tableWidth > 0 ? static_cast<std::size_t>(table.tableWidth) : 0, character);
+  const std::string line = prnQuoted(table, rule);
+  table.renderers.each([&](TableSink& sink) { sink.rule(character, line); });
   WK1File* sheet = worksheetOf(table);
   if (sheet == nullptr) {
-    writeCountedLine(table, prnQuoted(table, rule));
+    countLines(table, 1);
     return 0;
   }
   const int row = worksheetLineRow(table);
@@ -277,7 +298,7 @@ int ruleLine(TableLine& table, char character) {
     useBody(table, NameFont);
     if (result != 0) return -1;
   } else {
-    (void)sheet->writeText(row, 0, prnQuoted(table, rule), '\'');
+    (void)sheet->writeText(row, 0, line, '\'');
   }
   takeWorksheetRow(table, row);
   countLines(table, 1);
@@ -287,11 +308,13 @@ int ruleLine(TableLine& table, char character) {
 int endOfRun(TableLine& table) {
   if (table.sheetMode) return -1;
   if (table.timestampText && table.pageNumber > 0 && !table.prnMode) {
-    while (table.lineOnPage < table.pageLength - table.bottomMargin - 3) {
-      table.out.write(table.lineEnd);
-      ++table.lineOnPage;
-    }
-    centeredLine(table, *table.timestampText, table.pageWidth);
+    // The fill counts on the page only.
+    const int fill = std::max(table.pageLength - table.bottomMargin - 3 - table.lineOnPage, 0);
+    table.lineOnPage += fill;
+    const std::string line = centred(*table.timestampText, table.pageWidth);
+    sinkMarginLines(table, fill);
+    table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });
+    countLines(table, 1);
   }
   return 0;
 }

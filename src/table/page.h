@@ -1,7 +1,8 @@
 // Pages of the table file: the page header (end of the previous page, printer setup,
 // margins, the head line with the page number, titles, the list of alternatives and the
-// mode sentence), centered lines, the \line rule and the end of the run. Every line the
-// composer writes ends with lineEnd and counts in lineOnPage and sheetRow unless noted.
+// mode sentence), centered lines, the \line rule and the end of the run, handed to the
+// table's sinks (table/sink_set.h). Every line counts in lineOnPage and sheetRow unless
+// noted.
 #pragma once
 
 #include <string_view>
@@ -31,7 +32,7 @@ int endOfRun(TableLine& table);
 bool textLineNeedsPage(const TableLine& table);
 bool tableLineNeedsPage(const TableLine& table);
 
-// Writes text followed by lineEnd to the table file and counts one line.
-void writeCountedLine(TableLine& table, std::string_view text);
+// Counts lines composed on the page: lineOnPage and sheetRow.
+void countLines(TableLine& table, int count);
 
 }  // namespace tabrix

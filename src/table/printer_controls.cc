@@ -7,6 +7,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -120,30 +121,14 @@ int printerControl(TableLine& table, std::string_view word, bool store) {
 }
 
 void useFont(TableLine& table, FontRole role) {
+  table.renderers.each([role](TableSink& sink) { sink.fontRole(role, true); });
   // A workbook takes the role's font setting as the font of the cells that follow.
-  if (xlsWorksheet(table)) {
-    (void)table.sheet->setFont(table.fonts[role].font);
-    return;
-  }
-  const RoleFont& font = table.fonts[role];
-  if (font.fontWord.empty()) return;
-  // Copies: printerControl may not change the words while they are sent, but keep the
-  // role's words safe from any later storing.
-  const std::string fontWord = font.fontWord;
-  const std::string pointWord = font.pointWord;
-  const std::string pitchWord = font.pitchWord;
-  printerControl(table, fontWord, false);
-  printerControl(table, pointWord, false);
-  printerControl(table, pitchWord, false);
+  if (xlsWorksheet(table)) (void)table.sheet->setFont(table.fonts[role].font);
 }
 
 void useBody(TableLine& table, FontRole role) {
-  if (xlsWorksheet(table)) {
-    (void)table.sheet->setFont(table.fonts[BodyFont].font);
-    return;
-  }
-  if (table.fonts[role].fontWord.empty()) return;
-  useFont(table, BodyFont);
+  table.renderers.each([role](TableSink& sink) { sink.fontRole(role, false); });
+  if (xlsWorksheet(table)) (void)table.sheet->setFont(table.fonts[BodyFont].font);
 }
 
 void deriveFontWords(TableLine& table, FontRole role) {

@@ -22,11 +22,13 @@ int printerControl(TableLine& table, std::string_view word, bool store);
 // or does not know the word); recognised tells whether the word is known.
 std::string printerSequence(std::string_view word, bool* recognised = nullptr);
 
-// Switches to a role: sends the role's font, point and pitch words when its font word is
-// not empty. A workbook target gets the role's VexFont instead.
+// Switches to a role: every sink gets the switch (the text table sends the role's font,
+// point and pitch words when its font word is not empty). A workbook target gets the
+// role's VexFont.
 void useFont(TableLine& table, FontRole role);
-// Switches back after a role: sends the body role's three words when the role's font
-// word is not empty; a workbook target gets the body VexFont.
+// Switches back after a role: every sink gets it (the text table sends the body role's
+// three words when the role's font word is not empty); a workbook target gets the body
+// VexFont.
 void useBody(TableLine& table, FontRole role);
 
 // Gives a role the printer words of its font setting: the font word becomes the

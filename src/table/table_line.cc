@@ -1,5 +1,9 @@
 #include "table/table_line.h"
 
+#include <memory>
+
+#include "table/text_table_sink.h"
+
 namespace tabrix {
 
 TableLine::TableLine() {
@@ -9,6 +13,7 @@ TableLine::TableLine() {
   }
   fonts[BodyFont].fontWord = "lineprinter";
   resetDateFont(*this);
+  renderers.setTarget(std::make_unique<TextTableSink>(*this));
 }
 
 void setDriverDefaults(TableLine& table) {

@@ -18,6 +18,7 @@
 #include "sheet/vex_font.h"
 #include "sheet/wk1_file.h"
 #include "table/contents.h"
+#include "table/sink_set.h"
 #include "table/table_file.h"
 
 namespace tabrix {
@@ -176,6 +177,9 @@ class TableLine {
   std::string chartTitle;       // the title of the next chart (\xlgraph title) (300)
   std::string chartSubtitle;    // its second line, also its extra title (\xlgraph subtitle) (300)
   std::string chartAxisTitle;   // its value axis's title (\xlgraph vaxtitle) (300)
+  // The renderers attached beside the table file and the worksheet (table/outputs.h);
+  // the composer hands each of them every page.
+  SinkSet renderers;
 
   // --- Printer fonts, indexed by FontRole ---
   std::array<RoleFont, FontRoleCount> fonts;

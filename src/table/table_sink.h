@@ -8,6 +8,16 @@
 // Failure is sticky: after the first failed write a sink ignores further calls and
 // status() stays non-zero; finish() completes the file and returns the status (the
 // failure reported once, naming the file); abandon() closes without completing.
+//
+// A page comes as: beginPage, marginLines (top), fontRole(HeadFont) headerLine(Head)
+// fontRole(HeadFont, off), blankLines (\spacehead), the title and subtitle lines in
+// TitleFont, fontRole(BankFont), [blankLines(1), headerLine(ListHeading),
+// headerLine(Alternative) per alternative], blankLines(1), [headerLine(Sentence),
+// blankLines(1)], fontRole(BankFont, off); then the body: fontRole(DateFont) dateRow
+// [dateUnderline] fontRole(DateFont, off), table lines (beginLine, valueRow per row kept,
+// endLine; blankLines for \spacing), text lines, rules; at its end pageFoot (with a
+// time stamp), marginLines (bottom) and endPage. Every font switch of the composer
+// comes, whether or not the role has printer words.
 #pragma once
 
 #include <span>
@@ -30,6 +40,8 @@ struct PageSetup {
   char showMode = 'a';   // 'a' levels, 'd' deviations, 'p' percentage deviations
   int altCount = 1;      // rows per table line
   int tableNumber = 0;   // the table's number in the contents (0 without \toc)
+  int leftMargin = 0;    // printer left margin in columns (0: none)
+  int linesPerPage = 0;  // printer lines per 10 inches (0: none)
 };
 
 // The kinds of line in a page header.
@@ -134,6 +146,13 @@ class TableSink {
   virtual void chart(const ChartData& /*chart*/) {}
   // The table of contents, after the last page (with \toc).
   virtual void contents(const toc& /*entries*/, std::string_view /*pagePrefix*/) {}
+
+  // The empty lines of a page's top and bottom margins and of the fill above the time
+  // stamp on the last page: what only a page of fixed length shows.
+  virtual void marginLines(int /*count*/) {}
+  // The time stamp at the foot of a page (before its bottom margin), and its line as the
+  // table shows it, centred on the page width.
+  virtual void pageFoot(std::string_view /*stamp*/, std::string_view /*laidOut*/) {}
 
   // 0 while every write went through, -1 after a failure (reported once).
   virtual int status() const = 0;

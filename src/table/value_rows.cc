@@ -17,6 +17,7 @@
 #include "table/page.h"
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
+#include "table/table_sink.h"
 
 namespace tabrix {
 
@@ -160,20 +161,20 @@ float effectiveThreshold(const TableLine& table) {
 }
 
 // Which rule shapes a cell's text.
-enum class CellKind {
+enum class ValueKind {
   Missing,    // missingText
   BlankZero,  // blanks (blankZeroes)
   Number,     // the value itself
 };
 
-CellKind classify(const TableLine& table, float value) {
-  if (isMissing(value)) return CellKind::Missing;
-  if (std::fabs(value) <= BlankZeroLimit && table.blankZeroes) return CellKind::BlankZero;
-  return CellKind::Number;
+ValueKind classify(const TableLine& table, float value) {
+  if (isMissing(value)) return ValueKind::Missing;
+  if (std::fabs(value) <= BlankZeroLimit && table.blankZeroes) return ValueKind::BlankZero;
+  return ValueKind::Number;
 }
 
-// The text-file form of the table rows. A worksheet target takes the same steps (title,
-// spacer, value cells, end of row) and writes cells instead of text.
+// The laid-out text of a table row, as the text table shows it. A worksheet target takes
+// the same steps (title, spacer, value cells, end of row) and writes cells instead.
 class TextRows {
  public:
   explicit TextRows(TableLine& table) : table_(table) {}
@@ -201,19 +202,19 @@ class TextRows {
 
   void spacer(int width) { row_.appendBlanks(width); }
 
-  void value(int /*column*/, CellKind kind, float v, int width, int decimals) {
+  void value(int /*column*/, ValueKind kind, float v, int width, int decimals) {
     switch (kind) {
-      case CellKind::Missing:
+      case ValueKind::Missing:
         cell_.print("%*.*s", width, width, table_.missingText.c_str());
         break;
-      case CellKind::BlankZero:
+      case ValueKind::BlankZero:
         if (table_.prnMode) {
           cell_.print("\"%*.*s\"", width, width, "");
         } else {
           cell_.print("%*.*s", width, width, "");
         }
         break;
-      case CellKind::Number:
+      case ValueKind::Number:
         if (table_.commas) {
           withCommas(v, width, decimals, grouped_, sizeof grouped_);
           cell_.print("%*.*s", width, width, grouped_);
@@ -225,10 +226,10 @@ class TextRows {
     row_.appendFitted(cell_.view(), width);
   }
 
-  // Writes the row unless it is dropped.
-  void end(bool keep) {
-    if (keep) writeCountedLine(table_, row_.trimmed());
-  }
+
+  // The row laid out so far, right-trimmed, and the last cell's text as formatted.
+  std::string_view text() const { return row_.trimmed(); }
+  std::string_view cellText() const { return cell_.view(); }
 
  private:
   TableLine& table_;
@@ -258,9 +259,9 @@ class SheetRows {
 
   void spacer(int) {}
 
-  void value(int column, CellKind kind, float v, int, int decimals) {
-    if (kind == CellKind::BlankZero) return;
-    values_.push_back(Value{column + 1, kind == CellKind::Missing, v, decimals});
+  void value(int column, ValueKind kind, float v, int, int decimals) {
+    if (kind == ValueKind::BlankZero) return;
+    values_.push_back(Value{column + 1, kind == ValueKind::Missing, v, decimals});
   }
 
   void end(bool keep) {
@@ -280,8 +281,6 @@ class SheetRows {
       }
     }
     if (!title_.empty() || !values_.empty()) takeWorksheetRow(table_, row);
-    ++table_.lineOnPage;
-    ++table_.sheetRow;
   }
 
  private:
@@ -296,6 +295,128 @@ class SheetRows {
   std::string title_;
   std::vector<Value> values_;
 };
+
+// The sinks' form of the table rows: each kept row as its cells (kind, value, decimals,
+// width and the text the table shows) and the line the text table shows; the first kept
+// row begins the line.
+class SinkRows {
+ public:
+  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table) {}
+
+  void begin() {
+    ++alternative_;
+    text_.begin();
+    cells_.clear();
+    spans_.clear();
+    arena_.clear();
+    carriesTitle_ = false;
+  }
+
+  void title(bool carriesTitle) {
+    carriesTitle_ = carriesTitle;
+    text_.title(carriesTitle);
+  }
+
+  void spacer(int width) {
+    text_.spacer(width);
+    Cell cell;
+    cell.kind = CellKind::Spacer;
+    cell.width = width;
+    cell.column = static_cast<int>(cells_.size());
+    add(cell, {});
+  }
+
+  void value(int column, ValueKind kind, float v, int width, int decimals) {
+    text_.value(column, kind, v, width, decimals);
+    Cell cell;
+    cell.kind = kind == ValueKind::Missing ? CellKind::Missing
+                : kind == ValueKind::BlankZero ? CellKind::Blank
+                                               : CellKind::Number;
+    cell.value = v;
+    cell.decimals = decimals;
+    cell.width = width;
+    cell.growth = plan_.columns[static_cast<std::size_t>(column)].date.isGrowth;
+    cell.column = column;
+    std::string_view shown = cell.kind == CellKind::Blank ? std::string_view() : text_.cellText();
+    shown = shown.substr(0, static_cast<std::size_t>(std::max(width, 0)));
+    while (!shown.empty() && shown.front() == ' ') shown.remove_prefix(1);
+    while (!shown.empty() && shown.back() == ' ') shown.remove_suffix(1);
+    add(cell, shown);
+  }
+
+  void end(bool keep) {
+    if (!keep) return;
+    if (!lineBegun_) {
+      lineBegun_ = true;
+      table_.renderers.each([this](TableSink& sink) { sink.beginLine(table_.lineTitle); });
+    }
+    for (std::size_t i = 0; i < cells_.size(); ++i) {
+      cells_[i].text = std::string_view(arena_).substr(spans_[i].first, spans_[i].second);
+    }
+    const ValueRow row{alternative_, carriesTitle_, table_.lineTitle, cells_, text_.text()};
+    table_.renderers.each([&row](TableSink& sink) { sink.valueRow(row); });
+  }
+
+  // Ends the line when a row of it was kept.
+  void finish() {
+    if (lineBegun_) table_.renderers.each([](TableSink& sink) { sink.endLine(); });
+  }
+
+ private:
+  void add(const Cell& cell, std::string_view shown) {
+    spans_.emplace_back(arena_.size(), shown.size());
+    arena_ += shown;
+    cells_.push_back(cell);
+  }
+
+  TableLine& table_;
+  const ColumnPlan& plan_;
+  TextRows text_;
+  int alternative_ = -1;
+  bool carriesTitle_ = false;
+  bool lineBegun_ = false;
+  std::vector<Cell> cells_;
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;  // each cell's text in arena_
+  std::string arena_;
+};
+
+// Both forms of the rows at once: a target's and the sinks'.
+template <typename First>
+class BothRows {
+ public:
+  BothRows(First& first, SinkRows& second) : first_(first), second_(second) {}
+  void begin() {
+    first_.begin();
+    second_.begin();
+  }
+  void title(bool carriesTitle) {
+    first_.title(carriesTitle);
+    second_.title(carriesTitle);
+  }
+  void spacer(int width) {
+    first_.spacer(width);
+    second_.spacer(width);
+  }
+  void value(int column, ValueKind kind, float v, int width, int decimals) {
+    first_.value(column, kind, v, width, decimals);
+    second_.value(column, kind, v, width, decimals);
+  }
+  void end(bool keep) {
+    first_.end(keep);
+    second_.end(keep);
+  }
+
+ private:
+  First& first_;
+  SinkRows& second_;
+};
+
+// A line of the record layouts, written to the table file and counted.
+void writeRecordLine(TableLine& table, std::string_view text) {
+  table.out.write(text);
+  table.out.write(table.lineEnd);
+  countLines(table, 1);
+}
 
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
@@ -322,6 +443,8 @@ int composeTextLine(TableLine& table) {
   } else {
     line = text.substr(0, width);
   }
+  rtrim(line);
+  table.renderers.each([&](TableSink& sink) { sink.textLine(table.lineTitle, table.centerText, line); });
   if (WK1File* sheet = worksheetOf(table)) {
     // A text cell in column 0; a centred one without the blanks around it.
     std::string cell = rightTrimmed(text.substr(0, width));
@@ -336,12 +459,8 @@ int composeTextLine(TableLine& table) {
     } else {
       writeSheetText(table, 0, cell, table.centerText ? '^' : '\'');
     }
-    ++table.lineOnPage;
-    ++table.sheetRow;
-    return 0;
   }
-  rtrim(line);
-  writeCountedLine(table, line);
+  countLines(table, 1);
   return 0;
 }
 
@@ -374,7 +493,24 @@ void writeTableRows(TableLine& table, const ColumnPlan& plan, Rows& rows) {
     if (!printable) continue;
     const bool dropped = (table.noZeroRows && largest < ZeroRowLimit) || largest < limit;
     rows.end(!dropped);
+    if (!dropped) countLines(table, 1);
   }
+}
+
+// The rows through the sinks' form (when any is attached) and a worksheet's.
+void writeRows(TableLine& table, const ColumnPlan& plan, SheetRows* sheetRows) {
+  if (table.renderers.empty()) {
+    if (sheetRows != nullptr) writeTableRows(table, plan, *sheetRows);
+    return;
+  }
+  SinkRows sinkRows(table, plan);
+  if (sheetRows != nullptr) {
+    BothRows<SheetRows> both(*sheetRows, sinkRows);
+    writeTableRows(table, plan, both);
+  } else {
+    writeTableRows(table, plan, sinkRows);
+  }
+  sinkRows.finish();
 }
 
 // A table line: one row per alternative.
@@ -391,14 +527,17 @@ int composeTableRows(TableLine& table) {
   planColumns(table, plan);
   if (WK1File* sheet = worksheetOf(table)) {
     SheetRows rows(table, *sheet);
-    writeTableRows(table, plan, rows);
+    writeRows(table, plan, &rows);
     // A workbook goes back to the body font after the rows.
     if (sheet->form() == SheetForm::XLS) (void)sheet->setFont(table.fonts[BodyFont].font);
   } else {
-    TextRows rows(table);
-    writeTableRows(table, plan, rows);
+    writeRows(table, plan, nullptr);
   }
-  for (int i = 1; i < table.spacing; ++i) writeCountedLine(table, "");
+  if (table.spacing > 1) {
+    const int count = table.spacing - 1;
+    table.renderers.each([count](TableSink& sink) { sink.blankLines(count); });
+    countLines(table, count);
+  }
   return 0;
 }
 
@@ -515,7 +654,7 @@ int onePerLineRows(TableLine& table) {
     row.append(column.date.label(table.yearFormat));
     text.printFixed(values[static_cast<std::size_t>(j)], table.fieldWidth, column.decimals);
     row.appendFitted(text.view(), table.fieldWidth);
-    writeCountedLine(table, row.trimmed());
+    writeRecordLine(table, row.trimmed());
   }
   return 0;
 }

@@ -242,6 +242,8 @@ TEST_F(DateHeaderTest, LabelWiderThanItsFieldStopsTheRun) {
   dates(" 1995 1995.012 ");
   EXPECT_EQ(writeDateHeader(table), -1);
   EXPECT_EQ(capture.text(), "Date 1995.012 is wider than specified field width: 5.\n  Increase the field width.\n");
+  // No part of the row is written.
+  EXPECT_EQ(text(), "");
 }
 
 TEST_F(DateHeaderTest, NothingWithoutAListOrInRecordLayout) {

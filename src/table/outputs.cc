@@ -1,0 +1,35 @@
+#include "table/outputs.h"
+
+#include <utility>
+
+namespace tabrix {
+
+namespace {
+
+int noted(TableLine& table, int status) {
+  if (status != 0) table.outputFailed = true;
+  return status;
+}
+
+}  // namespace
+
+int attachRenderer(TableLine& table, std::string_view key, std::unique_ptr<TableSink> sink) {
+  return noted(table, table.renderers.attach(key, std::move(sink)));
+}
+
+int detachRenderer(TableLine& table, std::string_view key) { return noted(table, table.renderers.detach(key)); }
+
+bool hasRenderer(const TableLine& table, std::string_view key) { return table.renderers.find(key) != nullptr; }
+
+TableSink* renderer(TableLine& table, std::string_view key) { return table.renderers.find(key); }
+
+int finishRenderers(TableLine& table) {
+  // The run's last page ends here, for the table's own target too.
+  table.renderers.endPage();
+  if (table.tocOn) {
+    table.renderers.eachRenderer([&table](TableSink& sink) { sink.contents(table.contents, table.pagePrefix); });
+  }
+  return noted(table, table.renderers.finishAll());
+}
+
+}  // namespace tabrix

@@ -1,0 +1,330 @@
+// The composer against a recording sink: which calls a page, its header, its date row,
+// table lines, text lines, rules and page breaks give every attached renderer.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/console.h"
+#include "support/constants.h"
+#include "table/date_list.h"
+#include "table/outputs.h"
+#include "table/page.h"
+#include "table/printer_controls.h"
+#include "table/value_rows.h"
+#include "recording_sink.h"
+#include "table_fixture.h"
+
+namespace tabrix {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+VexDate annualStart(int year) {
+  VexDate date;
+  date.year = static_cast<int16_t>(year);
+  date.period = 1;
+  date.frequency = 1;
+  return date;
+}
+
+// A table as the driver leaves it, writing to memory, with a recording renderer
+// attached under "rec".
+class ComposerSinks : public testing::Test {
+ protected:
+  void SetUp() override {
+    prepare(table);
+    table.noFormat = true;
+    sink = attach("rec");
+  }
+
+  RecordingSink* attach(const char* key) {
+    auto made = std::make_unique<RecordingSink>(calls);
+    RecordingSink* raw = made.get();
+    EXPECT_EQ(attachRenderer(table, key, std::move(made)), 0);
+    return raw;
+  }
+
+  // The dates, and alternatives whose observations from 1990 on are given row by row.
+  void data(const char* dates, const std::vector<std::vector<float>>& alternatives) {
+    parseDateList(table, dates);
+    table.datesSet = true;
+    table.altCount = static_cast<int16_t>(alternatives.size());
+    for (std::size_t k = 0; k < alternatives.size(); ++k) {
+      table.values[k].assign(MaxObs, MissingValue);
+      for (std::size_t i = 0; i < alternatives[k].size(); ++i) table.values[k][i] = alternatives[k][i];
+      table.altStart[k] = annualStart(1990);
+    }
+  }
+
+  // The calls recorded since the last take.
+  Calls take() {
+    Calls taken = *calls;
+    calls->clear();
+    return taken;
+  }
+
+  TableLine table;
+  std::shared_ptr<Calls> calls = std::make_shared<Calls>();
+  RecordingSink* sink = nullptr;
+};
+
+TEST_F(ComposerSinks, HeaderLinesOfAPage) {
+  table.headSet = true;
+  table.headText = "Outlook";
+  table.titleSet = true;
+  table.tableTitle = "Real GDP";
+  table.subtitleSet = true;
+  table.subtitle = "billions";
+  table.spaceHead = 1;
+  table.altTitlesKnown = true;
+  table.altCount = 2;
+  table.altTitles[0] = "Base";
+  table.altTitles[1] = "High";
+  table.showMode = 'd';
+  table.dateCount = 4;  // tableWidth 60
+  table.fonts[HeadFont].fontWord = "courier";
+  ASSERT_EQ(pageHeader(table), 0);
+  const std::string headLine = "Outlook" + sp(132 - 7 - 8) + "Page  1";
+  EXPECT_EQ(take(), (Calls{
+                        "beginPage 1 page 132x66 table 60 title 32 alts 2 d",
+                        "margin 3",
+                        "font head on",
+                        "head 'Outlook' page 'Page  1' |" + headLine + "|",
+                        "font head off",
+                        "blank 1",
+                        "font title on",
+                        "title 'Real GDP' |" + sp(26) + "Real GDP|",
+                        "font title off",
+                        "font title on",
+                        "subtitle 'billions' |" + sp(26) + "billions|",
+                        "font title off",
+                        "font bank on",
+                        "blank 1",
+                        "list 'Titles of Alternate Runs' |" + sp(5) + "Titles of Alternate Runs|",
+                        "alt 'Line 1: Base' #1 |" + sp(5) + "Line 1: Base|",
+                        "alt 'Line 2: High - difference from base' #2 |" + sp(5) +
+                            "Line 2: High - difference from base|",
+                        "blank 1",
+                        "sentence 'Alternatives are shown in deviations from base values.' |" + sp(12) +
+                            "Alternatives are shown in deviations from base values.|",
+                        "blank 1",
+                        "font bank off",
+                    }));
+  // The table file is what it is without the renderer: the sinks only watch.
+  TableLine plain;
+  prepare(plain);
+  plain.noFormat = true;
+  plain.headSet = true;
+  plain.headText = "Outlook";
+  plain.titleSet = true;
+  plain.tableTitle = "Real GDP";
+  plain.subtitleSet = true;
+  plain.subtitle = "billions";
+  plain.spaceHead = 1;
+  plain.altTitlesKnown = true;
+  plain.altCount = 2;
+  plain.altTitles[0] = "Base";
+  plain.altTitles[1] = "High";
+  plain.showMode = 'd';
+  plain.dateCount = 4;
+  plain.fonts[HeadFont].fontWord = "courier";
+  ASSERT_EQ(pageHeader(plain), 0);
+  EXPECT_EQ(table.out.text(), plain.out.text());
+}
+
+TEST_F(ComposerSinks, PrintFileHeaderAndContentsNumber) {
+  table.prnMode = true;
+  table.headSet = true;
+  table.headText = "Outlook";
+  table.tocOn = true;
+  table.contents.addEntry("Output", 1);
+  table.titleSet = true;
+  table.tableTitle = "Output";
+  sink->recordFonts = false;
+  ASSERT_EQ(pageHeader(table), 0);
+  const Calls got = take();
+  ASSERT_GE(got.size(), 4u);
+  EXPECT_EQ(got[0], "beginPage 1 page 132x66 table 39 title 32 alts 1 a number 1");
+  // The text is the content; the laid-out line is what the print file shows.
+  EXPECT_EQ(got[2], "head 'Outlook' page '' |\"Outlook" + sp(93) + "\"|");
+  EXPECT_EQ(got[3].substr(0, 31), "title 'TABLE  1.  Output' |\"Out");
+}
+
+TEST_F(ComposerSinks, DateRowAndUnderline) {
+  data("1990 s3 1990-1991 1991", {{1.0f, 2.0f}});
+  table.underlineChar = '-';
+  table.growthWidth = 10;
+  table.lineOnPage = 10;
+  ASSERT_EQ(writeDateHeader(table), 0);
+  EXPECT_EQ(take(), (Calls{
+                        "font date on",
+                        "dates '1990'/7 s3 '90-91'/10g '1991'/7 |" + sp(35) + "1990" + sp(3) + sp(5) + "90-91" +
+                            sp(3) + "1991|",
+                        "underline - |" + sp(35) + "----" + sp(8) + "-----" + sp(3) + "----|",
+                        "font date off",
+                    }));
+}
+
+TEST_F(ComposerSinks, ValueRowsWithMissingBlankAndSpacerCells) {
+  data("1990 s2 1991 1992", {{1234.5f, MissingValue, 0.0f}, {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 0.0f}});
+  table.titleWidth = 6;
+  table.blankZeroes = true;
+  table.commas = true;
+  table.missingText = "NA";
+  table.lineTitle = "GDP";
+  table.spacing = 2;
+  table.lineOnPage = 10;
+  sink->recordFonts = false;
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), (Calls{
+                        "line 'GDP'",
+                        "row 0 titled '1,234.5'.1/7 spacer/2 missing'NA'/7 blank''/7 |GDP   1,234.5" + sp(7) + "NA|",
+                        "row 1 '1.0'.1/7 spacer/2 '2.0'.1/7 '3.0'.1/7 |" + sp(10) + "1.0" + sp(6) + "2.0" + sp(4) +
+                            "3.0|",
+                        // The third alternative's row is all zeroes, shown blank.
+                        "row 2 blank''/7 spacer/2 blank''/7 blank''/7",
+                        "endLine",
+                        "blank 1",
+                    }));
+}
+
+TEST_F(ComposerSinks, DroppedRowsAndTheRowWithoutTheBase) {
+  data("1990 1991", {{0.0f, 0.0f}, {5.0f, 6.0f}});
+  table.lineTitle = "X";
+  table.noZeroRows = true;
+  table.lineOnPage = 10;
+  sink->recordFonts = false;
+  sink->recordLaidOut = false;
+  ASSERT_EQ(composeLine(table), 0);
+  // The base row is dropped (all zero); the second row stays and shows no title.
+  EXPECT_EQ(take(), (Calls{"line 'X'", "row 1 '5.0'.1/7 '6.0'.1/7", "endLine"}));
+
+  table.noZeroRows = false;
+  table.printBase = false;
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), (Calls{"line 'X'", "row 1 titled '5.0'.1/7 '6.0'.1/7", "endLine"}));
+
+  // A line of which no row is kept gives no line at all.
+  table.noZeroRows = true;
+  table.values[1].assign(MaxObs, 0.0f);
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), Calls{});
+}
+
+TEST_F(ComposerSinks, TextLinesCentredAndNotAndRules) {
+  data("1990", {{1.0f}});
+  table.pageWidth = 20;
+  table.lineOnPage = 10;
+  sink->recordFonts = false;
+  table.textLine = true;
+  table.lineTitle = "Notes";
+  ASSERT_EQ(composeLine(table), 0);
+  table.centerText = true;
+  ASSERT_EQ(composeLine(table), 0);
+  table.lineTitle = std::string(30, 'x');
+  table.centerText = false;
+  ASSERT_EQ(composeLine(table), 0);
+  ASSERT_EQ(ruleLine(table, '='), 0);
+  ASSERT_EQ(centeredLine(table, "Seller", 10), 0);
+  EXPECT_EQ(take(), (Calls{
+                        "text 'Notes' |Notes|",
+                        "centred 'Notes' |" + sp(7) + "Notes|",
+                        // The text is whole; the line is cut at the page width.
+                        "text '" + std::string(30, 'x') + "' |" + std::string(20, 'x') + "|",
+                        "rule = |" + std::string(132, '=') + "|",
+                        "centred 'Seller' |  Seller|",
+                    }));
+}
+
+TEST_F(ComposerSinks, PageBreakEndsThePageWithItsFoot) {
+  data("1990", {{1.0f}});
+  table.timestampText = "Fri 11";
+  table.pageLength = 20;
+  table.bottomMargin = 2;
+  table.lineTitle = "A";
+  sink->recordFonts = false;
+  sink->recordLaidOut = false;
+  ASSERT_EQ(composeLine(table), 0);  // the first page
+  take();
+  table.lineOnPage = 17;  // the next line does not fit
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), (Calls{
+                        "margin 1",
+                        "foot 'Fri 11'",
+                        "margin 2",
+                        "endPage",
+                        "beginPage 2 page 132x20 table 39 title 32 alts 1 a",
+                        "margin 3",
+                        "head '' page 'Page  2'",
+                        "blank 1",
+                        "dates '1990'/7",
+                        "line 'A'",
+                        "row 0 titled '1.0'.1/7",
+                        "endLine",
+                    }));
+  // The end of the run fills the last page and stamps it; finishing ends the page.
+  ASSERT_EQ(endOfRun(table), 0);
+  EXPECT_EQ(finishRenderers(table), 0);
+  EXPECT_EQ(take(), (Calls{"margin 8", "foot 'Fri 11'", "endPage", "finish"}));
+  EXPECT_FALSE(hasRenderer(table, "rec"));
+}
+
+TEST_F(ComposerSinks, RendererAttachedMidPageBeginsTheCurrentPage) {
+  data("1990", {{1.0f}});
+  table.lineTitle = "A";
+  table.tocOn = true;
+  table.contents.addEntry("Output", 1);
+  sink->recordFonts = false;
+  sink->recordLaidOut = false;
+  ASSERT_EQ(composeLine(table), 0);
+  take();
+  RecordingSink* second = attach("second");
+  second->recordFonts = false;
+  second->recordLaidOut = false;
+  EXPECT_EQ(take(), Calls{"beginPage 1 page 132x66 table 39 title 32 alts 1 a number 1"});
+  EXPECT_TRUE(hasRenderer(table, "second"));
+  EXPECT_EQ(renderer(table, "second"), second);
+  EXPECT_EQ(renderer(table, "none"), nullptr);
+
+  // Both get every call of the next line, in the order attached.
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), (Calls{"line 'A'", "line 'A'", "row 0 titled '1.0'.1/7", "row 0 titled '1.0'.1/7", "endLine",
+                           "endLine"}));
+
+  // Detaching ends the page for that renderer alone, then finishes it.
+  EXPECT_EQ(detachRenderer(table, "second"), 0);
+  EXPECT_EQ(take(), (Calls{"endPage", "finish"}));
+  EXPECT_EQ(detachRenderer(table, "second"), 0);  // none there any more
+
+  // At the end: the page ended, the contents, then finish.
+  EXPECT_EQ(finishRenderers(table), 0);
+  EXPECT_EQ(take(), (Calls{"endPage", "contents 'Page ' 'Output'@1", "finish"}));
+  EXPECT_FALSE(table.outputFailed);
+}
+
+TEST_F(ComposerSinks, FailedRendererFailsTheRun) {
+  sink->failing = true;
+  // Attaching over it finishes it first and passes its status on.
+  EXPECT_EQ(attachRenderer(table, "rec", std::make_unique<RecordingSink>(calls)), -1);
+  EXPECT_TRUE(table.outputFailed);
+
+  table.outputFailed = false;
+  static_cast<RecordingSink*>(renderer(table, "rec"))->failing = true;
+  EXPECT_EQ(finishRenderers(table), -1);
+  EXPECT_TRUE(table.outputFailed);
+}
+
+TEST(ComposerSinksEnd, RenderersStillAttachedWhenTheTableGoesAreAbandoned) {
+  auto calls = std::make_shared<Calls>();
+  {
+    TableLine table;
+    prepare(table);
+    EXPECT_EQ(attachRenderer(table, "rec", std::make_unique<RecordingSink>(calls)), 0);
+  }
+  EXPECT_EQ(*calls, Calls{"abandon"});
+}
+
+}  // namespace
+}  // namespace tabrix
