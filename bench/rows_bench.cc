@@ -10,6 +10,7 @@
 #include "table/date_list.h"
 #include "table/table_line.h"
 #include "table/value_rows.h"
+#include "table/page_counters.h"
 
 namespace tabrix::bench {
 namespace {
@@ -46,7 +47,7 @@ void composeMidPage(benchmark::State& state, char showMode) {
   size_t bytes = 0;
   for (auto _ : state) {
     table.out.openMemory();
-    table.lineOnPage = 5;
+    PageCounters::lineOnPage(table.page) = 5;
     if (composeLine(table) != 0) {
       state.SkipWithError("composeLine failed");
       break;
@@ -84,7 +85,7 @@ void BM_ComposeWithPages(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
-  state.counters["pages"] = static_cast<double>(table.pageNumber);
+  state.counters["pages"] = static_cast<double>(PageCounters::pageNumber(table.page));
 }
 BENCHMARK(BM_ComposeWithPages);
 

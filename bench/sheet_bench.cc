@@ -16,6 +16,7 @@
 #include "table/page.h"
 #include "table/table_line.h"
 #include "table/value_rows.h"
+#include "table/page_counters.h"
 
 namespace tabrix::bench {
 namespace {
@@ -82,9 +83,9 @@ void composeAndSave(benchmark::State& state, SheetForm form, bool saveOnly) {
       state.SkipWithError("the table could not be composed");
       break;
     }
-    pages = static_cast<std::size_t>(table.pageNumber);
+    pages = static_cast<std::size_t>(PageCounters::pageNumber(table.page));
     if (saveOnly) state.ResumeTiming();
-    (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
+    (void)table.sheet->finishSheet(0, 0, PageCounters::sheetRow(table.page), table.dateCount);
     if (table.sheet->close() != 0) {
       state.SkipWithError("the target could not be written");
       break;

@@ -419,7 +419,7 @@ void makeTable(RunState& state, TableLine& table) {
   if (finishRenderers(table) != 0) table.outputFailed = true;
   // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
   if (table.sheet != nullptr) {
-    (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
+    (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount);
     if (table.sheet->close() != 0) table.outputFailed = true;
     table.sheet.reset();
   }

@@ -210,7 +210,7 @@ int16_t printTerm(const MatListRun& run, const MatListStruc& config, const MatLi
   const int t = config.currentTerm;
   const int width = table.fieldWidth * table.dateCount + table.titleWidth;
   auto noRoom = [&table](int k) {
-    return !table.gdataMode && table.lineOnPage + table.altCount + k > table.pageLength - table.bottomMargin;
+    return !table.gdataMode && table.page.lineOnPage() + table.altCount + k > table.pageLength - table.bottomMargin;
   };
   auto newPage = [&table]() { return pageHeader(table) != 0 ? -1 : 0; };
 
@@ -338,9 +338,8 @@ int16_t runMatrixListing(MatListRun& run) {
                      settings.cutoffYear);
   }
   // Like a table line, the first listing of a table starts its first page.
-  if (!sectors.empty() && !table.headerStarted) {
-    if (pageHeader(table) != 0) return -2;
-    table.headerStarted = true;
+  if (!sectors.empty() && !table.page.headerStarted()) {
+    if (beginTable(table) != 0) return -2;
   }
   const bool coefMode = table.coefMode;
   int16_t result = 0;

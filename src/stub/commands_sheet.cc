@@ -15,6 +15,7 @@
 #include "stub/commands.h"
 #include "stub/run_state.h"
 #include "table/date_list.h"
+#include "table/page.h"
 #include "table/sheet_cells.h"
 #include "table/table_line.h"
 
@@ -70,7 +71,7 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
   }
   const bool hadWriter = table.sheet != nullptr;
   if (hadWriter) {
-    (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
+    (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount);
     if (table.sheet->close() != 0) table.outputFailed = true;
     table.sheet.reset();
   }
@@ -94,10 +95,7 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
     return -1;
   }
   if (form == SheetForm::WK1) table.noFormat = true;
-  table.sheetRow = 0;
-  table.lineOnPage = 0;
-  table.pageNumber = 0;
-  table.sheetFreeRow = 0;
+  restartPages(table);
   (void)table.sheet->setColumnWidth(0, table.titleWidth);
   if (form == SheetForm::XLS) {
     (void)table.sheet->setMissingText(table.missingText);

@@ -40,7 +40,7 @@ int16_t titleCommand(StubContext& context) {
   std::string text = readTextWithoutLeadingBlanks(context);
   assignCut(table.tableTitle, text, LineTextCapacity);
   table.titleSet = true;
-  table.contents.addEntry(table.tableTitle, table.pageNumber + 1);
+  table.contents.addEntry(table.tableTitle, table.page.pageNumber() + 1);
   return 0;
 }
 

@@ -125,7 +125,7 @@ int16_t interpret(RunState& run, std::FILE*& file, TableLine& table) {
       reader.setSource(file);
     } else {
       console().printf("\r\nLine beginning %c not recognized, page %d line %d.", c,
-                       table.pageNumber, table.lineOnPage);
+                       table.page.pageNumber(), table.page.lineOnPage());
       reader.skipLine();
     }
     if (result == -1) return -1;

@@ -165,10 +165,7 @@ void evaluateAlternatives(StubContext& context, const std::string& expression) {
 
 int16_t startTable(StubContext& context) {
   TableLine& table = context.table;
-  if (table.headerStarted) return 0;
-  int16_t result = static_cast<int16_t>(pageHeader(table));
-  table.headerStarted = true;
-  return result;
+  return static_cast<int16_t>(beginTable(table));
 }
 
 int16_t textLine(StubContext& context) {
@@ -182,7 +179,7 @@ int16_t textLine(StubContext& context) {
   }
   assignCut(table.lineTitle, text, LineTextCapacity);
   // A text line begins the table without a page header; the composer starts the page.
-  table.headerStarted = true;
+  markTableBegun(table);
   table.textLine = true;
   int16_t result = composeWithNameFont(table);
   table.textLine = false;
@@ -205,6 +202,7 @@ int16_t pageControlLine(StubContext& context) {
   Chopper& reader = context.reader;
   int type = reader.nextToken();
   bool breakNow = true;
+  bool skipRows = false;
   if (type == token::kNumber) {
     const int n = reader.tokenInteger();
     int m = 0;
@@ -215,22 +213,20 @@ int16_t pageControlLine(StubContext& context) {
       handBack(reader, type);
     }
     // n and m may be as large as an int; the room test is taken in 64 bits.
-    const int64_t needed = int64_t{table.lineOnPage} + m + int64_t{table.altCount} * n;
+    const int64_t needed = int64_t{table.page.lineOnPage()} + m + int64_t{table.altCount} * n;
     if (needed <= table.pageLength - table.bottomMargin) {
       breakNow = false;
     } else if (m == 0) {
-      table.lineOnPage = table.pageLength;
+      breakAtNextLine(table);
       breakNow = false;
     } else {
-      table.sheetRow += table.lineOnPage;
+      skipRows = true;
     }
   } else {
     handBack(reader, type);
   }
   if (!breakNow) return 0;
-  if (pageHeader(table) == -1) return -1;
-  table.headerStarted = true;
-  return 0;
+  return breakPage(table, skipRows) == -1 ? -1 : 0;
 }
 
 int16_t tableLine(StubContext& context, int first) {

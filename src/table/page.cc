@@ -8,6 +8,7 @@
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
 #include "table/table_sink.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 
@@ -89,9 +90,9 @@ void writeHeadLine(TableLine& table) {
   // A workbook's head line leaves the page text out.
   const bool pageNumbers = table.pageNumbers && !xlsWorksheet(table);
   if (pageNumbers) {
-    int digits = table.pageNumber < 10 ? 1 : table.pageNumber < 100 ? 2 : 3;
+    int digits = PageCounters::pageNumber(table.page) < 10 ? 1 : PageCounters::pageNumber(table.page) < 100 ? 2 : 3;
     char text[64];
-    std::snprintf(text, sizeof text, "%s %*d", table.pagePrefix.c_str(), digits, table.pageNumber);
+    std::snprintf(text, sizeof text, "%s %*d", table.pagePrefix.c_str(), digits, PageCounters::pageNumber(table.page));
     pageText = text;
   }
   // The page text ends one column before the end, so the last column stays blank.
@@ -202,16 +203,41 @@ void writeModeSentence(TableLine& table) {
 }  // namespace
 
 void countLines(TableLine& table, int count) {
-  table.lineOnPage += count;
-  table.sheetRow += count;
+  PageCounters::lineOnPage(table.page) += count;
+  PageCounters::sheetRow(table.page) += count;
+}
+
+int beginTable(TableLine& table) {
+  if (table.page.headerStarted()) return 0;
+  const int result = pageHeader(table);
+  PageCounters::headerStarted(table.page) = true;
+  return result;
+}
+
+void markTableBegun(TableLine& table) { PageCounters::headerStarted(table.page) = true; }
+
+void breakAtNextLine(TableLine& table) { PageCounters::lineOnPage(table.page) = table.pageLength; }
+
+int breakPage(TableLine& table, bool skipRows) {
+  if (skipRows) PageCounters::sheetRow(table.page) += table.page.lineOnPage();
+  const int result = pageHeader(table);
+  PageCounters::headerStarted(table.page) = true;
+  return result;
+}
+
+void restartPages(TableLine& table) {
+  PageCounters::pageNumber(table.page) = 0;
+  PageCounters::lineOnPage(table.page) = 0;
+  PageCounters::sheetRow(table.page) = 0;
+  PageCounters::sheetFreeRow(table.page) = 0;
 }
 
 bool textLineNeedsPage(const TableLine& table) {
-  return table.pageLength - (table.bottomMargin + stampLines(table)) < table.lineOnPage + 1;
+  return table.pageLength - (table.bottomMargin + stampLines(table)) < PageCounters::lineOnPage(table.page) + 1;
 }
 
 bool tableLineNeedsPage(const TableLine& table) {
-  return table.lineOnPage + table.altCount > table.pageLength - (table.bottomMargin + stampLines(table));
+  return PageCounters::lineOnPage(table.page) + table.altCount > table.pageLength - (table.bottomMargin + stampLines(table));
 }
 
 int pageHeader(TableLine& table) {
@@ -219,7 +245,7 @@ int pageHeader(TableLine& table) {
   // End of the previous page: the time stamp after an empty line (not on a worksheet)
   // and the bottom margin; a print file has neither. An XLS target starts a new
   // worksheet for the next page.
-  if (table.pageNumber > 0 && !table.prnMode) {
+  if (PageCounters::pageNumber(table.page) > 0 && !table.prnMode) {
     if (table.timestampText && !table.sheetMode) {
       const std::string line = centred(*table.timestampText, table.pageWidth);
       sinkMarginLines(table, 1);
@@ -230,10 +256,10 @@ int pageHeader(TableLine& table) {
     countLines(table, std::max<int>(table.bottomMargin, 0));
     if (xlsWorksheet(table) && startWorksheetPage(table) != 0) return -1;
   }
-  table.lineOnPage = 0;
+  PageCounters::lineOnPage(table.page) = 0;
   const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
   PageSetup setup;
-  setup.pageNumber = table.pageNumber + 1;
+  setup.pageNumber = PageCounters::pageNumber(table.page) + 1;
   setup.pageWidth = table.pageWidth;
   setup.pageLength = table.pageLength;
   setup.tableWidth = tableWidth;
@@ -247,7 +273,7 @@ int pageHeader(TableLine& table) {
   table.renderers.beginPage(setup);
   sinkMarginLines(table, table.topMargin);
   countLines(table, std::max<int>(table.topMargin, 0));
-  ++table.pageNumber;
+  ++PageCounters::pageNumber(table.page);
   writeHeadLine(table);
   sinkBlankLines(table, table.spaceHead);
   countLines(table, std::max<int>(table.spaceHead, 0));
@@ -261,7 +287,7 @@ int pageHeader(TableLine& table) {
   useBody(table, BankFont);
   // Each worksheet of a workbook, and the one sheet of a WK1 file, gets the date
   // columns' widths.
-  if (xlsWorksheet(table) || (table.sheetMode && table.pageNumber == 1)) setDateColumnWidths(table);
+  if (xlsWorksheet(table) || (table.sheetMode && PageCounters::pageNumber(table.page) == 1)) setDateColumnWidths(table);
   return 0;
 }
 
@@ -307,10 +333,10 @@ int ruleLine(TableLine& table, char character) {
 
 int endOfRun(TableLine& table) {
   if (table.sheetMode) return -1;
-  if (table.timestampText && table.pageNumber > 0 && !table.prnMode) {
+  if (table.timestampText && PageCounters::pageNumber(table.page) > 0 && !table.prnMode) {
     // The fill counts on the page only.
-    const int fill = std::max(table.pageLength - table.bottomMargin - 3 - table.lineOnPage, 0);
-    table.lineOnPage += fill;
+    const int fill = std::max(table.pageLength - table.bottomMargin - 3 - PageCounters::lineOnPage(table.page), 0);
+    PageCounters::lineOnPage(table.page) += fill;
     const std::string line = centred(*table.timestampText, table.pageWidth);
     sinkMarginLines(table, fill);
     table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });

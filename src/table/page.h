@@ -35,4 +35,18 @@ bool tableLineNeedsPage(const TableLine& table);
 // Counts lines composed on the page: lineOnPage and sheetRow.
 void countLines(TableLine& table, int count);
 
+// The page commands of the stub; the page state moves nowhere else.
+// Begins the table: its first page header unless it has begun. Returns pageHeader's
+// result (0 when it had begun).
+[[nodiscard]] int beginTable(TableLine& table);
+// Marks the table begun without a header (a text line starts the page itself).
+void markTableBegun(TableLine& table);
+// Makes the next line start a new page.
+void breakAtNextLine(TableLine& table);
+// Starts a new page now (the table is then begun); with skipRows the worksheet rows
+// move on by the lines of the page left. Returns pageHeader's result.
+[[nodiscard]] int breakPage(TableLine& table, bool skipRows);
+// Starts the counting again for a new worksheet file: no pages, lines or rows.
+void restartPages(TableLine& table);
+
 }  // namespace tabrix

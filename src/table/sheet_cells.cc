@@ -4,6 +4,7 @@
 #include <string>
 
 #include "table/date_list.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 
@@ -13,9 +14,9 @@ bool xlsWorksheet(const TableLine& table) {
   return table.sheetMode && table.sheet != nullptr && table.sheet->form() == SheetForm::XLS;
 }
 
-int worksheetLineRow(const TableLine& table) { return std::max(table.sheetRow - 1, table.sheetFreeRow); }
+int worksheetLineRow(const TableLine& table) { return std::max(PageCounters::sheetRow(table.page) - 1, PageCounters::sheetFreeRow(table.page)); }
 
-void takeWorksheetRow(TableLine& table, int row) { table.sheetFreeRow = std::max(table.sheetFreeRow, row + 1); }
+void takeWorksheetRow(TableLine& table, int row) { PageCounters::sheetFreeRow(table.page) = std::max(PageCounters::sheetFreeRow(table.page), row + 1); }
 
 void writeSheetText(TableLine& table, int column, std::string_view text, char align) {
   WK1File* sheet = worksheetOf(table);
@@ -34,9 +35,9 @@ int startWorksheetPage(TableLine& table) {
   if (sheet == nullptr) return 0;
   if (sheet->newSheet(worksheetTitles(table)) != 0) return -1;
   (void)sheet->setColumnWidth(0, table.titleWidth);
-  table.sheetRow = 0;
-  table.lineOnPage = 0;
-  table.sheetFreeRow = 0;
+  PageCounters::sheetRow(table.page) = 0;
+  PageCounters::lineOnPage(table.page) = 0;
+  PageCounters::sheetFreeRow(table.page) = 0;
   return 0;
 }
 

@@ -2,7 +2,7 @@
 // setting the stub commands change, the text of the line being composed, the titles,
 // the date-column list, each alternative's observations, the totals, the printer font
 // roles, the table file and the table of contents, together with the composer's page
-// counters. The run driver creates it; the interpreter changes it; the composer reads it.
+// state (which only the composer moves). The run driver creates it; the interpreter changes it; the composer reads it.
 #pragma once
 
 #include <array>
@@ -18,6 +18,7 @@
 #include "sheet/vex_font.h"
 #include "sheet/wk1_file.h"
 #include "table/contents.h"
+#include "table/page_state.h"
 #include "table/sink_set.h"
 #include "table/table_file.h"
 
@@ -187,12 +188,8 @@ class TableLine {
   // --- Table of contents ---
   toc contents;
 
-  // --- Composer counters, run-wide ---
-  int pageNumber = 0;           // pages begun
-  int lineOnPage = 0;           // lines written on the current page
-  int sheetRow = 0;             // lines or rows written; the next worksheet row is sheetRow - 1
-  int sheetFreeRow = 0;         // the first row of the current worksheet that holds no cells
-  bool headerStarted = false;   // the first page header has been written
+  // --- The composer's place in the table, run-wide (read-only outside the composer) ---
+  PageState page;
 };
 
 // Sets the six settings the run driver gives before the first alternative: pageLength 66,

@@ -18,6 +18,7 @@
 #include "table/printer_controls.h"
 #include "table/sheet_cells.h"
 #include "table/table_sink.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 
@@ -566,7 +567,7 @@ int composeLine(TableLine& table) {
     console().printf("%s", "   give growth rate ranges in the \\dates command.\n");
     return -1;
   }
-  if (table.lineOnPage == 0 && pageHeader(table) != 0) return -1;
+  if (PageCounters::lineOnPage(table.page) == 0 && pageHeader(table) != 0) return -1;
   if (table.textLine) return composeTextLine(table);
   if (table.gdataMode) return gdataRecord(table) == -1 ? -1 : 0;
   if (table.onePerLine) return onePerLineRows(table);

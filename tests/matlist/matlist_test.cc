@@ -33,6 +33,7 @@
 #include "table/date_list.h"
 #include "table/table_line.h"
 #include "test_files.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -113,11 +114,11 @@ class ListingTest : public ::testing::Test {
     table.out.openMemory();
     (void)parseDateList(table, "2000 2001 2002");
     table.datesSet = true;
-    table.headerStarted = true;
+    PageCounters::headerStarted(table.page) = true;
     table.pageLength = 500;
     // A page is begun and holds some lines: the listing writes no page header.
-    table.pageNumber = 1;
-    table.lineOnPage = 10;
+    PageCounters::pageNumber(table.page) = 1;
+    PageCounters::lineOnPage(table.page) = 10;
     for (std::size_t k = 0; k < 2; ++k) table.altStart[k] = VexDate{2000, 1, 1};
   }
   ~ListingTest() override { fs::current_path(saved_); }
@@ -354,7 +355,7 @@ TEST_F(ListingTest, APageBreakRepeatsTheHeadingContinued) {
   table.pageLength = 8;
   table.bottomMargin = 0;
   table.topMargin = 0;
-  table.lineOnPage = 1;
+  PageCounters::lineOnPage(table.page) = 1;
   const std::vector<std::string> lines = list("1");
   const std::vector<std::string> continued = {
       centered("Seller:   1 Farms (Continued)"),

@@ -18,6 +18,7 @@
 #include "support/constants.h"
 #include "table/table_line.h"
 #include "test_files.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -61,8 +62,8 @@ class BlockTest : public testing::StubTest {
     table.titleWidth = 10;
     table.fieldWidth = 7;
     table.pageLength = 1000;
-    table.lineOnPage = 5;
-    table.headerStarted = true;
+    PageCounters::lineOnPage(table.page) = 5;
+    PageCounters::headerStarted(table.page) = true;
     table.noFormat = true;
   }
 
@@ -130,12 +131,12 @@ TEST_F(BlockTest, ABlockKeepsLinesBeyondItsCapacity) {
 
 TEST_F(BlockTest, SortedLinesBreakPagesLikeOthers) {
   table.pageLength = 40;  // rows up to line 31, above the bottom margin of 9
-  table.pageNumber = 1;
-  table.lineOnPage = 27;
+  PageCounters::pageNumber(table.page) = 1;
+  PageCounters::lineOnPage(table.page) = 27;
   const std::string text =
       tableOf("\\dates 1990 1991\n\\ss 1991\nx1;x1\nx2;x2\nx3;x3\nx4;x4\n\\es\n\\ps\n");
   // Two lines fit on the page; the third starts the next one.
-  EXPECT_EQ(table.pageNumber, 2);
+  EXPECT_EQ(PageCounters::pageNumber(table.page), 2);
   EXPECT_LT(text.find("x1 "), text.find('\f'));
   EXPECT_LT(text.find('\f'), text.find("x4 "));
   const std::size_t x3 = text.find("x3 "), x1 = text.find("x1 "), x4 = text.find("x4 "),

@@ -20,6 +20,7 @@
 #include "table/printer_controls.h"
 #include "table/table_line.h"
 #include "test_files.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -178,7 +179,7 @@ TEST_F(OutputCommandTest, LineWritesARuleOfTheTableWidth) {
   table.tableWidth = 60;
   EXPECT_EQ(runStub("\\line\n\\line =\n"), InterpretEnd);
   EXPECT_EQ(table.out.text(), std::string(60, '-') + "\n" + std::string(60, '=') + "\n");
-  EXPECT_EQ(table.lineOnPage, 2);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 2);
 }
 
 TEST_F(OutputCommandTest, BreakMovesToANewTableFile) {

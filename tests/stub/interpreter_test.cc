@@ -17,6 +17,7 @@
 #include "stub/commands.h"
 #include "stub/interpreter_fixture.h"
 #include "table/table_line.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -333,8 +334,8 @@ TEST_F(InterpreterTest, LineKinds) {
 }
 
 TEST_F(InterpreterTest, UnrecognisedLineStartIsReportedAndSkipped) {
-  table.pageNumber = 3;
-  table.lineOnPage = 12;
+  PageCounters::pageNumber(table.page) = 3;
+  PageCounters::lineOnPage(table.page) = 12;
   EXPECT_EQ(runStub("\tx \\pl 5\n!\n\\pl 50\n"), InterpretEnd);
   EXPECT_EQ(output,
             "\r\nLine beginning \t not recognized, page 3 line 12."
@@ -474,7 +475,7 @@ TEST_F(InterpreterTest, HeadTitleStandsForTheBaseTitle) {
 }
 
 TEST_F(InterpreterTest, TitlesAreRecordedInTheContents) {
-  table.pageNumber = 4;
+  PageCounters::pageNumber(table.page) = 4;
   EXPECT_EQ(runStub("\\title First\n\\title Second\n"), InterpretEnd);
   ASSERT_EQ(table.contents.entryCount(), 2);
   EXPECT_EQ(table.contents.entry(0).title, "First");

@@ -6,6 +6,7 @@
 
 #include "stub/interpreter_fixture.h"
 #include "table/table_line.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -37,24 +38,24 @@ TEST_F(PageControlTest, RowsThatDoNotFitBreakNowOrAtTheNextLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stub);
     table.altCount = static_cast<int16_t>(c.altCount);
-    table.headerStarted = true;
-    table.pageNumber = 1;
-    table.lineOnPage = c.lineOnPage;
-    table.sheetRow = 100;
+    PageCounters::headerStarted(table.page) = true;
+    PageCounters::pageNumber(table.page) = 1;
+    PageCounters::lineOnPage(table.page) = c.lineOnPage;
+    PageCounters::sheetRow(table.page) = 100;
     EXPECT_EQ(runStub(c.stub), InterpretEnd);
     switch (c.outcome) {
       case kFits:
-        EXPECT_EQ(table.pageNumber, 1);
-        EXPECT_EQ(table.lineOnPage, c.lineOnPage);
+        EXPECT_EQ(PageCounters::pageNumber(table.page), 1);
+        EXPECT_EQ(PageCounters::lineOnPage(table.page), c.lineOnPage);
         break;
       case kDeferred:
-        EXPECT_EQ(table.pageNumber, 1);
-        EXPECT_EQ(table.lineOnPage, 66);
+        EXPECT_EQ(PageCounters::pageNumber(table.page), 1);
+        EXPECT_EQ(PageCounters::lineOnPage(table.page), 66);
         break;
       case kBreaksNow:
-        EXPECT_EQ(table.pageNumber, 2);
+        EXPECT_EQ(PageCounters::pageNumber(table.page), 2);
         if (std::string(c.stub) != "*\n") {
-          EXPECT_GE(table.sheetRow, 100 + c.lineOnPage);
+          EXPECT_GE(PageCounters::sheetRow(table.page), 100 + c.lineOnPage);
         }
         break;
     }

@@ -15,6 +15,7 @@
 #include "table/value_rows.h"
 #include "recording_sink.h"
 #include "table_fixture.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -156,7 +157,7 @@ TEST_F(ComposerSinks, DateRowAndUnderline) {
   data("1990 s3 1990-1991 1991", {{1.0f, 2.0f}});
   table.underlineChar = '-';
   table.growthWidth = 10;
-  table.lineOnPage = 10;
+  PageCounters::lineOnPage(table.page) = 10;
   ASSERT_EQ(writeDateHeader(table), 0);
   EXPECT_EQ(take(), (Calls{
                         "font date on",
@@ -175,7 +176,7 @@ TEST_F(ComposerSinks, ValueRowsWithMissingBlankAndSpacerCells) {
   table.missingText = "NA";
   table.lineTitle = "GDP";
   table.spacing = 2;
-  table.lineOnPage = 10;
+  PageCounters::lineOnPage(table.page) = 10;
   sink->recordFonts = false;
   ASSERT_EQ(composeLine(table), 0);
   EXPECT_EQ(take(), (Calls{
@@ -194,7 +195,7 @@ TEST_F(ComposerSinks, DroppedRowsAndTheRowWithoutTheBase) {
   data("1990 1991", {{0.0f, 0.0f}, {5.0f, 6.0f}});
   table.lineTitle = "X";
   table.noZeroRows = true;
-  table.lineOnPage = 10;
+  PageCounters::lineOnPage(table.page) = 10;
   sink->recordFonts = false;
   sink->recordLaidOut = false;
   ASSERT_EQ(composeLine(table), 0);
@@ -216,7 +217,7 @@ TEST_F(ComposerSinks, DroppedRowsAndTheRowWithoutTheBase) {
 TEST_F(ComposerSinks, TextLinesCentredAndNotAndRules) {
   data("1990", {{1.0f}});
   table.pageWidth = 20;
-  table.lineOnPage = 10;
+  PageCounters::lineOnPage(table.page) = 10;
   sink->recordFonts = false;
   table.textLine = true;
   table.lineTitle = "Notes";
@@ -248,7 +249,7 @@ TEST_F(ComposerSinks, PageBreakEndsThePageWithItsFoot) {
   sink->recordLaidOut = false;
   ASSERT_EQ(composeLine(table), 0);  // the first page
   take();
-  table.lineOnPage = 17;  // the next line does not fit
+  PageCounters::lineOnPage(table.page) = 17;  // the next line does not fit
   ASSERT_EQ(composeLine(table), 0);
   EXPECT_EQ(take(), (Calls{
                         "margin 1",

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "platform/keys.h"
 #include "table_fixture.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -170,7 +171,7 @@ class DateHeaderTest : public DateListTest {
     DateListTest::SetUp();
     table.noFormat = true;
     table.datesSet = true;
-    table.lineOnPage = 10;
+    PageCounters::lineOnPage(table.page) = 10;
   }
   void dates(const char* text) { parseDateList(table, text); }
   const std::string& text() const { return table.out.text(); }
@@ -202,10 +203,10 @@ TEST_F(DateHeaderTest, RowsOfLabelsSpacersAndUnderlines) {
     table.underlineChar = c.underline;
     table.prnMode = c.prn;
     dates(c.dates);
-    int before = table.lineOnPage;
+    int before = PageCounters::lineOnPage(table.page);
     EXPECT_EQ(writeDateHeader(table), 0);
     EXPECT_EQ(text(), c.expected);
-    EXPECT_EQ(table.lineOnPage - before, c.underline ? 2 : 1);
+    EXPECT_EQ(PageCounters::lineOnPage(table.page) - before, c.underline ? 2 : 1);
   }
 }
 
@@ -259,11 +260,11 @@ TEST_F(DateHeaderTest, NothingWithoutAListOrInRecordLayout) {
 TEST_F(DateHeaderTest, FullPageStartsANewOneFirst) {
   dates(" 1995 ");
   table.pageNumbers = false;
-  table.pageNumber = 1;
-  table.lineOnPage = 57;  // 66 - 9 < 57 + 1
+  PageCounters::pageNumber(table.page) = 1;
+  PageCounters::lineOnPage(table.page) = 57;  // 66 - 9 < 57 + 1
   EXPECT_EQ(writeDateHeader(table), 0);
   EXPECT_EQ(text(), std::string(9, '\n') + "\f" + "\n\n\n\n\n" + sp(32) + "   1995\n");
-  EXPECT_EQ(table.lineOnPage, 6);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 6);
 }
 
 TEST_F(DateHeaderTest, DateFontAroundTheRows) {

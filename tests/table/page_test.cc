@@ -5,6 +5,7 @@
 #include "platform/console.h"
 #include "table/fields.h"
 #include "table_fixture.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -23,9 +24,9 @@ TEST_F(PageTest, DefaultHeaderOfTheFirstPage) {
   // Setup code, three top lines, the head line with "Page  1" ending at column 130,
   // and the empty line closing the header.
   EXPECT_EQ(text(), Portrait + "\n\n\n" + sp(124) + "Page  1\n" + "\n");
-  EXPECT_EQ(table.pageNumber, 1);
-  EXPECT_EQ(table.lineOnPage, 5);
-  EXPECT_EQ(table.sheetRow, 5);
+  EXPECT_EQ(PageCounters::pageNumber(table.page), 1);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 5);
+  EXPECT_EQ(PageCounters::sheetRow(table.page), 5);
   EXPECT_EQ(table.tableWidth, 32 + 7);
 }
 
@@ -41,12 +42,12 @@ TEST_F(PageTest, PageNumbersEndOnePlaceBeforeTheLastColumn) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.previousPages);
     table.out.openMemory();
-    table.pageNumber = c.previousPages;
-    table.lineOnPage = 30;
+    PageCounters::pageNumber(table.page) = c.previousPages;
+    PageCounters::lineOnPage(table.page) = 30;
     ASSERT_EQ(pageHeader(table), 0);
     // The previous page ends with nine empty lines and a form feed.
     EXPECT_EQ(text(), std::string(9, '\n') + "\f" + Portrait + "\n\n\n" + c.headLine + "\n\n");
-    EXPECT_EQ(table.lineOnPage, 5);
+    EXPECT_EQ(PageCounters::lineOnPage(table.page), 5);
   }
 }
 
@@ -65,7 +66,7 @@ TEST_F(PageTest, HeadIsCutToLeaveOneBlankBeforeThePageText) {
   };
   for (const Case& c : cases) {
     table.out.openMemory();
-    table.pageNumber = 0;
+    PageCounters::pageNumber(table.page) = 0;
     table.pageNumbers = c.pageNumbers;
     EXPECT_EQ(pageHeader(table), 0);
     EXPECT_EQ(text(), "\n\n\n" + c.headLine + "\n\n");
@@ -98,7 +99,7 @@ TEST_F(PageTest, TitlesSubtitleAndSpaceHead) {
   EXPECT_EQ(pageHeader(table), 0);
   // The title at (60 - 8) / 2; the subtitle right-trimmed first, at (60 - 20) / 2.
   EXPECT_EQ(text(), "\n\n\n\n\n\n" + sp(26) + "Real GDP\n" + sp(20) + " billions of dollars\n" + "\n");
-  EXPECT_EQ(table.lineOnPage, 3 + 1 + 2 + 2 + 1);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 3 + 1 + 2 + 2 + 1);
 }
 
 TEST_F(PageTest, TitleLongerThanTheTableStartsAtColumnZero) {
@@ -137,7 +138,7 @@ TEST_F(PageTest, OneAlternativeAgainstThree) {
   EXPECT_EQ(text(), "\n\n\n\n\n");
 
   table.out.openMemory();
-  table.pageNumber = 0;
+  PageCounters::pageNumber(table.page) = 0;
   table.altCount = 3;
   EXPECT_EQ(pageHeader(table), 0);
   // The heading at (102 - 24) / 2 = 39, the list 20 columns left of it.
@@ -149,7 +150,7 @@ TEST_F(PageTest, OneAlternativeAgainstThree) {
                         "\n" +
                         sp(12) + "Alternatives are shown in percentage deviations from base.\n" + "\n");
   // The indented sentence and the empty line after it.
-  EXPECT_EQ(table.lineOnPage, 3 + 1 + 1 + 1 + 3 + 1 + 2);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 3 + 1 + 1 + 1 + 3 + 1 + 2);
 }
 
 TEST_F(PageTest, ModeTextsAndSentences) {
@@ -172,7 +173,7 @@ TEST_F(PageTest, ModeTextsAndSentences) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     table.out.openMemory();
-    table.pageNumber = 0;
+    PageCounters::pageNumber(table.page) = 0;
     table.showMode = c.mode;
     EXPECT_EQ(pageHeader(table), 0);
     // tableWidth 39 puts the heading at 7 and the list at -13: both go to column 5.
@@ -198,7 +199,7 @@ TEST_F(PageTest, PrinterSetupCodes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.codes);
     table.out.openMemory();
-    table.pageNumber = 0;
+    PageCounters::pageNumber(table.page) = 0;
     table.landscape = c.landscape;
     table.leftMargin = static_cast<int16_t>(c.leftMargin);
     table.linesPerPage = static_cast<int16_t>(c.linesPerPage);
@@ -215,13 +216,13 @@ TEST_F(PageTest, PrintFileLayoutQuotesTheHeaderTexts) {
   table.headText = "Head";
   table.titleSet = true;
   table.tableTitle = "Title";
-  table.pageNumber = 3;  // no end of page in a print file
+  PageCounters::pageNumber(table.page) = 3;  // no end of page in a print file
   EXPECT_EQ(pageHeader(table), 0);
   std::string head = quoteField("Head", 100);
   std::string title = quoteField("Title", 100);
   EXPECT_EQ(text(), "\n\n\n" + head + "\n" + title + "\n\n");
   // The quoted head line is not counted.
-  EXPECT_EQ(table.lineOnPage, 3 + 1 + 1);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 3 + 1 + 1);
 }
 
 TEST_F(PageTest, RecordAndOneValueLayoutsHaveNoHeaders) {
@@ -231,7 +232,7 @@ TEST_F(PageTest, RecordAndOneValueLayoutsHaveNoHeaders) {
   table.onePerLine = true;
   EXPECT_EQ(pageHeader(table), 0);
   EXPECT_EQ(text(), "");
-  EXPECT_EQ(table.pageNumber, 0);
+  EXPECT_EQ(PageCounters::pageNumber(table.page), 0);
 }
 
 TEST_F(PageTest, TimeStampAtTheFootOfEveryPage) {
@@ -259,7 +260,7 @@ TEST_F(PageTest, EndOfRunPutsTheTimeStampNearTheBottom) {
   EXPECT_EQ(endOfRun(table), 0);
   // Empty lines up to line 66 - 9 - 3 = 54, then the stamp; no form feed.
   EXPECT_EQ(text(), std::string(54 - 5, '\n') + sp(53) + stamp + "\n");
-  EXPECT_EQ(table.lineOnPage, 55);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 55);
 }
 
 TEST_F(PageTest, CenteredLineCutsAndCentres) {
@@ -279,7 +280,7 @@ TEST_F(PageTest, CenteredLineCutsAndCentres) {
     EXPECT_EQ(centeredLine(table, c.text, c.width), 0);
     EXPECT_EQ(text(), c.line + "\n");
   }
-  EXPECT_EQ(table.lineOnPage, 5);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 5);
 }
 
 TEST_F(PageTest, RuleLineSpansTheTable) {
@@ -293,7 +294,7 @@ TEST_F(PageTest, RuleLineSpansTheTable) {
   table.prnMode = true;
   ruleLine(table, '-');
   EXPECT_EQ(text(), "\"" + std::string(60, '-') + sp(40) + "\"\n");
-  EXPECT_EQ(table.lineOnPage, 5 + 3);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 5 + 3);
 }
 
 TEST_F(PageTest, RtfLineEndsEndEveryLine) {
@@ -306,14 +307,14 @@ TEST_F(PageTest, RtfLineEndsEndEveryLine) {
 
 TEST_F(PageTest, PageBreakRules) {
   table.altCount = 2;
-  table.lineOnPage = 55;
+  PageCounters::lineOnPage(table.page) = 55;
   EXPECT_FALSE(tableLineNeedsPage(table));  // 55 + 2 = 57 fits in 66 - 9
-  table.lineOnPage = 56;
+  PageCounters::lineOnPage(table.page) = 56;
   EXPECT_TRUE(tableLineNeedsPage(table));
   EXPECT_TRUE(textLineNeedsPage(table) == false);
-  table.lineOnPage = 57;
+  PageCounters::lineOnPage(table.page) = 57;
   EXPECT_TRUE(textLineNeedsPage(table));
-  table.lineOnPage = 56;
+  PageCounters::lineOnPage(table.page) = 56;
   table.timestampText = "x";
   EXPECT_TRUE(textLineNeedsPage(table));  // one line kept for the stamp
 }

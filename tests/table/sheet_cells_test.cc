@@ -18,6 +18,7 @@
 #include "table/table_line.h"
 #include "table/value_rows.h"
 #include "test_files.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -105,7 +106,7 @@ class SheetTable : public ::testing::Test {
 
   // Finishes the target and reads the WK1 file's cells.
   Wk1Cells closeWk1() {
-    (void)table.sheet->finishSheet(0, 0, table.sheetRow, table.dateCount);
+    (void)table.sheet->finishSheet(0, 0, PageCounters::sheetRow(table.page), table.dateCount);
     EXPECT_EQ(table.sheet->close(), 0);
     return readCells(readFile(dir.file("table.wk1")));
   }
@@ -171,18 +172,18 @@ TEST_F(SheetTable, NoLineGoesAboveTheFirstRow) {
 
 TEST_F(SheetTable, DroppedRowsLeaveNothingAndValuesTakeTheirForms) {
   open(SheetForm::WK1);
-  table.lineOnPage = 5;  // within the page
-  table.sheetRow = 5;
-  table.headerStarted = true;
-  table.pageNumber = 1;
+  PageCounters::lineOnPage(table.page) = 5;  // within the page
+  PageCounters::sheetRow(table.page) = 5;
+  PageCounters::headerStarted(table.page) = true;
+  PageCounters::pageNumber(table.page) = 1;
   table.missingText = "n.a.";
   table.noZeroRows = true;
   table.values[0][1] = MissingValue;
   line("Kept");
-  const int zeroRow = table.sheetRow;
+  const int zeroRow = PageCounters::sheetRow(table.page);
   for (int k = 0; k < 2; ++k) table.values[k].assign(MaxObs, 0.0f);
   line("Zero");  // dropped: both rows below 1e-6
-  EXPECT_EQ(table.sheetRow, zeroRow);
+  EXPECT_EQ(PageCounters::sheetRow(table.page), zeroRow);
   table.values[0].assign(MaxObs, 5.0f);
   table.values[1].assign(MaxObs, 0.0f);
   table.blankZeroes = true;
@@ -261,10 +262,10 @@ namespace {
 TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
   open(SheetForm::XLS);
   table.sheet->setRecording(true);
-  table.sheetRow = 4;
-  table.lineOnPage = 4;
+  PageCounters::sheetRow(table.page) = 4;
+  PageCounters::lineOnPage(table.page) = 4;
   ASSERT_EQ(writeDateHeader(table), 0);
-  EXPECT_EQ(table.sheetRow, 5);
+  EXPECT_EQ(PageCounters::sheetRow(table.page), 5);
   line("One");
   const Sheet& sheet = *table.sheet->excel().worksheet();
   // Row 3 (from 0): 2020, 2021, 2022 as day numbers (by hand: 43831, 44197, 44562).
@@ -285,8 +286,8 @@ TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
 // A chart block that opens at the foot of a page goes on collecting on the new page.
 TEST_F(SheetTable, AChartsDateRowAtTheFootOfAPageStartsTheNewPage) {
   open(SheetForm::XLS);
-  table.pageNumber = 1;
-  table.lineOnPage = table.pageLength - table.bottomMargin;
+  PageCounters::pageNumber(table.page) = 1;
+  PageCounters::lineOnPage(table.page) = table.pageLength - table.bottomMargin;
   table.sheet->setRecording(true);
   ASSERT_EQ(writeDateHeader(table), 0);
   EXPECT_EQ(table.sheet->excel().workbook()->worksheets().size(), 2u);

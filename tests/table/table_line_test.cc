@@ -4,6 +4,7 @@
 
 #include "table/table_file.h"
 #include "test_files.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -28,9 +29,9 @@ TEST(TableLineTest, FreshStateAfterDriverDefaults) {
   EXPECT_EQ(table.missingText, "-0.0");
   EXPECT_EQ(table.gdataKeyword, "data");
   EXPECT_EQ(table.growthWidth, -1);
-  EXPECT_EQ(table.pageNumber, 0);
-  EXPECT_EQ(table.lineOnPage, 0);
-  EXPECT_EQ(table.sheetRow, 0);
+  EXPECT_EQ(PageCounters::pageNumber(table.page), 0);
+  EXPECT_EQ(PageCounters::lineOnPage(table.page), 0);
+  EXPECT_EQ(PageCounters::sheetRow(table.page), 0);
   EXPECT_EQ(table.contents.entryCount(), 0);
 }
 

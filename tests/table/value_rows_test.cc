@@ -9,6 +9,7 @@
 #include "support/constants.h"
 #include "table/date_list.h"
 #include "table/table_line.h"
+#include "table/page_counters.h"
 
 namespace tabrix {
 namespace {
@@ -33,7 +34,7 @@ class Rows {
     table.titleWidth = 10;
     table.fieldWidth = 7;
     table.pageLength = 1000;
-    table.lineOnPage = 5;
+    PageCounters::lineOnPage(table.page) = 5;
     table.noFormat = true;
     parseDateList(table, dates);
     table.datesSet = true;
@@ -71,8 +72,8 @@ TEST(ValueRowsTest, WritesOneRowPerAlternativeInEachShowMode) {
     Rows rows("1990 1991", {{100.0f, 110.0f}, {101.0f, 112.5f}, {100.0f, 0.0f}});
     rows.table.showMode = c.showMode;
     EXPECT_EQ(rows.compose(), c.expected);
-    EXPECT_EQ(rows.table.lineOnPage, 5 + 3);
-    EXPECT_EQ(rows.table.sheetRow, 3);
+    EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 5 + 3);
+    EXPECT_EQ(PageCounters::sheetRow(rows.table.page), 3);
   }
 }
 
@@ -147,7 +148,7 @@ TEST(ValueRowsTest, WithoutTheBaseRowTheTitleHeadsTheSecondRow) {
   rows.table.showMode = 'd';
   // The base is not written but still serves for the deviations.
   EXPECT_EQ(rows.compose(), "GDP          10.0\n             20.0\n");
-  EXPECT_EQ(rows.table.lineOnPage, 5 + 2);
+  EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 5 + 2);
 }
 
 TEST(ValueRowsTest, DropsRowsByLargestMagnitudeCarriedDownTheLine) {
@@ -190,7 +191,7 @@ TEST(ValueRowsTest, DropsRowsByLargestMagnitudeCarriedDownTheLine) {
     std::string expected = c.expected;
     EXPECT_EQ(rows.compose(), expected);
     int written = static_cast<int>(std::count(expected.begin(), expected.end(), '\n'));
-    EXPECT_EQ(rows.table.lineOnPage, 5 + written);
+    EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 5 + written);
   }
 }
 
@@ -204,7 +205,7 @@ TEST(ValueRowsTest, SpacingAddsEmptyLinesAfterTheRows) {
     Rows rows("1990", {{1.0f}});
     rows.table.spacing = static_cast<int16_t>(c.spacing);
     EXPECT_EQ(rows.compose(), "GDP           1.0\n" + c.after);
-    EXPECT_EQ(rows.table.lineOnPage, 6 + static_cast<int>(c.after.size()));
+    EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 6 + static_cast<int>(c.after.size()));
   }
 }
 
@@ -258,7 +259,7 @@ TEST(ValueRowsTest, TextLines) {
     rows.table.lineTitle = c.title;
     c.set(rows.table);
     EXPECT_EQ(rows.compose(), c.expected);
-    EXPECT_EQ(rows.table.lineOnPage, 6);
+    EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 6);
   }
 }
 
@@ -270,7 +271,7 @@ TEST(ValueRowsTest, TextLinesInRecordLayoutsAreComments) {
     rows.table.onePerLine = !gdata;
     rows.table.lineTitle = "Prices  ";
     EXPECT_EQ(rows.compose(), "# Prices\n");
-    EXPECT_EQ(rows.table.lineOnPage, 5);  // comments are not counted
+    EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 5);  // comments are not counted
     rows.table.gdataComments = false;
     EXPECT_EQ(rows.compose(), "");
   }
@@ -295,9 +296,9 @@ TEST(ValueRowsTest, BreaksThePageWhenTheRowsDoNotFit) {
   Rows rows("1990 1991", {{1.0f, 2.0f}, {3.0f, 4.0f}, {5.0f, 6.0f}});
   rows.table.pageLength = 66;
   rows.table.bottomMargin = 9;
-  rows.table.pageNumber = 1;
+  PageCounters::pageNumber(rows.table.page) = 1;
   // 55 + 3 rows > 57: a new page, its header and the date header row before the rows.
-  rows.table.lineOnPage = 55;
+  PageCounters::lineOnPage(rows.table.page) = 55;
   const std::string text = rows.compose();
   EXPECT_EQ(text.substr(0, 10), std::string(9, '\n') + "\f");
   const std::string tail = blanks(10) + "   1990   1991\n" +
@@ -306,21 +307,21 @@ TEST(ValueRowsTest, BreaksThePageWhenTheRowsDoNotFit) {
                            "              5.0    6.0\n";
   ASSERT_GE(text.size(), tail.size());
   EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-  EXPECT_EQ(rows.table.pageNumber, 2);
-  EXPECT_LT(rows.table.lineOnPage, 30);
+  EXPECT_EQ(PageCounters::pageNumber(rows.table.page), 2);
+  EXPECT_LT(PageCounters::lineOnPage(rows.table.page), 30);
 
   // 54 + 3 fits.
-  rows.table.lineOnPage = 54;
+  PageCounters::lineOnPage(rows.table.page) = 54;
   EXPECT_EQ(rows.compose().substr(0, 3), "GDP");
 }
 
 TEST(ValueRowsTest, StartsAPageAtTheTopOfAPage) {
   Rows rows("1990", {{1.0f}});
-  rows.table.lineOnPage = 0;
+  PageCounters::lineOnPage(rows.table.page) = 0;
   const std::string text = rows.compose();
   EXPECT_EQ(text.substr(0, 3), "\n\n\n");  // the header's top margin
   EXPECT_EQ(text.substr(text.size() - 18), "GDP           1.0\n");
-  EXPECT_EQ(rows.table.pageNumber, 1);
+  EXPECT_EQ(PageCounters::pageNumber(rows.table.page), 1);
 }
 
 TEST(ValueRowsTest, CellMessagesArePrintedAndTheCellShowsZero) {
@@ -378,7 +379,7 @@ TEST(GdataRecordTest, WritesEveryPeriodFromTheFirstToTheLastColumn) {
             " 1990    100.0  110.0\n"
             " 1992    121.0   -0.0\n"
             " 1994    146.4\n");
-  EXPECT_EQ(records.table.lineOnPage, 5);
+  EXPECT_EQ(PageCounters::lineOnPage(records.table.page), 5);
   records.table.lineTitle = "";
   EXPECT_EQ(gdataRecord(records.table, "GDP"), 0);
   EXPECT_EQ(records.table.out.text().substr(0, 9), "data GDP\n");
@@ -442,7 +443,7 @@ TEST(OnePerLineTest, WritesOneLinePerColumn) {
             "GDP       1990  100.0\n"
             "GDP       1991   -0.0\n"
             "GDP       90-91   -0.0\n");
-  EXPECT_EQ(rows.table.lineOnPage, 8);
+  EXPECT_EQ(PageCounters::lineOnPage(rows.table.page), 8);
 }
 
 TEST(OnePerLineTest, DropsTheRowByTheLimits) {
