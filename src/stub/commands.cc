@@ -147,6 +147,8 @@ constexpr CommandName kCommands[] = {
     // After every other name, so that no existing command word changes meaning.
     {"sumrange", 0, 90, sumRangeCommand},
     {"chainrange", 0, 91, chainRangeCommand},
+    {"pdf", 0, 92, pdfCommand},
+    {"svg", 0, 93, svgCommand},
 };
 
 std::string lowered(std::string_view word) {

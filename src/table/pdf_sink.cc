@@ -194,7 +194,10 @@ void PdfSink::valueRow(const ValueRow& row) {
   Item item;
   item.kind = Item::Row;
   item.role = NameFont;
-  if (row.carriesTitle) item.text = trimmed(row.title);
+  if (row.carriesTitle) {
+    item.text = trimmed(row.title);
+    item.column = leadingBlanks(row.title);  // an indented title stays indented
+  }
   int column = setup_.titleWidth;
   item.pieces.reserve(row.cells.size());
   for (const Cell& cell : row.cells) {
@@ -220,6 +223,16 @@ void PdfSink::textLine(std::string_view text, bool centred, std::string_view lai
     blankLines(1);
     return;
   }
+  add(std::move(item));
+}
+
+void PdfSink::pageFoot(std::string_view stamp, std::string_view /*laidOut*/) {
+  Item item;
+  item.kind = Item::Foot;
+  item.text = trimmed(stamp);
+  if (item.text.empty()) return;
+  // The empty line above the stamp is the text table's: the stamp has its own place.
+  if (!items_.empty() && items_.back().kind == Item::Blank) items_.pop_back();
   add(std::move(item));
 }
 
@@ -298,6 +311,7 @@ void PdfSink::drawPage() {
     double lineHeight = LineSpacing * std::max(nominal, style.size);
     if (item.kind == Item::Blank) lineHeight = LineSpacing * nominal * item.count;
     if (item.kind == Item::Underline) lineHeight = LineSpacing * nominal * 0.5;
+    if (item.kind == Item::Foot) lineHeight = 0.0;
     heights[i] = lineHeight;
     height += lineHeight;
   }
@@ -365,10 +379,11 @@ void PdfSink::drawPage() {
       case Item::Row: {
         if (!item.text.empty()) {
           // A title wider than its column is set smaller, not over the numbers.
-          const double room = std::max(1, setup_.titleWidth - 1) * u;
+          const double indent = item.column * u;
+          const double room = std::max(1.0, (setup_.titleWidth - 1) * u - indent);
           const double wide = text_.width(item.text, style);
           const TextStyle fitted = wide > room ? style.at(style.size * room / wide) : style;
-          text_.draw(cr_, item.text, fitted, x0, baseline);
+          text_.draw(cr_, item.text, fitted, x0 + indent, baseline);
         }
         const TextStyle& cells = styles[DataFont];
         for (const Item::Piece& piece : item.pieces) {
@@ -379,6 +394,10 @@ void PdfSink::drawPage() {
       case Item::Rule:
         drawRule(cr_, item.character, x0, tableWidth > 0 ? tableRight : x0 + blockWidth, top + boxHeight / 2.0,
                  size);
+        break;
+      case Item::Foot:
+        // The time stamp at the foot of the page, centred.
+        text_.draw(cr_, item.text, style, pageWidth / 2.0, pageHeight - PageMargin / 2.0, Align::Centre);
         break;
       case Item::Blank:
         break;

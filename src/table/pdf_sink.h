@@ -61,6 +61,7 @@ class PdfSink final : public TableSink {
   void textLine(std::string_view text, bool centred, std::string_view laidOut) override;
   void rule(char character, std::string_view laidOut) override;
   void blankLines(int count) override;
+  void pageFoot(std::string_view stamp, std::string_view laidOut) override;
   void chart(const ChartData& chart) override;
   void contents(const toc& entries, std::string_view pagePrefix) override;
   int status() const override;
@@ -70,11 +71,11 @@ class PdfSink final : public TableSink {
  private:
   // One line of a page, kept until the page ends and its size is known.
   struct Item {
-    enum Kind { Head, Centred, Indented, Dates, Underline, Row, Text, Rule, Blank } kind = Blank;
+    enum Kind { Head, Centred, Indented, Dates, Underline, Row, Text, Rule, Blank, Foot } kind = Blank;
     FontRole role = BodyFont;
     std::string text;      // the text; Head: the running head
     std::string extra;     // Head: the page text
-    int column = 0;        // Indented, Text: the column the text starts at
+    int column = 0;        // Indented, Text, Row: the column the text starts at
     int count = 1;         // Blank: lines
     char character = 0;    // Underline, Rule: the rule's character
     bool emphasis = false; // Centred: a title (bold)
