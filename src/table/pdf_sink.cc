@@ -304,6 +304,11 @@ void PdfSink::drawPage() {
       case Item::Text:
         extent = item.column * unit + text_.width(item.text, style);
         break;
+      case Item::Dates:
+      case Item::Row:
+        // A row may reach past the page's table width (a chart block's dates).
+        for (const Item::Piece& piece : item.pieces) extent = std::max(extent, piece.right * unit);
+        break;
       default:
         break;
     }
