@@ -214,29 +214,32 @@ double TextSetter::ascent(const TextStyle& style) { return face(style).ascent; }
 double TextSetter::descent(const TextStyle& style) { return face(style).descent; }
 double TextSetter::digitWidth(const TextStyle& style) { return width("0", style); }
 
+void TextSetter::prepareGlyphs(Face& f) {
+  if (f.glyphsReady) return;
+  f.glyphsReady = true;
+  for (char c : NumberCharacters) {
+    prepareLayout(std::string_view(&c, 1), f);
+    PangoLayoutLine* line = pango_layout_get_line_readonly(layout_, 0);
+    if (line == nullptr || line->runs == nullptr || line->runs->next != nullptr) continue;
+    auto* run = static_cast<PangoGlyphItem*>(line->runs->data);
+    if (run->glyphs->num_glyphs != 1) continue;
+    cairo_scaled_font_t* font = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font));
+    if (font == nullptr) continue;
+    if (f.scaledFont == nullptr) {
+      f.scaledFont = cairo_scaled_font_reference(font);
+    } else if (f.scaledFont != font) {
+      continue;  // set in another face: left to pango
+    }
+    const PangoGlyphInfo& info = run->glyphs->glyphs[0];
+    if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) continue;
+    f.glyph[static_cast<unsigned char>(c)] = static_cast<long>(info.glyph);
+    f.advance[static_cast<unsigned char>(c)] = info.geometry.width / static_cast<double>(PANGO_SCALE);
+  }
+}
+
 bool TextSetter::drawGlyphs(cairo_t* cr, std::string_view text, Face& f, double x, double y, Align align) {
   if (f.underline != 0) return false;
-  if (!f.glyphsReady) {
-    f.glyphsReady = true;
-    for (char c : NumberCharacters) {
-      prepareLayout(std::string_view(&c, 1), f);
-      PangoLayoutLine* line = pango_layout_get_line_readonly(layout_, 0);
-      if (line == nullptr || line->runs == nullptr || line->runs->next != nullptr) continue;
-      auto* run = static_cast<PangoGlyphItem*>(line->runs->data);
-      if (run->glyphs->num_glyphs != 1) continue;
-      cairo_scaled_font_t* font = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font));
-      if (font == nullptr) continue;
-      if (f.scaledFont == nullptr) {
-        f.scaledFont = cairo_scaled_font_reference(font);
-      } else if (f.scaledFont != font) {
-        continue;  // set in another face: left to pango
-      }
-      const PangoGlyphInfo& info = run->glyphs->glyphs[0];
-      if ((info.glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) continue;
-      f.glyph[static_cast<unsigned char>(c)] = static_cast<long>(info.glyph);
-      f.advance[static_cast<unsigned char>(c)] = info.geometry.width / static_cast<double>(PANGO_SCALE);
-    }
-  }
+  prepareGlyphs(f);
   if (f.scaledFont == nullptr || text.size() > 64) return false;
   std::array<cairo_glyph_t, 64> glyphs;
   std::array<cairo_text_cluster_t, 64> clusters;
@@ -261,6 +264,48 @@ bool TextSetter::drawGlyphs(cairo_t* cr, std::string_view text, Face& f, double 
                          static_cast<int>(text.size()), clusters.data(), static_cast<int>(text.size()),
                          static_cast<cairo_text_cluster_flags_t>(0));
   return true;
+}
+
+void TextSetter::drawRightAligned(cairo_t* cr, std::span<const Placed> texts, const TextStyle& style, double y) {
+  if (texts.empty()) return;
+  Face& f = face(style);
+  prepareGlyphs(f);
+  bool table = f.underline == 0 && f.scaledFont != nullptr;
+  glyphs_.clear();
+  clusters_.clear();
+  utf8_.clear();
+  for (const Placed& placed : texts) {
+    if (!table) break;
+    double advance = 0.0;
+    for (char c : placed.text) {
+      const auto u = static_cast<unsigned char>(c);
+      if (u >= 128 || f.glyph[u] < 0) {
+        table = false;
+        break;
+      }
+      advance += f.advance[u];
+    }
+    double x = placed.right - advance;
+    for (char c : placed.text) {
+      const auto u = static_cast<unsigned char>(c);
+      if (!table) break;
+      glyphs_.push_back(cairo_glyph_t{static_cast<unsigned long>(f.glyph[u]), x, y});
+      clusters_.push_back(cairo_text_cluster_t{1, 1});
+      x += f.advance[u];
+    }
+    utf8_.append(placed.text);
+  }
+  if (!table) {
+    // A character outside the glyph table: each text on its own.
+    for (const Placed& placed : texts) draw(cr, placed.text, style, placed.right, y, Align::Right);
+    return;
+  }
+  if (glyphs_.empty()) return;
+  cairo_set_scaled_font(cr, f.scaledFont);
+  cairo_set_source_rgb(cr, f.red, f.green, f.blue);
+  cairo_show_text_glyphs(cr, utf8_.data(), static_cast<int>(utf8_.size()), glyphs_.data(),
+                         static_cast<int>(glyphs_.size()), clusters_.data(), static_cast<int>(clusters_.size()),
+                         static_cast<cairo_text_cluster_flags_t>(0));
 }
 
 void TextSetter::draw(cairo_t* cr, std::string_view text, const TextStyle& style, double x, double y,

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,13 @@ class TextSetter {
   // edge as align says. The colour is the style's.
   void draw(cairo_t* cr, std::string_view text, const TextStyle& style, double x, double y,
             Align align = Align::Left);
+  // Draws texts, each with its right edge at its x, on one baseline y: the cells of a
+  // row, set in one go.
+  struct Placed {
+    std::string_view text;
+    double right = 0.0;
+  };
+  void drawRightAligned(cairo_t* cr, std::span<const Placed> texts, const TextStyle& style, double y);
   // The same for text lines rotated a quarter turn counter-clockwise (an axis title):
   // the text's centre at (x, y), reading upwards.
   void drawUpwards(cairo_t* cr, std::string_view text, const TextStyle& style, double x, double y);
@@ -78,6 +86,11 @@ class TextSetter {
   void prepareLayout(std::string_view text, Face& face);
   // Draws text through the face's glyph table; false when a character is not in it.
   bool drawGlyphs(cairo_t* cr, std::string_view text, Face& face, double x, double y, Align align);
+  // Shapes the face's number characters once.
+  void prepareGlyphs(Face& face);
+  std::vector<cairo_glyph_t> glyphs_;            // scratch for drawRightAligned
+  std::vector<cairo_text_cluster_t> clusters_;
+  std::string utf8_;
   bool installed(const std::string& family) const;
 
   PangoContext* context_ = nullptr;

@@ -390,10 +390,9 @@ void PdfSink::drawPage() {
           const TextStyle fitted = wide > room ? style.at(style.size * room / wide) : style;
           text_.draw(cr_, item.text, fitted, x0 + indent, baseline);
         }
-        const TextStyle& cells = styles[DataFont];
-        for (const Item::Piece& piece : item.pieces) {
-          text_.draw(cr_, piece.text, cells, x0 + piece.right * u, baseline, Align::Right);
-        }
+        placed_.clear();
+        for (const Item::Piece& piece : item.pieces) placed_.push_back({piece.text, x0 + piece.right * u});
+        text_.drawRightAligned(cr_, placed_, styles[DataFont], baseline);
         break;
       }
       case Item::Rule:

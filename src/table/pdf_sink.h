@@ -106,6 +106,7 @@ class PdfSink final : public TableSink {
   bool pageOpen_ = false;
   std::vector<Item> items_;
   std::vector<ChartData> charts_;  // the charts of the page being composed
+  std::vector<TextSetter::Placed> placed_;  // scratch: a row's cells
   int pagesWritten_ = 0;
   int failed_ = 0;          // -1 after a failed write (reported once)
   bool abandoned_ = false;
