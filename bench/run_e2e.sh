@@ -7,6 +7,8 @@
 # (bench/e2e_tables.sha256).
 #   RUNS=n   runs per job (default 7)
 #   RECORD=1 records the checksums of the tables instead of comparing with them
+#   PDF=1    the job also writes its tables as a PDF file (\pdf), whose size and page
+#            count are printed; the table file stays the same
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -30,6 +32,9 @@ for kind in h w; do
   dir="$work/$kind"
   mkdir -p "$dir"
   "$build/bench/e2e_fixture" "$kind" "$dir"
+  if [ "${PDF:-0}" = 1 ]; then
+    sed -i '1s/$/\n\\pdf/' "$dir/e2e.stb"
+  fi
   times=()
   cpus=()
   peak=0
@@ -49,6 +54,11 @@ for kind in h w; do
   name=$([ "$kind" = h ] && echo "hashed banks   " || echo "workspace banks")
   printf '%s  median %s s over %d runs (CPU user+sys %s s), peak memory %.1f MB\n' "$name" \
     "$(median "${times[@]}")" "$runs" "$(median "${cpus[@]}")" "$(echo "$peak / 1024" | bc -l)"
+
+  if [ "${PDF:-0}" = 1 ]; then
+    pages=$(pdfinfo "$dir/e2e.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')
+    printf '  e2e.pdf: %.1f MB, %s pages\n' "$(echo "$(stat -c %s "$dir/e2e.pdf") / 1048576" | bc -l)" "${pages:-?}"
+  fi
 
   # Complete: 5,000 titled lines, each with ten rows (the base and nine alternatives).
   titled=$(grep -c '^L[0-9]\{5\}' "$dir/e2e.txt" || true)
