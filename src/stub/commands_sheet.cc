@@ -16,6 +16,7 @@
 #include "stub/commands.h"
 #include "stub/run_state.h"
 #include "table/date_list.h"
+#include "table/outputs.h"
 #include "table/page.h"
 #include "table/sheet_cells.h"
 #include "table/table_line.h"
@@ -96,6 +97,7 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
     return -1;
   }
   if (form == SheetForm::WK1) table.noFormat = true;
+  useTableTarget(table, TableTarget::Worksheet);
   restartPages(table);
   (void)table.sheet->setColumnWidth(0, table.titleWidth);
   if (form == SheetForm::XLS) {

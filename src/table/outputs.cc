@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "table/text_table_sink.h"
+
 namespace tabrix {
 
 namespace {
@@ -22,6 +24,17 @@ int detachRenderer(TableLine& table, std::string_view key) { return noted(table,
 bool hasRenderer(const TableLine& table, std::string_view key) { return table.renderers.find(key) != nullptr; }
 
 TableSink* renderer(TableLine& table, std::string_view key) { return table.renderers.find(key); }
+
+void useTableTarget(TableLine& table, TableTarget target) {
+  switch (target) {
+    case TableTarget::Text:
+      table.renderers.setTarget(std::make_unique<TextTableSink>(table));
+      return;
+    case TableTarget::Worksheet:
+      table.renderers.setTarget(nullptr);
+      return;
+  }
+}
 
 int finishRenderers(TableLine& table) {
   // The run's last page ends here, for the table's own target too.

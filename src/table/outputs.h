@@ -29,6 +29,14 @@ TableSink* renderer(TableLine& table, std::string_view key);
 // renderer; -1 when any failed.
 [[nodiscard]] int finishRenderers(TableLine& table);
 
+// The table's own target, picked when a target command runs (the one place that picks
+// it): the text table (plain, PCL, print file, RTF and the record layouts, as the
+// settings give), or none while a worksheet writer takes the table (\wk1, \xls; the
+// composer drives the writer). The target joins at the next page; the text file is the
+// caller's to open, close or delete.
+enum class TableTarget { Text, Worksheet };
+void useTableTarget(TableLine& table, TableTarget target);
+
 // A renderer that failed (at attaching over it, detaching or finishing) also sets the
 // table's outputFailed, so the run ends with a failure status whatever the caller does
 // with the status returned.

@@ -193,7 +193,7 @@ void writeAlternatives(TableLine& table) {
 void writeModeSentence(TableLine& table) {
   const char* sentence = modeSentence(table.showMode);
   const std::string text = sentence != nullptr ? sentence : "";
-  const std::string line = blanks(SentenceIndent) + prnQuoted(table, text);
+  const std::string line = blanks(SentenceIndent) + (sentence != nullptr ? prnQuoted(table, text) : std::string());
   table.renderers.each([&](TableSink& sink) { sink.headerLine(HeaderLine{HeaderKind::Sentence, text, line, {}, 0}); });
   sinkBlankLines(table, 1);
   if (worksheetOf(table) != nullptr && sentence != nullptr) writeSheetText(table, 0, prnQuoted(table, text), '\'');

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "table/text_table_sink.h"
+#include "table/outputs.h"
 
 namespace tabrix {
 
@@ -13,7 +13,7 @@ TableLine::TableLine() {
   }
   fonts[BodyFont].fontWord = "lineprinter";
   resetDateFont(*this);
-  renderers.setTarget(std::make_unique<TextTableSink>(*this));
+  useTableTarget(*this, TableTarget::Text);
 }
 
 void setDriverDefaults(TableLine& table) {

@@ -101,6 +101,19 @@ struct ValueRow {
   std::string_view laidOut;     // the row as the text table shows it, right-trimmed
 };
 
+// A series as a data record (\gdata): the keyword and name, then the value of every
+// period from the first date column to the last.
+struct DataRecord {
+  std::string_view keyword;        // "data"
+  std::string_view name;           // the series' name
+  std::span<const float> values;   // one per period
+  int decimals = 0;                // decimals of the values
+  int perLine = 5;                 // values per line
+  // The record's lines as the table file shows them: the keyword and name, then each
+  // line of values after its first period's label.
+  std::span<const std::string> laidOut;
+};
+
 // One chart of a \xlgraph block.
 struct ChartData {
   int chartType = 51;                 // the chart constant (chart_types.h)
@@ -147,12 +160,24 @@ class TableSink {
   // The table of contents, after the last page (with \toc).
   virtual void contents(const toc& /*entries*/, std::string_view /*pagePrefix*/) {}
 
+  // The record layouts, which replace the table's pages: a comment line ("# text",
+  // \gdata and \oneperline), a data record (\gdata), and one value of the only
+  // alternative with its line's title and its column's label (\oneperline).
+  virtual void comment(std::string_view /*text*/, std::string_view /*laidOut*/) {}
+  virtual void dataRecord(const DataRecord& /*record*/) {}
+  virtual void valueLine(std::string_view /*title*/, std::string_view /*label*/, const Cell& /*cell*/,
+                         std::string_view /*laidOut*/) {}
+
   // The empty lines of a page's top and bottom margins and of the fill above the time
   // stamp on the last page: what only a page of fixed length shows.
   virtual void marginLines(int /*count*/) {}
   // The time stamp at the foot of a page (before its bottom margin), and its line as the
   // table shows it, centred on the page width.
   virtual void pageFoot(std::string_view /*stamp*/, std::string_view /*laidOut*/) {}
+
+  // False for a sink that renders only the laid-out lines: while no attached sink uses
+  // them, the composer leaves a value row's cells out (an empty span).
+  virtual bool usesCells() const { return true; }
 
   // 0 while every write went through, -1 after a failure (reported once).
   virtual int status() const = 0;

@@ -10,7 +10,7 @@ namespace tabrix {
 void TextTableSink::beginPage(const PageSetup& setup) {
   TableFile& out = table_.out;
   // The form feed ends the page before; a print file has none.
-  if (setup.pageNumber > 1 && !table_.prnMode && !table_.sheetMode) out.write("\f");
+  if (setup.pageNumber > 1 && !table_.prnMode) out.write("\f");
   if (table_.noFormat) return;
   // The printer setup of every page: left margin, orientation, line density.
   char code[64];

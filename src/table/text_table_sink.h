@@ -31,14 +31,25 @@ class TextTableSink final : public TableSink {
   void blankLines(int count) override { lineEnds(count); }
   void marginLines(int count) override { lineEnds(count); }
   void pageFoot(std::string_view /*stamp*/, std::string_view laidOut) override { writeLine(laidOut); }
+  void comment(std::string_view /*text*/, std::string_view laidOut) override { writeLine(laidOut); }
+  void dataRecord(const DataRecord& record) override {
+    for (const std::string& line : record.laidOut) writeLine(line);
+  }
+  void valueLine(std::string_view /*title*/, std::string_view /*label*/, const Cell& /*cell*/,
+                 std::string_view laidOut) override {
+    writeLine(laidOut);
+  }
   // The contents after a form feed (none in a print file).
   void contents(const toc& entries, std::string_view pagePrefix) override;
 
+  bool usesCells() const override { return false; }
   int status() const override { return 0; }
   // Ends an RTF file with its brace and closes the file: 0, or -1 when a write failed
   // (reported by the file).
   [[nodiscard]] int finish() override;
-  void abandon() override { table_.out.abandon(); }
+  // Nothing to throw away here: the table file is the table's, closed or deleted by the
+  // run or by the command that replaces it.
+  void abandon() override {}
 
  private:
   void writeLine(std::string_view text);

@@ -302,7 +302,9 @@ class SheetRows {
 // row begins the line.
 class SinkRows {
  public:
-  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table) {}
+  SinkRows(TableLine& table, const ColumnPlan& plan) : table_(table), plan_(plan), text_(table) {
+    table.renderers.each([this](TableSink& sink) { cellsUsed_ = cellsUsed_ || sink.usesCells(); });
+  }
 
   void begin() {
     ++alternative_;
@@ -320,6 +322,7 @@ class SinkRows {
 
   void spacer(int width) {
     text_.spacer(width);
+    if (!cellsUsed_) return;
     Cell cell;
     cell.kind = CellKind::Spacer;
     cell.width = width;
@@ -329,6 +332,7 @@ class SinkRows {
 
   void value(int column, ValueKind kind, float v, int width, int decimals) {
     text_.value(column, kind, v, width, decimals);
+    if (!cellsUsed_) return;
     Cell cell;
     cell.kind = kind == ValueKind::Missing ? CellKind::Missing
                 : kind == ValueKind::BlankZero ? CellKind::Blank
@@ -376,6 +380,7 @@ class SinkRows {
   int alternative_ = -1;
   bool carriesTitle_ = false;
   bool lineBegun_ = false;
+  bool cellsUsed_ = false;  // a sink uses the cells: they are gathered
   std::vector<Cell> cells_;
   std::vector<std::pair<std::size_t, std::size_t>> spans_;  // each cell's text in arena_
   std::string arena_;
@@ -411,13 +416,6 @@ class BothRows {
   First& first_;
   SinkRows& second_;
 };
-
-// A line of the record layouts, written to the table file and counted.
-void writeRecordLine(TableLine& table, std::string_view text) {
-  table.out.write(text);
-  table.out.write(table.lineEnd);
-  countLines(table, 1);
-}
 
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
@@ -613,23 +611,25 @@ int gdataRecord(TableLine& table, std::string_view name) {
     return 1;
   }
   if (!table.lineTitle.empty()) commentLine(table, table.lineTitle);
-  table.out.write(table.gdataKeyword);
-  table.out.write(" ");
-  table.out.write(name.empty() ? std::string_view(table.lineExpression) : name);
+  const std::string_view seriesName = name.empty() ? std::string_view(table.lineExpression) : name;
   const int decimals = table.coefMode ? table.coefDecs : table.decs;
   const std::size_t perLine = static_cast<std::size_t>(std::max<int>(table.gdataPerLine, 1));
+  std::vector<std::string> lines;
+  lines.reserve(record.size() / perLine + 2);
+  lines.push_back(table.gdataKeyword + " " + std::string(seriesName));
   CellText text;
   VexDate d = first.from;
   for (std::size_t q = 0; q < record.size(); ++q, advance(d)) {
     if (q % perLine == 0) {
       char label[DateLabelCapacity] = "";
-      text.print("%s %3s  ", table.lineEnd.c_str(), format(d, label, table.yearFormat));
-      table.out.write(text.view());
+      text.print(" %3s  ", format(d, label, table.yearFormat));
+      lines.emplace_back(text.view());
     }
     text.printFixed(record[q], table.fieldWidth, decimals);
-    table.out.write(text.view());
+    lines.back() += text.view();
   }
-  table.out.write(table.lineEnd);
+  const DataRecord data{table.gdataKeyword, seriesName, record, decimals, static_cast<int>(perLine), lines};
+  table.renderers.each([&data](TableSink& sink) { sink.dataRecord(data); });
   return 0;
 }
 
@@ -655,7 +655,21 @@ int onePerLineRows(TableLine& table) {
     row.append(column.date.label(table.yearFormat));
     text.printFixed(values[static_cast<std::size_t>(j)], table.fieldWidth, column.decimals);
     row.appendFitted(text.view(), table.fieldWidth);
-    writeRecordLine(table, row.trimmed());
+    if (!table.renderers.empty()) {
+      const std::string label = column.date.label(table.yearFormat);
+      Cell cell;
+      cell.value = values[static_cast<std::size_t>(j)];
+      cell.decimals = column.decimals;
+      cell.width = table.fieldWidth;
+      cell.growth = column.date.isGrowth;
+      cell.column = j;
+      std::string_view shown = text.view();
+      while (!shown.empty() && shown.front() == ' ') shown.remove_prefix(1);
+      cell.text = shown;
+      const std::string_view line = row.trimmed();
+      table.renderers.each([&](TableSink& sink) { sink.valueLine(table.lineTitle, label, cell, line); });
+    }
+    countLines(table, 1);
   }
   return 0;
 }
@@ -665,8 +679,7 @@ int commentLine(TableLine& table, std::string_view text) {
   std::string line = "# ";
   line += text;
   rtrim(line);
-  table.out.write(line);
-  table.out.write(table.lineEnd);
+  table.renderers.each([&](TableSink& sink) { sink.comment(text, line); });
   return 0;
 }
 

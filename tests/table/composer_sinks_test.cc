@@ -239,6 +239,24 @@ TEST_F(ComposerSinks, TextLinesCentredAndNotAndRules) {
                     }));
 }
 
+TEST_F(ComposerSinks, RecordLayoutsGiveCommentsRecordsAndValueLines) {
+  data("1990 1992", {{1.0f, 2.0f, 3.0f}});
+  table.lineTitle = "GDP ";
+  table.lineExpression = "gdp";
+  table.gdataMode = true;
+  table.gdataPerLine = 2;
+  table.fieldWidth = 5;
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), (Calls{"comment 'GDP ' |# GDP|",
+                           "record 'data' 'gdp' 3 values .1 by 2 |data gdp| | 1990    1.0  2.0| | 1992    3.0|"}));
+
+  table.gdataMode = false;
+  table.onePerLine = true;
+  table.titleWidth = 4;
+  ASSERT_EQ(composeLine(table), 0);
+  EXPECT_EQ(take(), (Calls{"value 'GDP ' '1990' '1.0'.1 |GDP 1990  1.0|", "value 'GDP ' '1992' '3.0'.1 |GDP 1992  3.0|"}));
+}
+
 TEST_F(ComposerSinks, PageBreakEndsThePageWithItsFoot) {
   data("1990", {{1.0f}});
   table.timestampText = "Fri 11";

@@ -180,6 +180,13 @@ TEST_F(PageTest, ModeTextsAndSentences) {
     EXPECT_EQ(text(), "\n\n\n\n\n" + sp(5) + "Titles of Alternate Runs\n" + sp(5) + "Line 1: A\n" + sp(5) +
                           "Line 2: B - " + c.text + "\n\n" + sp(12) + c.sentence + "\n");
   }
+  // A print file without a sentence gets the indent alone, as the plain file does.
+  table.out.openMemory();
+  PageCounters::pageNumber(table.page) = 0;
+  table.prnMode = true;
+  table.showMode = 'x';
+  EXPECT_EQ(pageHeader(table), 0);
+  EXPECT_NE(text().find("\n\n" + sp(12) + "\n\n"), std::string::npos);
 }
 
 TEST_F(PageTest, PrinterSetupCodes) {

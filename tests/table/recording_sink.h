@@ -72,6 +72,18 @@ class RecordingSink : public TableSink {
   }
   void rule(char character, std::string_view laidOut) override { add(std::string("rule ") + character, laidOut); }
   void blankLines(int count) override { add("blank " + std::to_string(count)); }
+  void comment(std::string_view text, std::string_view laidOut) override { add("comment " + quoted(text), laidOut); }
+  void dataRecord(const DataRecord& record) override {
+    std::string call = "record " + quoted(record.keyword) + " " + quoted(record.name) + " " +
+                       std::to_string(record.values.size()) + " values ." + std::to_string(record.decimals) + " by " +
+                       std::to_string(record.perLine);
+    for (const std::string& line : record.laidOut) call += " |" + line + "|";
+    add(call);
+  }
+  void valueLine(std::string_view title, std::string_view label, const Cell& cell, std::string_view laidOut) override {
+    add("value " + quoted(title) + " " + quoted(label) + " " + quoted(cell.text) + "." + std::to_string(cell.decimals),
+        laidOut);
+  }
   void marginLines(int count) override { add("margin " + std::to_string(count)); }
   void pageFoot(std::string_view stamp, std::string_view laidOut) override { add("foot " + quoted(stamp), laidOut); }
   void contents(const toc& entries, std::string_view pagePrefix) override {
