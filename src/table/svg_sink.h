@@ -40,6 +40,7 @@ class SvgSink final : public TableSink {
   // Writes the chart as the next file; a file that cannot be opened or written is
   // reported, and later charts are dropped.
   void chart(const ChartData& chart) override;
+  bool usesCells() const override { return false; }
   int status() const override { return failed_; }
   [[nodiscard]] int finish() override { return failed_; }
   void abandon() override {}
