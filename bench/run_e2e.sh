@@ -8,6 +8,8 @@
 # (bench/e2e_tables.sha256).
 #   RUNS=n   runs per job (default 7)
 #   RECORD=1 records the checksums of the tables instead of comparing with them
+#   PDF=1    the job also writes its tables as a PDF file (\pdf), whose size and page
+#            count are printed; the table file stays the same
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -31,13 +33,17 @@ for kind in h w; do
   dir="$work/$kind"
   mkdir -p "$dir"
   "$build/bench/e2e_fixture" "$kind" "$dir"
+  # PDF=1: the job also writes a PDF of its tables.
+  if [ "${PDF:-0}" = 1 ]; then
+    sed -i '1s/$/\n\\pdf/' "$dir/e2e.stb"
+  fi
   # The runs of one response file: median wall and CPU time, peak memory.
   measure() {
     times=()
     cpus=()
     peak=0
     for ((i = 0; i < runs; i++)); do
-      rm -f "$dir/e2e.txt" "$dir"/e2e.html "$dir"/e2e.md "$dir"/e2e.tex
+      rm -f "$dir/e2e.txt" "$dir"/e2e.html "$dir"/e2e.md "$dir"/e2e.tex "$dir"/e2e.pdf
       # One core, as measured: the program is single-threaded anyway.
       (cd "$dir" && taskset -c 0 /usr/bin/time -v -o time.txt "$root/$build/tabrix" -s "$1" >/dev/null)
       wall=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0;
@@ -75,6 +81,11 @@ for kind in h w; do
   if [ "$(echo "$render_cpu > 1.5 * $cpu" | bc -l)" = 1 ]; then
     echo "  the renderers take more than 1.5 times the plain job"
     status=1
+  fi
+
+  if [ "${PDF:-0}" = 1 ]; then
+    pages=$(pdfinfo "$dir/e2e.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')
+    printf '  e2e.pdf: %.1f MB, %s pages\n' "$(echo "$(stat -c %s "$dir/e2e.pdf") / 1048576" | bc -l)" "${pages:-?}"
   fi
 
   # Complete: 5,000 titled lines, each with ten rows (the base and nine alternatives).

@@ -29,12 +29,18 @@ cd "$demo"
 "$build/tabrix" -s workbook.in
 "$build/tabrix" -s io.in
 
+# A picture of the PDF's first page, when poppler's pdftoppm is there (docs/pdf.md).
+if command -v pdftoppm >/dev/null 2>&1; then
+  pdftoppm -f 1 -l 1 -r 80 -png -singlefile demo.pdf demo-page1
+fi
+
 echo
 echo "The demo tables are in $demo:"
-echo "  demo.txt       six tables and a table of contents (plain text, pages end in form feeds)"
+echo "  demo.txt       seven tables and a table of contents (plain text, pages end in form feeds)"
 echo "  demo.html      the same tables as one web page (open it in a browser; it prints a table a page)"
 echo "  demo.md        the same tables as Markdown pipe tables (for a wiki or a README)"
 echo "  demo.tex       the same tables as a LaTeX document (pdflatex demo.tex, twice for the contents)"
+echo "  demo.pdf       the same tables typeset, with the chart of real GDP (demo-page1.png: its first page)"
 echo "  summary.rtf    one summary table in RTF, for a word processor"
 echo "  workbook.xlsx  two tables as a workbook, one worksheet per page, and a chart, for a spreadsheet program"
 echo "  io.txt         matrix listings of a three-sector input-output model (VAM files)"

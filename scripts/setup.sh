@@ -15,6 +15,11 @@ command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/xlsxwriter.h ] || missing+=(libxlsxwriter-dev)
+command -v pkg-config >/dev/null 2>&1 || missing+=(pkg-config)
+# PDF pages and SVG charts: cairo draws them, pango sets their text in the DejaVu faces.
+[ -f /usr/include/cairo/cairo-pdf.h ] || missing+=(libcairo2-dev)
+[ -f /usr/include/pango-1.0/pango/pangocairo.h ] || missing+=(libpango1.0-dev)
+[ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] || missing+=(fonts-dejavu-core)
 if [ "$tests" = 1 ]; then
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   command -v python3 >/dev/null 2>&1 || missing+=(python3)

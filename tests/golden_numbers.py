@@ -836,6 +836,26 @@ def cmd_dates(st, rest, run):
     st.dates_set = True
 
 
+def cmd_xlgraph(st, rest, run):
+    """A chart block: its rows have every period from the first date to the last as
+    their columns; the closing \\xlgraph (no arguments) puts the table's dates back.
+    Title keywords inside the block change no numbers."""
+    tokens = argument_tokens(rest)
+    saved = getattr(st, 'chart_saved', None)
+    if saved is not None:
+        if not tokens:
+            st.dates, st.dates_set = saved
+            st.chart_saved = None
+        return
+    if not tokens or tokens[0][0] != 'num':
+        raise NotHandled('xlgraph without a date')
+    first = tokens[0][1]
+    last = tokens[1][1] if len(tokens) > 1 and tokens[1][0] == 'num' else first
+    st.chart_saved = (st.dates, st.dates_set)
+    st.dates = parse_dates(st, '%s:%s ' % (first, last), True)
+    st.dates_set = True
+
+
 def cmd_commas(st, rest, run):
     tokens = argument_tokens(rest)
     if tokens and tokens[0][0] == 'word' and tokens[0][1] in ('on', 'off'):
@@ -1298,7 +1318,7 @@ COMMANDS = [
     ('sp', 0, ignored), ('spacing', 0, ignored),
     ('threshhold', 5, cmd_float('threshold')),
     ('underline', 5, ignored),
-    ('filetype', 0, not_handled), ('xlgraph', 4, not_handled), ('wk1', 0, not_handled),
+    ('filetype', 0, not_handled), ('xlgraph', 4, cmd_xlgraph), ('wk1', 0, not_handled),
     ('xls', 0, not_handled),
     ('rtf', 0, cmd_rtf),
     ('yearformat', 0, cmd_year_format), ('yf', 0, cmd_year_format),
@@ -1315,12 +1335,13 @@ COMMANDS = [
     ('mode', 2, cmd_mode),
     # The publication renderers write the same table again: nothing to compute.
     ('html', 0, ignored), ('markdown', 0, ignored), ('latex', 0, ignored),
+    ('pdf', 0, ignored), ('svg', 0, ignored),
 ]
 
 
 # Commands that write to the table file or change it: rows before and after them need
 # not be adjacent.
-PRINTING_COMMANDS = {'break', 'center', 'line', 'rtf', 'spacing', 'sp'}
+PRINTING_COMMANDS = {'break', 'center', 'line', 'rtf', 'spacing', 'sp', 'xlgraph'}
 
 
 def find_command(word):

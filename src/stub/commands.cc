@@ -150,6 +150,8 @@ constexpr CommandName kCommands[] = {
     {"html", 0, 92, htmlCommand},
     {"markdown", 0, 93, markdownCommand},
     {"latex", 0, 94, latexCommand},
+    {"pdf", 0, 95, pdfCommand},
+    {"svg", 0, 96, svgCommand},
 };
 
 std::string lowered(std::string_view word) {

@@ -1,4 +1,4 @@
-// The stub's backslash commands: the table of all 94 commands in matching order, the
+// The stub's backslash commands: the table of all 96 commands in matching order, the
 // matching of a command word against it, the numeric setting line, and the handlers of
 // the layout, number-format, mode, text, miscellaneous, output-target, block, group
 // and VAM commands.
@@ -25,11 +25,11 @@ enum FontRole : int;  // table/table_line.h
 using CommandHandler = int16_t (*)(StubContext& context);
 
 // One name of a command: the word, its prefix length (0: the whole word must match),
-// the command's number in the table (1 .. 94) and its handler.
+// the command's number in the table (1 .. 96) and its handler.
 struct CommandName {
   const char* name;         // the command word, lower case
   int prefix;               // characters that must match; 0 = the whole word
-  int number;               // the command's entry in the table, 1 .. 94
+  int number;               // the command's entry in the table, 1 .. 96
   CommandHandler handler;   // carries out the command; nullptr: not available yet
 };
 
@@ -167,6 +167,19 @@ int16_t fileTypeCommand(StubContext& context);      // \filetype
 int16_t wsTitleCommand(StubContext& context);       // \wstitle
 int16_t wsFreezeCommand(StubContext& context);      // \wsfreeze
 int16_t xlGraphCommand(StubContext& context);       // \xlgraph
+
+// --- Typeset outputs (commands_pdf.cc) ---
+int16_t pdfCommand(StubContext& context);           // \pdf
+int16_t svgCommand(StubContext& context);           // \svg
+// True while a PDF or SVG renderer is attached: \xlgraph blocks then also become
+// their charts, with or without a workbook.
+bool chartRenderersAttached(const TableLine& table);
+// Collects the rows of the \xlgraph block being opened, when a PDF or SVG renderer is
+// attached.
+void startChartCollection(TableLine& table, int chartType);
+// Ends the collection: with draw, the chart of the collected rows (with the table's
+// chart titles) goes to the PDF and SVG renderers.
+void endChartCollection(TableLine& table, bool draw);
 
 // --- Block and group commands (commands_blocks.cc) ---
 int16_t startTotalCommand(StubContext& context);    // \starttotal, \st

@@ -10,6 +10,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "reader/chopper.h"
+#include "sheet/chart_types.h"
 #include "sheet/wk1_writer.h"
 #include "sheet/workbook_writer.h"
 #include "sheet/workbook.h"
@@ -151,9 +152,16 @@ WorkbookWriter* workbookWriter(TableLine& table) {
   return table.sheet != nullptr ? table.sheet->workbook() : nullptr;
 }
 
-// The closing \xlgraph: the chart of the collected rows, then the table's dates back.
-void closeChartBlock(RunState& run, TableLine& table, WorkbookWriter& sheet) {
+// The closing \xlgraph: the chart of the collected rows (in the workbook, and for the
+// PDF and SVG renderers), then the table's dates back.
+void closeChartBlock(RunState& run, TableLine& table, WorkbookWriter* workbook) {
   run.chartBlockOpen = false;
+  endChartCollection(table, true);
+  if (workbook == nullptr) {
+    restoreDates(run, table);
+    return;
+  }
+  WorkbookWriter& sheet = *workbook;
   ChartRequest request;
   request.altCount = table.altCount;
   request.nameFont = table.fonts[NameFont].font;
@@ -246,15 +254,16 @@ int16_t xlGraphCommand(StubContext& context) {
   RunState& run = context.run;
   TableLine& table = context.table;
   Chopper& reader = context.reader;
-  WorkbookWriter* sheet = workbookWriter(table);
-  if (!run.xlsTarget || sheet == nullptr) {
+  WorkbookWriter* sheet = run.xlsTarget ? workbookWriter(table) : nullptr;
+  // Without a workbook the block still makes the PDF and SVG charts.
+  if (sheet == nullptr && !chartRenderersAttached(table)) {
     console().printf("\nError:  Excel spreadsheet is not open.  Cannot create graph.\n");
     return -1;
   }
   const int type = reader.nextToken();
   if (run.chartBlockOpen) {
     if (endsArguments(type)) {
-      closeChartBlock(run, table, *sheet);
+      closeChartBlock(run, table, sheet);
       return 0;
     }
     if (type != token::kWord) {
@@ -286,19 +295,22 @@ int16_t xlGraphCommand(StubContext& context) {
   table.chartTitle.clear();
   table.chartSubtitle.clear();
   table.chartAxisTitle.clear();
-  sheet->setRecording(true);
+  if (sheet != nullptr) sheet->setRecording(true);
+  const ChartTypeName* chartType = wordType == token::kWord ? findChartType(word) : nullptr;
+  startChartCollection(table, chartType != nullptr ? chartType->constant : 0);
   // The block's columns: every period from the first date to the last.
   const std::string dates = format(first, 4) + ":" + format(last, 4) + " ";
   (void)parseDateList(table, dates);
   table.datesSet = true;
   // A block that does not open leaves the table's dates and collects nothing.
   auto abandon = [&] {
-    sheet->setRecording(false);
+    if (sheet != nullptr) sheet->setRecording(false);
+    endChartCollection(table, false);
     restoreDates(run, table);
     return int16_t{-1};
   };
   if (writeDateHeader(table) != 0) return abandon();
-  if (wordType != token::kWord || sheet->setChartType(word) != 0) {
+  if (chartType == nullptr || (sheet != nullptr && sheet->setChartType(word) != 0)) {
     console().printf("\nError:  Invalide type for xl graph.\n");
     return abandon();
   }

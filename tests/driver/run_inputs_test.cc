@@ -80,6 +80,7 @@ TEST(RunInputsTest, NoOutputIsOpenedOverAFileTheRunReads) {
       {"\\html", "\\html page.html\n", "page.html", "Unable to open "},
       {"\\markdown", "\\markdown page.md\n", "page.md", "Unable to open "},
       {"\\latex", "\\latex page.tex\n", "page.tex", "Unable to open "},
+      {"\\pdf", "\\pdf page.pdf\n", "page.pdf", "Unable to open "},
   };
   for (const Output& output : outputs) {
     for (const Input& input : inputs) {
