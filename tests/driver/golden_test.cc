@@ -130,14 +130,8 @@ RunResult runIn(const fs::path& folder, const std::string& response) {
   return result;
 }
 
-class GoldenTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
-  const fs::path caseDir = kGoldenDir / GetParam();
-  testing::TempDir dir("tabrix-golden");
-  const fs::path run(dir.path());
-
-  // The inputs: the case's own files and those named in inputs.txt.
+// Copies the case's files into the folder and makes its banks.
+void prepareCase(const fs::path& caseDir, const fs::path& run) {
   for (const std::string& name : fileNames(caseDir)) {
     if (name == "README.md" || name == "inputs.txt") continue;
     fs::copy_file(caseDir / name, run / name);
@@ -146,8 +140,6 @@ TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
     ASSERT_TRUE(fs::is_regular_file(input)) << "inputs.txt names " << input << ", which is not a file";
     fs::copy_file(input, run / input.filename(), fs::copy_options::overwrite_existing);
   }
-
-  // The banks, one from each CSV file.
   for (const std::string& name : fileNames(run)) {
     std::string root;
     std::string kind;
@@ -159,6 +151,18 @@ TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
     EXPECT_EQ(createBank(bank, (run / name).string(), said), BankToolStatus::kDone)
         << "making the bank " << root << " from " << name << ":\n" << quiet.text();
   }
+}
+
+class GoldenTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
+  const fs::path caseDir = kGoldenDir / GetParam();
+  testing::TempDir dir("tabrix-golden");
+  const fs::path run(dir.path());
+
+  // The inputs (the case's own files and those named in inputs.txt) and the banks.
+  prepareCase(caseDir, run);
+  if (HasFatalFailure()) return;
 
   // Every response file, in name order.
   std::map<std::string, std::string> consoles;
@@ -188,26 +192,6 @@ TEST_P(GoldenTest, TablesMatchTheExpectedFiles) {
   }
 }
 
-// Copies the case's files into the folder and makes its banks.
-void prepareCase(const fs::path& caseDir, const fs::path& run) {
-  for (const std::string& name : fileNames(caseDir)) {
-    if (name == "README.md" || name == "inputs.txt") continue;
-    fs::copy_file(caseDir / name, run / name);
-  }
-  for (const fs::path& input : listedInputs(caseDir)) {
-    fs::copy_file(input, run / input.filename(), fs::copy_options::overwrite_existing);
-  }
-  for (const std::string& name : fileNames(run)) {
-    std::string root;
-    std::string kind;
-    if (!bankOfCsv(name, root, kind)) continue;
-    ConsoleCapture quiet;
-    const std::string description = (run / (root + ".dat")).string();
-    const BankSelection bank{(run / root).string(), kind[0], true, description};
-    std::ostringstream said;
-    ASSERT_EQ(createBank(bank, (run / name).string(), said), BankToolStatus::kDone);
-  }
-}
 
 // How many times the messages of a failed output occur in a run's console.
 int failureMessages(const std::string& console) {
