@@ -105,8 +105,8 @@ void endChartCollection(TableLine& table, bool draw) {
     if (chart.categories.empty()) {
       const std::size_t count = std::min<std::size_t>(table.dateSpecs.size(), table.dateCount > 0 ? table.dateCount : 0);
       for (std::size_t i = 0; i < count; ++i) {
-        const std::string& spec = table.dateSpecs[i];
-        if (!isSpacer(spec)) chart.categories.push_back(DateStruct(spec).label(table.yearFormat));
+        const std::string& entry = table.dateSpecs[i];
+        if (!isSpacer(entry)) chart.categories.push_back(DateStruct(entry).label(table.yearFormat));
       }
     }
     for (std::string_view key : {kPdfKey, kSvgKey}) {

@@ -30,7 +30,7 @@ using testing::quoted;
 using testing::TempDir;
 
 // A table page to feed: its columns and rows, every number the text shows.
-struct PageSpec {
+struct PageShape {
   int titleWidth = 32;
   int fieldWidth = 7;
   int columns = 4;
@@ -41,12 +41,12 @@ struct PageSpec {
 };
 
 // The number texts of the page, in the order they are fed.
-std::vector<std::string> numbersOf(const PageSpec& spec) {
+std::vector<std::string> numbersOf(const PageShape& shape) {
   std::vector<std::string> texts;
-  double value = spec.start;
-  for (int line = 0; line < spec.lines; ++line) {
-    for (int alt = 0; alt < spec.alternatives; ++alt) {
-      for (int c = 0; c < spec.columns; ++c) {
+  double value = shape.start;
+  for (int line = 0; line < shape.lines; ++line) {
+    for (int alt = 0; alt < shape.alternatives; ++alt) {
+      for (int c = 0; c < shape.columns; ++c) {
         char text[32];
         std::snprintf(text, sizeof text, "%.1f", value);
         texts.emplace_back(text);
@@ -59,17 +59,17 @@ std::vector<std::string> numbersOf(const PageSpec& spec) {
 
 // Feeds one page as the composer hands it: head, titles, alternatives, sentence, date
 // labels with their underline, rows, a text line, a rule and blank lines.
-void feedPage(TableSink& sink, const PageSpec& spec, int pageNumber, const ChartData* chart = nullptr) {
+void feedPage(TableSink& sink, const PageShape& shape, int pageNumber, const ChartData* chart = nullptr) {
   PageSetup setup;
   setup.pageNumber = pageNumber;
-  setup.titleWidth = spec.titleWidth;
-  setup.tableWidth = spec.titleWidth + spec.columns * spec.fieldWidth;
-  setup.altCount = spec.alternatives;
+  setup.titleWidth = shape.titleWidth;
+  setup.tableWidth = shape.titleWidth + shape.columns * shape.fieldWidth;
+  setup.altCount = shape.alternatives;
   sink.beginPage(setup);
   sink.blankLines(3);
   const std::string pageText = "Page  " + std::to_string(pageNumber);
   sink.headerLine({HeaderKind::Head, "Forecast comparison", "", pageText, 0});
-  sink.headerLine({HeaderKind::Title, spec.title, "", "", 0});
+  sink.headerLine({HeaderKind::Title, shape.title, "", "", 0});
   sink.headerLine({HeaderKind::Subtitle, "Billions of dollars", "", "", 0});
   sink.blankLines(1);
   sink.headerLine({HeaderKind::ListHeading, "Titles of Alternate Runs", "", "", 0});
@@ -82,23 +82,23 @@ void feedPage(TableSink& sink, const PageSpec& spec, int pageNumber, const Chart
   sink.blankLines(1);
   std::vector<std::string> labelTexts;
   std::vector<DateLabel> labels;
-  for (int c = 0; c < spec.columns; ++c) labelTexts.push_back(std::to_string(2025 + c));
-  for (int c = 0; c < spec.columns; ++c) labels.push_back({labelTexts[c], spec.fieldWidth, false, false});
+  for (int c = 0; c < shape.columns; ++c) labelTexts.push_back(std::to_string(2025 + c));
+  for (int c = 0; c < shape.columns; ++c) labels.push_back({labelTexts[c], shape.fieldWidth, false, false});
   sink.dateRow(labels, "");
   sink.dateUnderline('-', "");
-  const std::vector<std::string> numbers = numbersOf(spec);
+  const std::vector<std::string> numbers = numbersOf(shape);
   std::size_t next = 0;
-  for (int line = 0; line < spec.lines; ++line) {
+  for (int line = 0; line < shape.lines; ++line) {
     const std::string title = "Line title " + std::to_string(line + 1);
     sink.beginLine(title);
-    for (int alt = 0; alt < spec.alternatives; ++alt) {
+    for (int alt = 0; alt < shape.alternatives; ++alt) {
       std::vector<Cell> cells;
-      for (int c = 0; c < spec.columns; ++c) {
+      for (int c = 0; c < shape.columns; ++c) {
         Cell cell;
         cell.text = numbers[next++];
         cell.value = std::stof(std::string(cell.text));
         cell.decimals = 1;
-        cell.width = spec.fieldWidth;
+        cell.width = shape.fieldWidth;
         cell.column = c;
         cells.push_back(cell);
       }
@@ -138,7 +138,7 @@ TEST(PdfSink, PagesHoldEveryNumberInOrderWithEmbeddedFaces) {
   PdfSink sink;
   ASSERT_EQ(sink.open(path), 0);
   // Portrait at the body size; landscape; landscape and set smaller; one that runs off.
-  const std::vector<PageSpec> pages = {
+  const std::vector<PageShape> pages = {
       {32, 7, 4, 2, 6, "Narrow table", 1000.0},
       {32, 7, 14, 2, 6, "Wide table", 5000.0},
       {32, 9, 20, 3, 12, "Wider table", 20000.0},
@@ -191,8 +191,8 @@ TEST(PdfSink, AChartFollowsTheTablePageItBelongsTo) {
   PdfSink sink;
   ASSERT_EQ(sink.open(path), 0);
   const ChartData chart = sampleChart(4);
-  feedPage(sink, PageSpec{}, 1, &chart);
-  feedPage(sink, PageSpec{}, 2);
+  feedPage(sink, PageShape{}, 1, &chart);
+  feedPage(sink, PageShape{}, 2);
   sink.chart(chart);  // between pages: a page of its own at once
   ASSERT_EQ(sink.finish(), 0);
   const std::vector<std::pair<int, int>> expected = {{595, 842}, {842, 595}, {595, 842}, {842, 595}};
@@ -312,7 +312,7 @@ TEST(PdfSink, FailuresAreReportedOnceAndNamed) {
   ConsoleCapture capture;
   PdfSink sink;
   ASSERT_EQ(sink.open("/dev/full"), 0);
-  for (int page = 1; page <= 3; ++page) feedPage(sink, PageSpec{}, page);
+  for (int page = 1; page <= 3; ++page) feedPage(sink, PageShape{}, page);
   EXPECT_EQ(sink.finish(), -1);
   EXPECT_EQ(sink.status(), -1);
   const std::string message = "\nError:  Could not write /dev/full; the table in it is incomplete.\r\n";
@@ -334,15 +334,15 @@ TEST(PdfSink, FontRolesApplyAndAMissingFaceIsNamedOnce) {
   ConsoleCapture capture;
   PdfSink sink(&fonts);
   ASSERT_EQ(sink.open(path), 0);
-  feedPage(sink, PageSpec{}, 1);
-  feedPage(sink, PageSpec{}, 2);
+  feedPage(sink, PageShape{}, 1);
+  feedPage(sink, PageShape{}, 2);
   ASSERT_EQ(sink.finish(), 0);
   EXPECT_EQ(capture.text(), "Warning:  the font \"Garamond\" is not installed; DejaVu Sans is used.\n");
   const std::string used = commandOutput("pdffonts " + quoted(path));
   for (const char* face : {"DejaVuSans", "DejaVuSerif-Bold", "DejaVuSans-Oblique"}) {
     EXPECT_NE(used.find(face), std::string::npos) << face << "\n" << used;
   }
-  EXPECT_TRUE(inOrder(pdfText(path, 1), numbersOf(PageSpec{})));
+  EXPECT_TRUE(inOrder(pdfText(path, 1), numbersOf(PageShape{})));
 }
 
 }  // namespace
