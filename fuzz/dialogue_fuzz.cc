@@ -2,8 +2,8 @@
 // show mode, stub, output file), the bank paths, and the run it leads to.
 //
 // Input: the response file. The workspace holds the fixture banks (wbank, wbank2, cbank,
-// hbank, dbank with dirfor.dat, vbank) and two stubs, t.stb (a table of each kind of
-// line) and e.stb (empty); the output file the responses name is written there and
+// hbank, dbank with dirfor.dat, vbank) and two stubs, t.stb (every renderer attached,
+// then a table of each kind of line) and e.stb (empty); the output file the responses name is written there and
 // swept away after the input. Keys (a "(y/n)" question) are used up: every one reads as
 // Escape. No file may be left open when the run has ended, whichever way it ended.
 #include <cstdint>
@@ -18,7 +18,13 @@ namespace {
 
 using namespace tabrix;
 
+// The stub attaches every renderer first, so every page also reaches them.
 constexpr std::string_view kStub =
+    "\\html\n"
+    "\\markdown\n"
+    "\\latex\n"
+    "\\pdf\n"
+    "\\svg\n"
     "\\title Fuzz table\n"
     "\\dates 1991 1995 2000 90-95\n"
     "&\n"

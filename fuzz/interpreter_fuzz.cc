@@ -10,7 +10,9 @@
 // for by a '&' line comes from a fixed response line. The add files, argument file and
 // @interp table of fixtureTexts() are there to be named. Files the stub makes (\break,
 // \rtf, the scratch banks of \f) are written in the workspace and swept away after the
-// input. No file may be left open when the run has ended.
+// input. Every renderer is attached before the stub runs (HTML, Markdown, LaTeX, PDF and
+// SVG charts, each writing in the workspace), so every page also reaches them. No file
+// may be left open when the run has ended.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -22,6 +24,12 @@
 #include "driver/run_driver.h"
 #include "fuzz_support.h"
 #include "stub/run_state.h"
+#include "table/html_sink.h"
+#include "table/latex_sink.h"
+#include "table/markdown_sink.h"
+#include "table/outputs.h"
+#include "table/pdf_sink.h"
+#include "table/svg_sink.h"
 #include "table/table_line.h"
 
 namespace {
@@ -69,6 +77,19 @@ bool openAlternatives(RunState& run, TableLine& table, const std::vector<Alterna
   return true;
 }
 
+// Attaches every renderer under the key its stub command uses, as the commands do.
+void attachRenderers(TableLine& table) {
+  auto attach = [&](std::string_view key, auto sink, std::string_view name) {
+    if (sink->open(name) != 0) __builtin_trap();  // the workspace takes any file
+    if (attachRenderer(table, key, std::move(sink)) != 0) __builtin_trap();
+  };
+  attach("html", std::make_unique<HtmlSink>(), "table.html");
+  attach("markdown", std::make_unique<MarkdownSink>(), "table.md");
+  attach("latex", std::make_unique<LatexSink>(), "table.tex");
+  attach("pdf", std::make_unique<PdfSink>(&table.fonts), "table.pdf");
+  attach("svg", std::make_unique<SvgSink>(), "table-charts");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -93,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     run.responseSource = responses.release();
     run.outputName = "table.out";
     table.out.openMemory();
+    attachRenderers(table);
     fuzz::runInput([&] { makeTable(run, table); });
   }
   workspace.sweep();
