@@ -440,11 +440,7 @@ void makeTable(RunState& state, TableLine& table) {
   // fails the run.
   if (finishRenderers(table) != 0) table.outputFailed = true;
   // A worksheet target is finished and closed: the WK1 file ends, the workbook is saved.
-  if (table.sheet != nullptr) {
-    (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount);
-    if (table.sheet->close() != 0) table.outputFailed = true;
-    table.sheet.reset();
-  }
+  closeWorksheet(table);
   // The table file: an RTF file gets its closing brace.
   const bool rtfOpen = table.rtfMode && table.out.isOpen();
   const std::string tableName = table.out.name();

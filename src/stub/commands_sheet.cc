@@ -19,7 +19,7 @@
 #include "table/date_list.h"
 #include "table/outputs.h"
 #include "table/page.h"
-#include "table/sheet_cells.h"
+#include "table/worksheet_sink.h"
 #include "table/table_line.h"
 
 namespace tabrix {
@@ -73,11 +73,7 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
     run.xlsTarget = false;
   }
   const bool hadWriter = table.sheet != nullptr;
-  if (hadWriter) {
-    (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount);
-    if (table.sheet->close() != 0) table.outputFailed = true;
-    table.sheet.reset();
-  }
+  closeWorksheet(table);
   // No worksheet target (also when none was open): the table file stays as it is.
   if (!table.sheetMode) {
     run.xlsTarget = false;

@@ -11,7 +11,6 @@
 #include "reader/chopper.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
-#include "table/sheet_cells.h"
 #include "table/table_sink.h"
 
 namespace tabrix {
@@ -78,10 +77,11 @@ class HeaderRow {
 
 // One row of the header: the title area, then each column's label (underlined gives
 // the label's characters replaced by underlineChar), handed to the sinks whole. Returns
-// -1 when a label is wider than its column (the sinks then get no row).
+// -1 when a label is wider than its column (the sinks then get no row); the labels of a
+// chart's date series are not held to their columns.
 int writeHeaderRow(TableLine& table, bool underlined) {
   HeaderRow text;
-  const bool toSinks = !table.renderers.empty();
+  const bool dateSeries = !underlined && table.renderers.layout().dateSeries;
   std::vector<std::string> labelTexts;  // the sinks' labels, and their columns
   std::vector<DateLabel> labels;
   const int titleWidth = table.titleWidth;
@@ -89,68 +89,40 @@ int writeHeaderRow(TableLine& table, bool underlined) {
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
   text.write(area);
   if (!underlined) useFont(table, DateFont);
-  // On a worksheet each label is a right-aligned text cell in its column; a workbook
-  // gets the label without its blanks and gives a spacer column its width.
-  SheetWriter* sheet = worksheetOf(table);
-  WorkbookWriter* book = workbookOf(table);
-  const int row = worksheetLineRow(table);
-  bool cells = false;
   const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
-  if (book != nullptr && !underlined && book->recording()) {
-    // The dates of a chart: a date series from column B, from the first entry's date
-    // over every column; the writer collects the row.
-    const DateStruct first(count > 0 ? std::string_view(table.dateSpecs[0]) : std::string_view());
-    if (book->writeDateRow(row, 1, first.from, count, table.fonts[DataFont].font, table.fonts[DateFont].font) !=
-        0) {
-      console().printf("\nError:  When printing dates to worksheet.\n");
-      return -1;
-    }
-    takeWorksheetRow(table, row);
-    countLines(table, 1);
-    return 0;
-  }
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;
     if (isSpacer(dateSpec, &spacer)) {
-      if (toSinks) {
-        labelTexts.emplace_back();
-        labels.push_back(DateLabel{{}, spacer, true, false});
-      }
+      labelTexts.emplace_back();
+      labels.push_back(DateLabel{{}, spacer, true, false});
       text.blanks(spacer);
-      if (sheet != nullptr) (void)sheet->setSpacerWidth(j + 1, spacer);
       continue;
     }
     DateStruct date(dateSpec);
     int width = table.fieldWidth;
     if (table.growthWidth != -1 && date.isGrowth) width = table.growthWidth;
     std::string label = date.label(table.yearFormat);
-    if (static_cast<int>(label.size()) > width) {
+    if (static_cast<int>(label.size()) > width && !dateSeries) {
       console().printf("Date %s is wider than specified field width: %d.\n  Increase the field width.\n",
                        label.c_str(), width);
       return -1;
     }
     if (underlined) label.assign(label.size(), table.underlineChar);
-    if (toSinks) {
-      labelTexts.push_back(label);
-      labels.push_back(DateLabel{{}, width, false, date.isGrowth});
-    }
-    if (sheet != nullptr) {
-      // The worksheet's text cell: the label right-aligned in its width.
-      const std::size_t pad = static_cast<std::size_t>(width) - label.size();
-      (void)sheet->writeText(row, j + 1, book != nullptr ? label : std::string(pad, ' ') + label, '"');
-      cells = true;
-    }
+    labelTexts.push_back(label);
+    labels.push_back(DateLabel{{}, width, false, date.isGrowth});
     if (table.prnMode) text.write("\"");
     text.rightAligned(label, width);
     if (table.prnMode) text.write("\"");
   }
-  if (cells) takeWorksheetRow(table, row);
-  if (toSinks) {
-    if (underlined) {
-      table.renderers.each([&](TableSink& sink) { sink.dateUnderline(table.underlineChar, text.kept()); });
+  if (underlined) {
+    table.renderers.each([&](TableSink& sink) { sink.dateUnderline(table.underlineChar, text.kept()); });
+  } else {
+    for (std::size_t i = 0; i < labels.size(); ++i) labels[i].label = labelTexts[i];
+    if (dateSeries) {
+      if (table.renderers.target()->dateSeries(labels, text.kept()) != 0) return -1;
+      table.renderers.eachRenderer([&](TableSink& sink) { sink.dateRow(labels, text.kept()); });
     } else {
-      for (std::size_t i = 0; i < labels.size(); ++i) labels[i].label = labelTexts[i];
       table.renderers.each([&](TableSink& sink) { sink.dateRow(labels, text.kept()); });
     }
   }
@@ -220,10 +192,10 @@ std::string DateStruct::label(int yearFormat) const {
 bool isSpacer(std::string_view dateSpec, int* width) {
   if (dateSpec.empty() || (dateSpec[0] != 's' && dateSpec[0] != 'S')) return false;
   if (width != nullptr) {
-    // A count beyond the int range is taken as the largest int (the rows cut it).
+    // A spacer is at most a whole row wide (the rows cut it there anyway) and a negative
+    // count is none, so a column's position never overflows.
     long count = std::strtol(std::string(dateSpec.substr(1)).c_str(), nullptr, 10);
-    *width = static_cast<int>(std::clamp<long>(count, std::numeric_limits<int>::min(),
-                                               std::numeric_limits<int>::max()));
+    *width = static_cast<int>(std::clamp<long>(count, 0, MaxRowLength));
   }
   return true;
 }
@@ -319,18 +291,11 @@ int readDateList(TableLine& table, std::FILE* file) {
 
 int writeDateHeader(TableLine& table) {
   if (!table.datesSet || table.gdataMode) return 0;
-  WorkbookWriter* book = workbookOf(table);
-  const bool recording = book != nullptr && book->recording();
-  if (textLineNeedsPage(table)) {
-    if (pageHeader(table) != 0) return -1;
-    // A chart block that opens at the foot of a page starts on the new page (the new
-    // worksheet ended the collection).
-    book = workbookOf(table);
-    if (recording && book != nullptr && !book->recording()) book->setRecording(true);
-  }
-  // A workbook has no underline row (its date font carries the underline).
+  if (textLineNeedsPage(table) && pageHeader(table, true) != 0) return -1;
   int result = writeHeaderRow(table, false);
-  if (result == 0 && table.underlineChar != 0 && !xlsWorksheet(table)) result = writeHeaderRow(table, true);
+  if (result == 0 && table.underlineChar != 0 && table.renderers.layout().underlineRow) {
+    result = writeHeaderRow(table, true);
+  }
   if (result != 0) return result;
   useBody(table, DateFont);
   return 0;

@@ -30,7 +30,7 @@ struct DateStruct {
   std::string label(int yearFormat) const;
 };
 
-// True when the entry is a spacer sN; width gets N.
+// True when the entry is a spacer sN; width gets N, held at 0 .. MaxRowLength.
 bool isSpacer(std::string_view dateSpec, int* width = nullptr);
 
 // Reads the next token of a list from text at pos (advanced past it). Returns false at

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "table/text_table_sink.h"
+#include "table/worksheet_sink.h"
 
 namespace tabrix {
 
@@ -31,9 +32,16 @@ void useTableTarget(TableLine& table, TableTarget target) {
       table.renderers.setTarget(std::make_unique<TextTableSink>(table));
       return;
     case TableTarget::Worksheet:
-      table.renderers.setTarget(nullptr);
+      table.renderers.setTarget(std::make_unique<WorksheetSink>(table));
       return;
   }
+}
+
+void closeWorksheet(TableLine& table) {
+  if (table.sheet == nullptr) return;
+  (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount);
+  if (table.sheet->close() != 0) table.outputFailed = true;
+  table.sheet.reset();
 }
 
 int finishRenderers(TableLine& table) {

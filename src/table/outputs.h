@@ -31,11 +31,15 @@ TableSink* renderer(TableLine& table, std::string_view key);
 
 // The table's own target, picked when a target command runs (the one place that picks
 // it): the text table (plain, PCL, print file, RTF and the record layouts, as the
-// settings give), or none while a worksheet writer takes the table (\wk1, \xls; the
-// composer drives the writer). The target joins at the next page; the text file is the
-// caller's to open, close or delete.
+// settings give), or the worksheet the table's writer holds (\wk1, \xls). The text file
+// and the worksheet writer are the caller's to open, close or delete.
 enum class TableTarget { Text, Worksheet };
 void useTableTarget(TableLine& table, TableTarget target);
+
+// Finishes and closes the table's worksheet writer, when it holds one (the WK1 file
+// gets its dimensions, the workbook is saved), and drops it. A failed write of the
+// worksheet (reported) sets outputFailed.
+void closeWorksheet(TableLine& table);
 
 // A renderer that failed (at attaching over it, detaching or finishing) also sets the
 // table's outputFailed, so the run ends with a failure status whatever the caller does

@@ -6,7 +6,6 @@
 
 #include "table/fields.h"
 #include "table/printer_controls.h"
-#include "table/sheet_cells.h"
 #include "table/table_sink.h"
 #include "table/page_counters.h"
 
@@ -24,8 +23,6 @@ constexpr int ListShift = 20;
 constexpr int ListFallbackColumn = 5;
 // Highest column a centred subtitle or list may start at.
 constexpr int MaxCentredColumn = 1000;
-// A workbook's rule repeats its character this many times across its cell.
-constexpr int RuleRepeat = 600;
 
 // Lines reserved at the foot of a page for the time stamp.
 int stampLines(const TableLine& table) { return table.timestampText ? 1 : 0; }
@@ -51,23 +48,15 @@ std::string centred(std::string_view text, int width) {
   return rightTrimmed(line);
 }
 
-// A header line: the sinks get it with its kind and text; the text file gets the line;
-// a worksheet gets it as a text cell in column 0 (a workbook without the blanks that
-// centre it), taking `rows` rows.
-void writeHeaderLine(TableLine& table, HeaderLine header, const std::string& line, int rows) {
+// A header line: the sinks get it with its kind and text, and the line as the text file
+// shows it. The head line and the title take the rows the target's layout gives them.
+void writeHeaderLine(TableLine& table, HeaderLine header, const std::string& line) {
   header.laidOut = line;
   table.renderers.each([&header](TableSink& sink) { sink.headerLine(header); });
-  if (worksheetOf(table) == nullptr) {
-    countLines(table, 1);
-    return;
-  }
-  if (xlsWorksheet(table)) {
-    std::size_t first = line.find_first_not_of(' ');
-    writeSheetText(table, 0, first == std::string::npos ? std::string() : line.substr(first), '\'');
-  } else {
-    writeSheetText(table, 0, line, '\'');
-  }
-  countLines(table, rows);
+  const TargetLayout layout = table.renderers.layout();
+  countLines(table, header.kind == HeaderKind::Head ? layout.headRows
+                    : header.kind == HeaderKind::Title ? layout.titleRows
+                                                        : 1);
 }
 
 // The head line: the running head at the left, the page text at the right end.
@@ -88,7 +77,7 @@ void writeHeadLine(TableLine& table) {
   std::string line = blanks(width);
   std::string pageText;
   // A workbook's head line leaves the page text out.
-  const bool pageNumbers = table.pageNumbers && !xlsWorksheet(table);
+  const bool pageNumbers = table.pageNumbers && table.renderers.layout().pageNumbers;
   if (pageNumbers) {
     int digits = PageCounters::pageNumber(table.page) < 10 ? 1 : PageCounters::pageNumber(table.page) < 100 ? 2 : 3;
     char text[64];
@@ -103,19 +92,17 @@ void writeHeadLine(TableLine& table) {
   }
   if (pageNumbers) placeAt(line, pageColumn, pageText);
   useFont(table, HeadFont);
-  // On a worksheet the head line takes two rows.
   writeHeaderLine(table, HeaderLine{HeaderKind::Head, table.headSet ? std::string_view(table.headText) : std::string_view(), {}, pageText, 0},
-                  rightTrimmed(line), 2);
+                  rightTrimmed(line));
   useBody(table, HeadFont);
 }
 
-// A title line: the text centred on tableWidth in the title font, taking `rows` rows of
-// a worksheet.
-void writeTitleLine(TableLine& table, const HeaderLine& header, const std::string& text, int column, int rows) {
+// A title line: the text centred on tableWidth in the title font.
+void writeTitleLine(TableLine& table, const HeaderLine& header, const std::string& text, int column) {
   std::string line = blanks(table.pageWidth);
   placeAt(line, column, text);
   useFont(table, TitleFont);
-  writeHeaderLine(table, header, rightTrimmed(line), rows);
+  writeHeaderLine(table, header, rightTrimmed(line));
   useBody(table, TitleFont);
 }
 
@@ -137,14 +124,14 @@ void writeTitles(TableLine& table) {
     }
     int column = (table.tableWidth - length(text)) / 2;
     const HeaderLine header{HeaderKind::Title, table.tocOn ? std::string_view(numbered) : table.tableTitle, {}, {}, 0};
-    writeTitleLine(table, header, text, column < 0 ? 0 : column, 2);
+    writeTitleLine(table, header, text, column < 0 ? 0 : column);
   }
   if (table.subtitleSet) {
     std::string text =
         rightTrimmed(table.prnMode ? quoteField(table.subtitle, PrnFieldWidth) : table.subtitle);
     int column = (table.tableWidth - length(text)) / 2;
     if (column < 0 || column > MaxCentredColumn) column = 0;
-    writeTitleLine(table, HeaderLine{HeaderKind::Subtitle, table.subtitle, {}, {}, 0}, text, column, 1);
+    writeTitleLine(table, HeaderLine{HeaderKind::Subtitle, table.subtitle, {}, {}, 0}, text, column);
   }
 }
 
@@ -179,24 +166,22 @@ void writeAlternatives(TableLine& table) {
   int column = difference >= 0 ? difference / 2 : (difference - 1) / 2;  // rounded down
   int listColumn = column - ListShift;
   if (listColumn < 0 || listColumn > MaxCentredColumn) column = listColumn = ListFallbackColumn;
-  writeHeaderLine(table, HeaderLine{HeaderKind::ListHeading, headingText, {}, {}, 0}, blanks(column) + heading, 1);
+  writeHeaderLine(table, HeaderLine{HeaderKind::ListHeading, headingText, {}, {}, 0}, blanks(column) + heading);
   for (int k = 1; k <= table.altCount && k <= AltCapacity; ++k) {
     std::string text = "Line " + std::to_string(k) + ": " + table.altTitles[static_cast<std::size_t>(k - 1)];
     if (k > 1) text += std::string(" - ") + modeText(table.showMode);
-    writeHeaderLine(table, HeaderLine{HeaderKind::Alternative, text, {}, {}, k}, blanks(listColumn) + prnQuoted(table, text),
-                    1);
+    writeHeaderLine(table, HeaderLine{HeaderKind::Alternative, text, {}, {}, k}, blanks(listColumn) + prnQuoted(table, text));
   }
 }
 
 // The sentence saying how the alternatives are shown, indented by twelve blanks, and an
-// empty line: two lines (a worksheet gets only the sentence, in two rows).
+// empty line: two lines.
 void writeModeSentence(TableLine& table) {
   const char* sentence = modeSentence(table.showMode);
   const std::string text = sentence != nullptr ? sentence : "";
   const std::string line = blanks(SentenceIndent) + (sentence != nullptr ? prnQuoted(table, text) : std::string());
   table.renderers.each([&](TableSink& sink) { sink.headerLine(HeaderLine{HeaderKind::Sentence, text, line, {}, 0}); });
   sinkBlankLines(table, 1);
-  if (worksheetOf(table) != nullptr && sentence != nullptr) writeSheetText(table, 0, prnQuoted(table, text), '\'');
   countLines(table, 2);
 }
 
@@ -229,7 +214,6 @@ void restartPages(TableLine& table) {
   PageCounters::pageNumber(table.page) = 0;
   PageCounters::lineOnPage(table.page) = 0;
   PageCounters::sheetRow(table.page) = 0;
-  PageCounters::sheetFreeRow(table.page) = 0;
 }
 
 bool textLineNeedsPage(const TableLine& table) {
@@ -240,13 +224,12 @@ bool tableLineNeedsPage(const TableLine& table) {
   return PageCounters::lineOnPage(table.page) + table.altCount > table.pageLength - (table.bottomMargin + stampLines(table));
 }
 
-int pageHeader(TableLine& table) {
+int pageHeader(TableLine& table, bool brokenAtDates) {
   if (table.gdataMode || table.onePerLine) return 0;
-  // End of the previous page: the time stamp after an empty line (not on a worksheet)
-  // and the bottom margin; a print file has neither. An XLS target starts a new
-  // worksheet for the next page.
+  // End of the previous page: the time stamp after an empty line (when the target shows
+  // it) and the bottom margin; a print file has neither.
   if (PageCounters::pageNumber(table.page) > 0 && !table.prnMode) {
-    if (table.timestampText && !table.sheetMode) {
+    if (table.timestampText && table.renderers.layout().timeStamp) {
       const std::string line = centred(*table.timestampText, table.pageWidth);
       sinkMarginLines(table, 1);
       table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });
@@ -254,7 +237,6 @@ int pageHeader(TableLine& table) {
     }
     sinkMarginLines(table, table.bottomMargin);
     countLines(table, std::max<int>(table.bottomMargin, 0));
-    if (startWorksheetPage(table) != 0) return -1;
   }
   PageCounters::lineOnPage(table.page) = 0;
   const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
@@ -270,6 +252,7 @@ int pageHeader(TableLine& table) {
   setup.tableNumber = table.tocOn ? table.contents.entryCount() : 0;
   setup.leftMargin = table.leftMargin;
   setup.linesPerPage = table.linesPerPage;
+  setup.brokenAtDates = brokenAtDates;
   table.renderers.beginPage(setup);
   sinkMarginLines(table, table.topMargin);
   countLines(table, std::max<int>(table.topMargin, 0));
@@ -285,17 +268,15 @@ int pageHeader(TableLine& table) {
   countLines(table, 1);
   if (table.altCount > 1) writeModeSentence(table);
   useBody(table, BankFont);
-  // Each worksheet of a workbook, and the one sheet of a WK1 file, gets the date
-  // columns' widths.
-  if (xlsWorksheet(table) || (table.sheetMode && PageCounters::pageNumber(table.page) == 1)) setDateColumnWidths(table);
+  table.renderers.each([](TableSink& sink) { sink.beginBody(); });
   return 0;
 }
 
 int centeredLine(TableLine& table, std::string_view text, int width) {
   const std::string line = centred(text, width);
   const std::string_view cut = text.substr(0, static_cast<std::size_t>(std::max(width, 0)));
-  table.renderers.each([&](TableSink& sink) { sink.textLine(cut, true, line); });
-  if (table.sheetMode) return -1;
+  table.renderers.each([&](TableSink& sink) { sink.heading(cut, line); });
+  if (!table.renderers.layout().headings) return -1;
   countLines(table, 1);
   return 0;
 }
@@ -304,35 +285,12 @@ int ruleLine(TableLine& table, char character) {
   std::string rule(table.tableWidth > 0 ? static_cast<std::size_t>(table.tableWidth) : 0, character);
   const std::string line = prnQuoted(table, rule);
   table.renderers.each([&](TableSink& sink) { sink.rule(character, line); });
-  SheetWriter* sheet = worksheetOf(table);
-  if (sheet == nullptr) {
-    countLines(table, 1);
-    return 0;
-  }
-  const int row = worksheetLineRow(table);
-  if (WorkbookWriter* book = sheet->workbook()) {
-    // The rule repeats its character across the cell, in the name font. A quote inside
-    // the formula's text is written twice.
-    char formula[32];
-    if (character == '"') {
-      std::snprintf(formula, sizeof formula, "=REPT(\"\"\"\",%d)", RuleRepeat);
-    } else {
-      std::snprintf(formula, sizeof formula, "=REPT(\"%c\",%d)", character, RuleRepeat);
-    }
-    useFont(table, NameFont);
-    const int result = book->writeFormula(row, 0, row, 0, formula);
-    useBody(table, NameFont);
-    if (result != 0) return -1;
-  } else {
-    (void)sheet->writeText(row, 0, line, '\'');
-  }
-  takeWorksheetRow(table, row);
   countLines(table, 1);
   return 0;
 }
 
 int endOfRun(TableLine& table) {
-  if (table.sheetMode) return -1;
+  if (!table.renderers.layout().timeStamp) return -1;
   if (table.timestampText && PageCounters::pageNumber(table.page) > 0 && !table.prnMode) {
     // The fill counts on the page only.
     const int fill = std::max(table.pageLength - table.bottomMargin - 3 - PageCounters::lineOnPage(table.page), 0);

@@ -11,9 +11,10 @@
 
 namespace tabrix {
 
-// Ends the current page (when one was begun) and writes the header of the next.
-// Returns 0 (-1 is kept for a worksheet writer that cannot start a page).
-[[nodiscard]] int pageHeader(TableLine& table);
+// Ends the current page (when one was begun) and writes the header of the next;
+// brokenAtDates: the page is begun because the date header did not fit on the last one.
+// Returns 0 (the status is kept for the callers that pass a failure on).
+[[nodiscard]] int pageHeader(TableLine& table, bool brokenAtDates = false);
 
 // Writes text (cut to width) centered in width, right-trimmed, and counts one line.
 // Returns 0 (-1 for a worksheet target).

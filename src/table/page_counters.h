@@ -10,13 +10,11 @@ struct PageCounters {
   static int& pageNumber(PageState& state) { return state.pageNumber_; }
   static int& lineOnPage(PageState& state) { return state.lineOnPage_; }
   static int& sheetRow(PageState& state) { return state.sheetRow_; }
-  static int& sheetFreeRow(PageState& state) { return state.sheetFreeRow_; }
   static bool& headerStarted(PageState& state) { return state.headerStarted_; }
   // The same, read from a state held const.
   static int pageNumber(const PageState& state) { return state.pageNumber_; }
   static int lineOnPage(const PageState& state) { return state.lineOnPage_; }
   static int sheetRow(const PageState& state) { return state.sheetRow_; }
-  static int sheetFreeRow(const PageState& state) { return state.sheetFreeRow_; }
   static bool headerStarted(const PageState& state) { return state.headerStarted_; }
 };
 

@@ -1,6 +1,5 @@
 // PageState: where the composer is in the table: pages begun, lines on the current page,
-// lines or rows written (the worksheet row), the first free row of the current worksheet
-// and whether the table has begun. The composer alone moves it (table/page.h gives the
+// lines or rows written (the worksheet row) and whether the table has begun. The composer alone moves it (table/page.h gives the
 // stub its page commands); everyone else reads it.
 #pragma once
 
@@ -11,7 +10,6 @@ class PageState {
   int pageNumber() const { return pageNumber_; }      // pages begun
   int lineOnPage() const { return lineOnPage_; }      // lines composed on the current page
   int sheetRow() const { return sheetRow_; }          // lines or rows written; the next worksheet row is sheetRow - 1
-  int sheetFreeRow() const { return sheetFreeRow_; }  // the first row of the current worksheet that holds no cells
   bool headerStarted() const { return headerStarted_; }  // the table has begun (its first page header, or a text line)
 
  private:
@@ -19,7 +17,6 @@ class PageState {
   int pageNumber_ = 0;
   int lineOnPage_ = 0;
   int sheetRow_ = 0;
-  int sheetFreeRow_ = 0;
   bool headerStarted_ = false;
 };
 

@@ -9,7 +9,6 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
-#include "table/sheet_cells.h"
 #include "table/table_sink.h"
 
 namespace tabrix {
@@ -125,13 +124,10 @@ int printerControl(TableLine& table, std::string_view word, bool store) {
 
 void useFont(TableLine& table, FontRole role) {
   table.renderers.each([role](TableSink& sink) { sink.fontRole(role, true); });
-  // A workbook takes the role's font setting as the font of the cells that follow.
-  if (xlsWorksheet(table)) table.sheet->setFont(table.fonts[role].font);
 }
 
 void useBody(TableLine& table, FontRole role) {
   table.renderers.each([role](TableSink& sink) { sink.fontRole(role, false); });
-  if (xlsWorksheet(table)) table.sheet->setFont(table.fonts[BodyFont].font);
 }
 
 void deriveFontWords(TableLine& table, FontRole role) {

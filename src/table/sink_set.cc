@@ -17,6 +17,8 @@ void SinkSet::setTarget(std::unique_ptr<TableSink> target) {
   target_ = std::move(target);
 }
 
+TargetLayout SinkSet::layout() const { return target_ != nullptr ? target_->layout() : TargetLayout{}; }
+
 int SinkSet::finishTarget() {
   if (target_ == nullptr) return 0;
   std::unique_ptr<TableSink> target = std::move(target_);

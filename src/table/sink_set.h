@@ -15,6 +15,7 @@ namespace tabrix {
 
 class TableSink;
 struct PageSetup;
+struct TargetLayout;
 
 class SinkSet {
  public:
@@ -30,6 +31,8 @@ class SinkSet {
   // replaced is abandoned (its file is the caller's to close or delete).
   void setTarget(std::unique_ptr<TableSink> target);
   TableSink* target() const { return target_.get(); }
+  // The layout rules of the target (the text table's when there is none).
+  TargetLayout layout() const;
   // Finishes the target and removes it: its status, 0 when there is none.
   [[nodiscard]] int finishTarget();
 

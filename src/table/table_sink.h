@@ -13,7 +13,7 @@
 // fontRole(HeadFont, off), blankLines (\spacehead), the title and subtitle lines in
 // TitleFont, fontRole(BankFont), [blankLines(1), headerLine(ListHeading),
 // headerLine(Alternative) per alternative], blankLines(1), [headerLine(Sentence),
-// blankLines(1)], fontRole(BankFont, off); then the body: fontRole(DateFont) dateRow
+// blankLines(1)], fontRole(BankFont, off), beginBody; then the body: fontRole(DateFont) dateRow
 // [dateUnderline] fontRole(DateFont, off), table lines (beginLine, valueRow per row kept,
 // endLine; blankLines for \spacing), text lines, rules; at its end pageFoot (with a
 // time stamp), marginLines (bottom) and endPage. Every font switch of the composer
@@ -44,6 +44,25 @@ struct PageSetup {
   int tableNumber = 0;   // the table's number in the contents (0 without \toc)
   int leftMargin = 0;    // printer left margin in columns (0: none)
   int linesPerPage = 0;  // printer lines per 10 inches (0: none)
+  // The page was begun because the date header did not fit on the last one: a chart
+  // block that opens at the foot of a page goes on here.
+  bool brokenAtDates = false;
+};
+
+// What the table's own target changes in the composer's layout. The text table takes
+// the defaults. A worksheet counts the head line and the title as two rows each and has
+// no time stamp, and a listing's centred headings take no row on it; a workbook also
+// leaves the page text out of the head line, has no underline row (its date font
+// carries the underline), and takes the date row of a chart block as the chart's date
+// series (the labels are then not held to their columns' width).
+struct TargetLayout {
+  int headRows = 1;           // lines the head line counts
+  int titleRows = 1;          // lines the table title counts
+  bool pageNumbers = true;    // the head line may show the page text
+  bool timeStamp = true;      // the time stamp at a page's foot and at the end of the run
+  bool headings = true;       // a listing's centred headings are counted lines
+  bool underlineRow = true;   // the \underline row under the date labels
+  bool dateSeries = false;    // the next date row is a chart's date series
 };
 
 // The kinds of line in a page header.
@@ -134,14 +153,26 @@ class TableSink {
  public:
   virtual ~TableSink() = default;
 
+  // The layout rules of this sink as the table's own target (see TargetLayout).
+  virtual TargetLayout layout() const { return {}; }
+
   // Page structure.
   virtual void beginPage(const PageSetup& setup) = 0;
   virtual void endPage() = 0;
+  // The page header has ended; the body follows.
+  virtual void beginBody() {}
   // A font role switched on (`on`) or back to the body after it.
   virtual void fontRole(FontRole /*role*/, bool /*on*/) {}
   virtual void headerLine(const HeaderLine& line) = 0;
   // The date-label row; `laidOut` the row as the text table shows it.
   virtual void dateRow(std::span<const DateLabel> labels, std::string_view laidOut) = 0;
+  // The date row of a chart block while this sink, as the table's own target, takes it
+  // as the chart's date series (layout().dateSeries): 0, or -1 when it cannot hold the
+  // dates (reported); the date header then ends there.
+  [[nodiscard]] virtual int dateSeries(std::span<const DateLabel> labels, std::string_view laidOut) {
+    dateRow(labels, laidOut);
+    return 0;
+  }
   // The rule under the date labels (the \underline character).
   virtual void dateUnderline(char character, std::string_view laidOut) = 0;
 
@@ -152,6 +183,8 @@ class TableSink {
 
   // A text line (';' or \center): the text, and the line as the table shows it.
   virtual void textLine(std::string_view text, bool centred, std::string_view laidOut) = 0;
+  // A centred heading of a matrix listing; other sinks show it as a centred text line.
+  virtual void heading(std::string_view text, std::string_view laidOut) { textLine(text, true, laidOut); }
   // The \line rule of `character` across the table width.
   virtual void rule(char character, std::string_view laidOut) = 0;
   // count empty lines.

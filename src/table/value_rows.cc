@@ -16,7 +16,6 @@
 #include "table/fields.h"
 #include "table/page.h"
 #include "table/printer_controls.h"
-#include "table/sheet_cells.h"
 #include "table/table_sink.h"
 #include "table/page_counters.h"
 
@@ -239,64 +238,6 @@ class TextRows {
   char grouped_[512];
 };
 
-// The worksheet form of the table rows: a row's cells are gathered and written when the
-// row is kept, so a dropped row leaves nothing on the sheet. The title goes to column 0
-// (a workbook's in the name font), the values to their date columns (a workbook's in the
-// data font); a missing value is the text missingText in a WK1 file, and the missing
-// marker (shown as the missing-value text) in a workbook; a blanked zero gets no cell.
-class SheetRows {
- public:
-  SheetRows(TableLine& table, SheetWriter& sheet) : table_(table), sheet_(sheet) {}
-
-  void begin() {
-    title_.clear();
-    values_.clear();
-  }
-
-  void title(bool carriesTitle) {
-    if (!carriesTitle) return;
-    title_ = table_.prnMode ? quoteField(table_.lineTitle, std::max<int>(table_.titleWidth, 0)) : table_.lineTitle;
-  }
-
-  void spacer(int) {}
-
-  void value(int column, ValueKind kind, float v, int, int decimals) {
-    if (kind == ValueKind::BlankZero) return;
-    values_.push_back(Value{column + 1, kind == ValueKind::Missing, v, decimals});
-  }
-
-  void end(bool keep) {
-    if (!keep) return;
-    const bool xls = sheet_.workbook() != nullptr;
-    const int row = worksheetLineRow(table_);
-    if (!title_.empty()) {
-      if (xls) useFont(table_, NameFont);
-      (void)sheet_.writeText(row, 0, title_, '\'');
-    }
-    sheet_.setFont(table_.fonts[DataFont].font);
-    for (const Value& value : values_) {
-      if (value.missing) {
-        (void)sheet_.writeMissing(row, value.column, value.decimals, table_.missingText);
-      } else {
-        (void)sheet_.writeNumber(row, value.column, value.value, value.decimals);
-      }
-    }
-    if (!title_.empty() || !values_.empty()) takeWorksheetRow(table_, row);
-  }
-
- private:
-  struct Value {
-    int column;    // worksheet column (date column + 1)
-    bool missing;  // a missing value
-    float value;   // the value
-    int decimals;  // its decimals
-  };
-  TableLine& table_;
-  SheetWriter& sheet_;
-  std::string title_;
-  std::vector<Value> values_;
-};
-
 // The sinks' form of the table rows: each kept row as its cells (kind, value, decimals,
 // width and the text the table shows) and the line the text table shows; the first kept
 // row begins the line.
@@ -386,37 +327,6 @@ class SinkRows {
   std::string arena_;
 };
 
-// Both forms of the rows at once: a target's and the sinks'.
-template <typename First>
-class BothRows {
- public:
-  BothRows(First& first, SinkRows& second) : first_(first), second_(second) {}
-  void begin() {
-    first_.begin();
-    second_.begin();
-  }
-  void title(bool carriesTitle) {
-    first_.title(carriesTitle);
-    second_.title(carriesTitle);
-  }
-  void spacer(int width) {
-    first_.spacer(width);
-    second_.spacer(width);
-  }
-  void value(int column, ValueKind kind, float v, int width, int decimals) {
-    first_.value(column, kind, v, width, decimals);
-    second_.value(column, kind, v, width, decimals);
-  }
-  void end(bool keep) {
-    first_.end(keep);
-    second_.end(keep);
-  }
-
- private:
-  First& first_;
-  SinkRows& second_;
-};
-
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
   if (table.gdataMode || table.onePerLine) {
@@ -444,27 +354,11 @@ int composeTextLine(TableLine& table) {
   }
   rtrim(line);
   table.renderers.each([&](TableSink& sink) { sink.textLine(table.lineTitle, table.centerText, line); });
-  if (SheetWriter* sheet = worksheetOf(table)) {
-    // A text cell in column 0; a centred one without the blanks around it (a workbook
-    // centres by the font, a WK1 file by the label's prefix).
-    std::string cell = rightTrimmed(text.substr(0, width));
-    if (table.centerText) cell.erase(0, std::min(cell.size(), cell.find_first_not_of(' ')));
-    if (table.centerText) {
-      const VexFont previous = sheet->currentFont();
-      VexFont centred = previous;
-      centred.horizontal = 'c';
-      sheet->setFont(centred);
-      writeSheetText(table, 0, cell, '^');
-      sheet->setFont(previous);
-    } else {
-      writeSheetText(table, 0, cell, table.centerText ? '^' : '\'');
-    }
-  }
   countLines(table, 1);
   return 0;
 }
 
-// The rows of a table line, one per alternative, through the text or worksheet form.
+// The rows of a table line, one per alternative.
 template <typename Rows>
 void writeTableRows(TableLine& table, const ColumnPlan& plan, Rows& rows) {
   const float limit = effectiveThreshold(table);
@@ -497,20 +391,11 @@ void writeTableRows(TableLine& table, const ColumnPlan& plan, Rows& rows) {
   }
 }
 
-// The rows through the sinks' form (when any is attached) and a worksheet's.
-void writeRows(TableLine& table, const ColumnPlan& plan, SheetRows* sheetRows) {
-  if (table.renderers.empty()) {
-    if (sheetRows != nullptr) writeTableRows(table, plan, *sheetRows);
-    return;
-  }
-  SinkRows sinkRows(table, plan);
-  if (sheetRows != nullptr) {
-    BothRows<SheetRows> both(*sheetRows, sinkRows);
-    writeTableRows(table, plan, both);
-  } else {
-    writeTableRows(table, plan, sinkRows);
-  }
-  sinkRows.finish();
+// The rows through the sinks.
+void writeRows(TableLine& table, const ColumnPlan& plan) {
+  SinkRows rows(table, plan);
+  writeTableRows(table, plan, rows);
+  rows.finish();
 }
 
 // A table line: one row per alternative.
@@ -525,14 +410,7 @@ int composeTableRows(TableLine& table) {
   }
   ColumnPlan plan;
   planColumns(table, plan);
-  if (SheetWriter* sheet = worksheetOf(table)) {
-    SheetRows rows(table, *sheet);
-    writeRows(table, plan, &rows);
-    // A workbook goes back to the body font after the rows.
-    sheet->setFont(table.fonts[BodyFont].font);
-  } else {
-    writeRows(table, plan, nullptr);
-  }
+  writeRows(table, plan);
   if (table.spacing > 1) {
     const int count = table.spacing - 1;
     table.renderers.each([count](TableSink& sink) { sink.blankLines(count); });

@@ -12,6 +12,7 @@
 #include "stub/run_state.h"
 #include "table/table_line.h"
 #include "table/table_sink.h"
+#include "table/worksheet_sink.h"
 #include "test_files.h"
 
 namespace tabrix {
@@ -43,7 +44,7 @@ TEST_F(SheetCommandTest, Wk1ReplacesTheTableFile) {
   EXPECT_TRUE(table.noFormat);
   EXPECT_FALSE(table.out.isOpen());
   // The worksheet takes the table: the text table is no target any more.
-  EXPECT_EQ(table.renderers.target(), nullptr);
+  EXPECT_NE(dynamic_cast<WorksheetSink*>(table.renderers.target()), nullptr);
   // \wk1 no ends the target: the WK1 file is finished, no target is left.
   EXPECT_EQ(runStub("\\wk1 no\n"), InterpretEnd);
   EXPECT_EQ(table.sheet, nullptr);

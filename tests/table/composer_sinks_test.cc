@@ -168,6 +168,25 @@ TEST_F(ComposerSinks, DateRowAndUnderline) {
                     }));
 }
 
+// A spacer's count beyond a row (up to the largest int) or below 0 reaches the sinks as
+// a whole row's width or none, so no sink's column arithmetic can overflow.
+TEST_F(ComposerSinks, SpacerWidthsAreHeldToARow) {
+  data("1990 s2147483647 s-2147483648 1991", {{1.0f, 2.0f}});
+  table.underlineChar = 0;
+  PageCounters::lineOnPage(table.page) = 10;
+  sink->recordFonts = false;
+  ASSERT_EQ(writeDateHeader(table), 0);
+  const Calls dates = take();
+  ASSERT_EQ(dates.size(), 1u);
+  EXPECT_EQ(dates[0].substr(0, dates[0].find('|')), "dates '1990'/7 s" + std::to_string(MaxRowLength) + " s0 '1991'/7 ");
+  table.lineTitle = "GDP";
+  ASSERT_EQ(composeLine(table), 0);
+  const Calls rows = take();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[1].substr(0, rows[1].find('|')),
+            "row 0 titled '1.0'.1/7 spacer/" + std::to_string(MaxRowLength) + " spacer/0 '2.0'.1/7 ");
+}
+
 TEST_F(ComposerSinks, ValueRowsWithMissingBlankAndSpacerCells) {
   data("1990 s2 1991 1992", {{1234.5f, MissingValue, 0.0f}, {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 0.0f}});
   table.titleWidth = 6;

@@ -1,23 +1,27 @@
-// The composer's worksheet cells: pages of a WK1 file and of a workbook, where the lines
-// go (no line written over another, nothing at row -1), dropped rows, missing values,
-// blanked zeroes, fonts and rules.
-#include "table/sheet_cells.h"
+// The worksheet sink under the composer: pages of a WK1 file and of a workbook, where the
+// lines go (no line written over another, nothing at row -1), dropped rows, missing
+// values, blanked zeroes, fonts and rules.
+#include "table/worksheet_sink.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/console.h"
 #include "sheet/wk1_writer.h"
+#include "sheet/workbook_writer.h"
 #include "support/constants.h"
 #include "table/date_list.h"
+#include "table/outputs.h"
 #include "table/page.h"
 #include "table/table_line.h"
 #include "table/value_rows.h"
+#include "recording_sink.h"
 #include "test_files.h"
 #include "table/page_counters.h"
 
@@ -101,6 +105,7 @@ class SheetTable : public ::testing::Test {
     }
     ASSERT_TRUE(table.sheet->isOpen());
     table.sheetMode = true;
+    useTableTarget(table, TableTarget::Worksheet);
   }
 
   // A table line with its title.
@@ -269,11 +274,18 @@ namespace {
 // column B over every column, one counted line, and the first collected row.
 TEST_F(SheetTable, AChartsDateRowIsADateSeries) {
   open(true);
+  // A renderer beside the workbook gets the row as labels.
+  auto calls = std::make_shared<std::vector<std::string>>();
+  auto recording = std::make_unique<RecordingSink>(calls);
+  recording->recordFonts = false;
+  ASSERT_EQ(attachRenderer(table, "rec", std::move(recording)), 0);
   book().setRecording(true);
   PageCounters::sheetRow(table.page) = 4;
   PageCounters::lineOnPage(table.page) = 4;
   ASSERT_EQ(writeDateHeader(table), 0);
   EXPECT_EQ(PageCounters::sheetRow(table.page), 5);
+  ASSERT_EQ(calls->size(), 1u);
+  EXPECT_EQ(calls->front().substr(0, calls->front().find('|')), "dates '2020'/7 '2021'/7 '2022'/7 ");
   line("One");
   const Sheet& sheet = *book().excel().worksheet();
   // Row 3 (from 0): 2020, 2021, 2022 as day numbers (by hand: 43831, 44197, 44562).
