@@ -170,6 +170,45 @@ TEST(DirforToolTest, SeriesTheBankWouldChangeAreRefused) {
       << output;
 }
 
+// A description declaring the most the layout allows (11 blocks of 175 stems of 9,999
+// sectors: about 19 million series) over a bank of five: the dump goes series by series
+// and ends at the first one the files do not hold, with its name, instead of listing
+// every declared name first.
+TEST(DirforToolTest, ADescriptionDeclaringMillionsOfSeriesEndsTheDumpAtTheFirstNotHeld) {
+  TempDir dir;
+  writeText(dir.file("in.csv"), kDirforCsv);
+  const std::string root = dir.file("run");
+  std::string output;
+  ASSERT_EQ(run({"create", "-k", "d", "-d", dir.file("run.dat"), root, dir.file("in.csv")}, output), 0) << output;
+  auto columns = [](int macro, int other) {
+    std::string line;
+    for (int t = 1; t <= 12; ++t) {
+      const std::string number = std::to_string(t == 6 ? macro : other);
+      line += std::string(4 - number.size(), ' ') + number;
+    }
+    return line;
+  };
+  std::string text = "0\nHostile\nRecord length     25\nFloats\nHistory length     4\nrun.dhs\n12\n";
+  text += "Sectors         " + columns(1, 9999) + "\nNames           " + columns(2, 175) + "\n";
+  for (int t = 1; t <= 12; ++t) {
+    text += "Block  " + std::to_string(t) + "\n";
+    if (t == 6) {
+      text += "Macro variables\nNames file:\nrun.mac\n";
+    } else {
+      for (int k = 1; k <= 175; ++k) {
+        const std::string number = std::to_string(k);
+        text += "Stem  " + number + std::string(25 - number.size(), ' ') + "s" + std::to_string(t) + "_" + number +
+                "\n      sectors 1 to 9999\n";
+      }
+    }
+    text += "End of block " + std::to_string(t) + "\n";
+  }
+  writeText(dir.file("hostile.dat"), text);
+  EXPECT_EQ(run({"dump", "-k", "d", "-d", dir.file("hostile.dat"), root, dir.file("out.csv")}, output), 1);
+  EXPECT_EQ(output, "tabrix-bank: series \"s1_11\" cannot be read from " + root + ".dfr\n");
+  EXPECT_FALSE(fs::exists(dir.file("out.csv")));
+}
+
 const char* const kVamCsv =
     "title,VAM round trip\n"
     "first year,1995\n"
