@@ -55,7 +55,6 @@ void prepare(TableLine& table, std::string& name, Target form) {
   } else {
     table.sheet = std::make_unique<Wk1Writer>(name, "");
   }
-  table.sheetMode = true;
 }
 
 // Composes the 5,000 lines, each with its own values.
@@ -93,7 +92,7 @@ void composeAndSave(benchmark::State& state, Target form, bool saveOnly) {
     }
     pages = static_cast<std::size_t>(PageCounters::pageNumber(table.page));
     if (saveOnly) state.ResumeTiming();
-    (void)table.sheet->finishSheet(0, 0, PageCounters::sheetRow(table.page), table.dateCount);
+    (void)table.sheet->finishSheet(0, 0, PageCounters::sheetRow(table.page), table.dateCount());
     if (table.sheet->close() != 0) {
       state.SkipWithError("the target could not be written");
       break;

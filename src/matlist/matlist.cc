@@ -208,7 +208,7 @@ int16_t printTerm(const MatListRun& run, const MatListStruc& config, const MatLi
   const bool isMatrix = term.matrix >= 0;
   const int s = config.currentSector;
   const int t = config.currentTerm;
-  const int width = table.fieldWidth * table.dateCount + table.titleWidth;
+  const int width = table.fieldWidth * table.dateCount() + table.titleWidth;
   auto noRoom = [&table](int k) {
     return !table.gdataMode && table.page.lineOnPage() + table.altCount + k > table.pageLength - table.bottomMargin;
   };

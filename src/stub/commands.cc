@@ -237,7 +237,7 @@ int16_t numericSettingLine(StubContext& context) {
   }
   setTitleWidth(table, tokenInt16(reader));
   // A worksheet's title column takes the new width.
-  if (table.sheetMode && table.sheet != nullptr) (void)table.sheet->setColumnWidth(0, table.titleWidth);
+  if (table.sheet != nullptr) (void)table.sheet->setColumnWidth(0, table.titleWidth);
   return 0;
 }
 

@@ -50,7 +50,7 @@ void settleRecordLayout(TableLine& table, bool& option, const char* tooMany,
     console().write(tooMany);
     console().write("Turning this option off...\n");
     option = false;
-  } else if (table.prnMode || table.sheetMode) {
+  } else if (table.prnMode || table.sheet != nullptr) {
     console().write(inconsistent);
     console().write(turningOff);
     option = false;

@@ -103,7 +103,7 @@ void endChartCollection(TableLine& table, bool draw) {
     // A workbook target takes the block's date row itself, so the renderers never see
     // it: the categories are then the block's dates.
     if (chart.categories.empty()) {
-      const std::size_t count = std::min<std::size_t>(table.dateSpecs.size(), table.dateCount > 0 ? table.dateCount : 0);
+      const std::size_t count = std::min<std::size_t>(table.dateSpecs.size(), table.dateCount() > 0 ? table.dateCount() : 0);
       for (std::size_t i = 0; i < count; ++i) {
         const std::string& entry = table.dateSpecs[i];
         if (!isSpacer(entry)) chart.categories.push_back(DateStruct(entry).label(table.yearFormat));

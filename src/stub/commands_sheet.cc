@@ -49,15 +49,17 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
   // \xls chooses a workbook; \wk1 keeps the kind an earlier \xls chose.
   if (xls) run.xlsTarget = true;
   std::string name;
+  // Another kind of argument leaves the target as it is.
+  bool on = table.sheet != nullptr;
   int type = reader.nextToken();
   if (endsArguments(type)) {
-    table.sheetMode = true;
+    on = true;
   } else if (type == token::kWord) {
     const std::string& word = reader.tokenText();
     if (word == "no" || word == "n") {
-      table.sheetMode = false;
+      on = false;
     } else {
-      table.sheetMode = true;
+      on = true;
       name = word;
     }
   }
@@ -69,13 +71,13 @@ int16_t worksheetCommand(StubContext& context, bool xls) {
       console().write("\\gdata and \\wk1 options inconsistent.\n");
       console().write("Turning off \\wk1 option. \n");
     }
-    table.sheetMode = false;
+    on = false;
     run.xlsTarget = false;
   }
   const bool hadWriter = table.sheet != nullptr;
   closeWorksheet(table);
   // No worksheet target (also when none was open): the table file stays as it is.
-  if (!table.sheetMode) {
+  if (!on) {
     run.xlsTarget = false;
     return 0;
   }
@@ -127,7 +129,7 @@ int joinedToken(Chopper& reader, std::string& text) {
 }
 
 void saveDates(RunState& run, const TableLine& table) {
-  run.chartSavedDateCount = table.dateCount;
+  run.chartSavedDateListGiven = table.dateListGiven;
   const std::size_t kept = std::min<std::size_t>(table.dateSpecs.size(), MaxDateSpecs);
   run.chartSavedDateSpecs.assign(table.dateSpecs.begin(), table.dateSpecs.begin() + static_cast<std::ptrdiff_t>(kept));
   run.chartSavedDatesSet = table.datesSet;
@@ -135,12 +137,12 @@ void saveDates(RunState& run, const TableLine& table) {
 }
 
 void restoreDates(RunState& run, TableLine& table) {
-  table.dateCount = run.chartSavedDateCount;
+  table.dateListGiven = run.chartSavedDateListGiven;
   table.dateSpecs = std::move(run.chartSavedDateSpecs);
   table.datesSet = run.chartSavedDatesSet;
   table.datesHaveGrowth = run.chartSavedDatesHaveGrowth;
   run.chartSavedDateSpecs.clear();
-  run.chartSavedDateCount = 0;
+  run.chartSavedDateListGiven = false;
 }
 
 // The workbook writer, or nullptr while no workbook is the target.
@@ -161,7 +163,7 @@ void closeChartBlock(RunState& run, TableLine& table, WorkbookWriter* workbook) 
   ChartRequest request;
   request.altCount = table.altCount;
   request.nameFont = table.fonts[NameFont].font;
-  request.dateCount = table.dateCount;
+  request.dateCount = table.dateCount();
   request.title = table.chartTitle;
   request.subtitle = table.chartSubtitle;
   request.axisTitle = table.chartAxisTitle;

@@ -33,7 +33,7 @@ void storeSpec(TableLine& table, std::string_view dateSpec) {
 }
 
 void finishList(TableLine& table) {
-  table.dateCount = static_cast<int16_t>(table.dateSpecs.size());
+  table.dateListGiven = true;
 }
 
 // Stores every period from a to b of the token a:b, formatted with the year format.
@@ -89,7 +89,7 @@ int writeHeaderRow(TableLine& table, bool underlined) {
   if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
   text.write(area);
   if (!underlined) useFont(table, DateFont);
-  const int count = std::min<int>(table.dateCount, static_cast<int>(table.dateSpecs.size()));
+  const int count = std::min<int>(table.dateCount(), static_cast<int>(table.dateSpecs.size()));
   for (int j = 0; j < count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
     int spacer = 0;

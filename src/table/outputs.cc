@@ -39,7 +39,7 @@ void useTableTarget(TableLine& table, TableTarget target) {
 
 void closeWorksheet(TableLine& table) {
   if (table.sheet == nullptr) return;
-  (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount);
+  (void)table.sheet->finishSheet(0, 0, table.page.sheetRow(), table.dateCount());
   if (table.sheet->close() != 0) table.outputFailed = true;
   table.sheet.reset();
 }

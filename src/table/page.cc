@@ -239,7 +239,7 @@ int pageHeader(TableLine& table, bool brokenAtDates) {
     countLines(table, std::max<int>(table.bottomMargin, 0));
   }
   PageCounters::lineOnPage(table.page) = 0;
-  const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount * table.fieldWidth);
+  const int16_t tableWidth = static_cast<int16_t>(table.titleWidth + table.dateCount() * table.fieldWidth);
   PageSetup setup;
   setup.pageNumber = PageCounters::pageNumber(table.page) + 1;
   setup.pageWidth = table.pageWidth;

@@ -107,7 +107,7 @@ class TableLine {
   int16_t titleWidth = 25;      // width of the title column (the driver sets 32; at most 300)
   int16_t fieldWidth = 7;       // width of a value column and of a date label
   int16_t growthWidth = -1;     // width of growth-range columns; -1 means fieldWidth
-  int16_t tableWidth = 132;     // titleWidth + dateCount * fieldWidth, set by each page header
+  int16_t tableWidth = 132;     // titleWidth + dateCount() * fieldWidth, set by each page header
   int16_t spacing = 1;          // lines per table line; spacing - 1 empty lines follow it (0..600)
   int16_t spaceHead = 0;        // empty lines after the head line
   bool pageNumbers = true;      // print the page number on the head line (\pages)
@@ -142,7 +142,6 @@ class TableLine {
   bool prnMode = false;         // print-file layout: text fields quoted and padded (\prn)
   bool noFormat = false;        // send no printer control codes
   bool rtfMode = false;         // the table file is RTF (\rtf)
-  bool sheetMode = false;       // the table goes to the worksheet writer (\wk1, \xls)
   bool tocOn = false;           // number table titles and write a table of contents (\toc)
   bool outputFailed = false;    // an output file could not be written whole (reported);
                                 // the run ends with a failure status
@@ -162,7 +161,9 @@ class TableLine {
 
   // --- Date list ---
   std::vector<std::string> dateSpecs;  // the column entries (at most 255 of 21)
-  int16_t dateCount = 1;        // columns in the list; 1 until a list is given
+  bool dateListGiven = false;   // a list was stored: the columns are then its entries
+  // Columns in the list: 1 until a list is given, then its entries.
+  int16_t dateCount() const { return dateListGiven ? static_cast<int16_t>(dateSpecs.size()) : int16_t{1}; }
   bool datesSet = false;        // a list was given (\dates, or read for a '&' line)
   bool datesHaveGrowth = false; // the list holds a growth range
 
@@ -170,7 +171,7 @@ class TableLine {
   // The table text file; not open once a worksheet target replaced it. The driver
   // opens it, \break and \rtf replace it, and the driver closes it at the end.
   TableFile out;
-  // The worksheet writer while sheetMode is on: made by \wk1 and \xls, finished and
+  // The worksheet writer while the table goes to a worksheet: made by \wk1 and \xls, finished and
   // closed by the next of them or by the driver at the end of the run.
   std::unique_ptr<SheetWriter> sheet;
   std::string fileType;         // \filetype's text: the save format of the next workbook

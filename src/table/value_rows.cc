@@ -131,7 +131,7 @@ struct ColumnPlan {
 
 void planColumns(const TableLine& table, ColumnPlan& plan) {
   plan.count = static_cast<int>(std::min<std::size_t>(
-      {static_cast<std::size_t>(std::max<int>(table.dateCount, 0)), table.dateSpecs.size(),
+      {static_cast<std::size_t>(std::max<int>(table.dateCount(), 0)), table.dateSpecs.size(),
        static_cast<std::size_t>(MaxDateSpecs)}));
   for (int j = 0; j < plan.count; ++j) {
     const std::string& dateSpec = table.dateSpecs[static_cast<std::size_t>(j)];
@@ -422,7 +422,7 @@ int composeTableRows(TableLine& table) {
 // The first and the last column that is not a spacer; false when there is none.
 bool outerColumns(const TableLine& table, DateStruct& first, DateStruct& last) {
   const std::size_t count = std::min<std::size_t>(
-      static_cast<std::size_t>(std::max<int>(table.dateCount, 0)), table.dateSpecs.size());
+      static_cast<std::size_t>(std::max<int>(table.dateCount(), 0)), table.dateSpecs.size());
   int firstIndex = -1;
   int lastIndex = -1;
   for (std::size_t j = 0; j < count; ++j) {

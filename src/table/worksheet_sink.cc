@@ -27,7 +27,7 @@ SheetTitles worksheetTitles(const TableLine& table) {
   return SheetTitles{table.worksheetTitle, table.headText, table.headSet};
 }
 
-SheetWriter* WorksheetSink::sheet() const { return table_.sheetMode ? table_.sheet.get() : nullptr; }
+SheetWriter* WorksheetSink::sheet() const { return table_.sheet.get(); }
 
 WorkbookWriter* WorksheetSink::book() const {
   SheetWriter* writer = sheet();
@@ -46,11 +46,9 @@ void WorksheetSink::writeText(int column, std::string_view text, char align) {
 
 TargetLayout WorksheetSink::layout() const {
   TargetLayout layout;
-  if (table_.sheetMode) {
+  if (sheet() != nullptr) {
     layout.timeStamp = false;
     layout.headings = false;
-  }
-  if (sheet() != nullptr) {
     layout.headRows = 2;
     layout.titleRows = 2;
   }
@@ -83,7 +81,7 @@ void WorksheetSink::beginBody() {
   // widths, spacers too (a workbook's date row gives a spacer column its own width later).
   SheetWriter* writer = sheet();
   if (writer == nullptr || (book() == nullptr && setup_.pageNumber != 1)) return;
-  const int count = std::min<int>(table_.dateCount, static_cast<int>(table_.dateSpecs.size()));
+  const int count = std::min<int>(table_.dateCount(), static_cast<int>(table_.dateSpecs.size()));
   for (int j = 1; j <= count; ++j) (void)writer->setColumnWidth(j, table_.fieldWidth);
 }
 
@@ -113,7 +111,7 @@ int WorksheetSink::dateSeries(std::span<const DateLabel> labels, std::string_vie
   // The dates of a chart: a date series from column B, from the first entry's date over
   // every column; the writer collects the row.
   const int row = lineRow();
-  const int count = std::min<int>(table_.dateCount, static_cast<int>(table_.dateSpecs.size()));
+  const int count = std::min<int>(table_.dateCount(), static_cast<int>(table_.dateSpecs.size()));
   const DateStruct first(count > 0 ? std::string_view(table_.dateSpecs[0]) : std::string_view());
   if (workbook->writeDateRow(row, 1, first.from, count, table_.fonts[DataFont].font, table_.fonts[DateFont].font) != 0) {
     console().printf("\nError:  When printing dates to worksheet.\n");

@@ -83,7 +83,7 @@ TEST_F(ChartCommandTest, ABlockMakesAChartAndPutsTheDatesBack) {
   EXPECT_FALSE(run.chartBlockOpen);
   EXPECT_FALSE(table.sheet->workbook()->recording());
   // The table's own dates are back.
-  EXPECT_EQ(table.dateCount, 2);
+  EXPECT_EQ(table.dateCount(), 2);
   EXPECT_EQ(table.dateSpecs, (std::vector<std::string>{"2005", "2006"}));
   const std::vector<const Chart*> made = charts();
   ASSERT_EQ(made.size(), 1u);
@@ -135,7 +135,7 @@ TEST_F(ChartCommandTest, TypeWordsThatBeginWithADigit) {
     EXPECT_EQ(runStub(std::string(c.opening) + "\n"), InterpretEnd);
     EXPECT_TRUE(run.chartBlockOpen);
     EXPECT_EQ(table.sheet->workbook()->chartType(), c.type);
-    EXPECT_EQ(table.dateCount, c.dateCount);
+    EXPECT_EQ(table.dateCount(), c.dateCount);
     EXPECT_EQ(runStub("gdp;GDP\n\\xlgraph\n"), InterpretEnd);
     EXPECT_FALSE(run.chartBlockOpen);
   }

@@ -91,7 +91,7 @@ TEST_F(PdfCommandTest, AChartBlockWithoutAWorkbookDrawsThePdfAndSvgCharts) {
             InterpretEnd)
       << output;
   EXPECT_EQ(output.find("Error"), std::string::npos) << output;
-  EXPECT_EQ(table.dateCount, 2);  // the table's dates are back
+  EXPECT_EQ(table.dateCount(), 2);  // the table's dates are back
   ASSERT_EQ(finishRenderers(table), 0);
   // The table page, then the chart page of the block that closed on it.
   const std::vector<std::pair<int, int>> sizes = {{595, 842}, {842, 595}};
@@ -116,7 +116,7 @@ TEST_F(PdfCommandTest, WithoutAnyChartTargetXlgraphStillStopsTheRun) {
   ASSERT_EQ(runStub("\\pdf " + dir.file("t") + "\n"), InterpretEnd);
   EXPECT_EQ(runStub("\\dates 2005 2006\n\\xlgraph 2002 2008 Wiggly\n"), -1);
   EXPECT_NE(output.find("Invalide type for xl graph."), std::string::npos) << output;
-  EXPECT_EQ(table.dateCount, 2);
+  EXPECT_EQ(table.dateCount(), 2);
   EXPECT_FALSE(hasRenderer(table, "xlgraph"));
 }
 

@@ -40,7 +40,6 @@ TEST_F(SheetCommandTest, Wk1ReplacesTheTableFile) {
   EXPECT_EQ(output, "Writing Lotus WK1 spreadsheet to " + dir.file("out") + ".wk1.\r\n");
   ASSERT_NE(table.sheet, nullptr);
   EXPECT_EQ(table.sheet->workbook(), nullptr);
-  EXPECT_TRUE(table.sheetMode);
   EXPECT_TRUE(table.noFormat);
   EXPECT_FALSE(table.out.isOpen());
   // The worksheet takes the table: the text table is no target any more.
@@ -48,7 +47,6 @@ TEST_F(SheetCommandTest, Wk1ReplacesTheTableFile) {
   // \wk1 no ends the target: the WK1 file is finished, no target is left.
   EXPECT_EQ(runStub("\\wk1 no\n"), InterpretEnd);
   EXPECT_EQ(table.sheet, nullptr);
-  EXPECT_FALSE(table.sheetMode);
   // BOF, the title column's width, RANGE and EOF.
   EXPECT_EQ(tabrix::testing::readFile(dir.file("out.wk1")).size(), 6u + 7u + 12u + 4u);
 }
@@ -85,7 +83,6 @@ TEST_F(SheetCommandTest, NoTargetLeavesTheTableFile) {
   EXPECT_EQ(runStub("\\wk1\n"), InterpretEnd);
   EXPECT_EQ(output, "\\gdata and \\wk1 options inconsistent.\nTurning off \\wk1 option. \n");
   EXPECT_TRUE(table.out.isOpen());
-  EXPECT_FALSE(table.sheetMode);
   EXPECT_TRUE(fileExists(dir.file("out.txt")));
 }
 

@@ -459,12 +459,12 @@ TEST_F(InterpreterTest, DatesCommandGivesTheJoinedListToTheParser) {
   EXPECT_EQ(runStub("\\dates 1990 - 2000 2005\n"), InterpretEnd);
   EXPECT_TRUE(table.datesSet);
   EXPECT_TRUE(table.datesHaveGrowth);
-  ASSERT_EQ(table.dateCount, 2);
+  ASSERT_EQ(table.dateCount(), 2);
   EXPECT_EQ(table.dateSpecs[0], "1990-2000");
   EXPECT_EQ(table.dateSpecs[1], "2005");
 
   EXPECT_EQ(runStub("\\date 1990:1993\n"), InterpretEnd);
-  EXPECT_EQ(table.dateCount, 4);
+  EXPECT_EQ(table.dateCount(), 4);
   EXPECT_FALSE(table.datesHaveGrowth);
 }
 

@@ -84,7 +84,8 @@ TEST_F(ComposerSinks, HeaderLinesOfAPage) {
   table.altTitles[0] = "Base";
   table.altTitles[1] = "High";
   table.showMode = 'd';
-  table.dateCount = 4;  // tableWidth 60
+  table.dateSpecs.assign(4, "2001");
+  table.dateListGiven = true;  // tableWidth 60
   table.fonts[HeadFont].fontWord = "courier";
   ASSERT_EQ(pageHeader(table), 0);
   const std::string headLine = "Outlook" + sp(132 - 7 - 8) + "Page  1";
@@ -129,7 +130,8 @@ TEST_F(ComposerSinks, HeaderLinesOfAPage) {
   plain.altTitles[0] = "Base";
   plain.altTitles[1] = "High";
   plain.showMode = 'd';
-  plain.dateCount = 4;
+  plain.dateSpecs.assign(4, "2001");
+  plain.dateListGiven = true;
   plain.fonts[HeadFont].fontWord = "courier";
   ASSERT_EQ(pageHeader(plain), 0);
   EXPECT_EQ(table.out.text(), plain.out.text());

@@ -112,7 +112,7 @@ TEST_F(DateListTest, ParsesDatesCommandLists) {
     table.datesHaveGrowth = true;
     EXPECT_EQ(parseDateList(table, c.text), 0);
     EXPECT_EQ(table.dateSpecs, c.columns);
-    EXPECT_EQ(table.dateCount, static_cast<int>(c.columns.size()));
+    EXPECT_EQ(table.dateCount(), static_cast<int>(c.columns.size()));
     EXPECT_EQ(table.datesHaveGrowth, c.growth);
   }
   EXPECT_EQ(capture.text(), "");
@@ -132,12 +132,12 @@ TEST_F(DateListTest, IllegalCharacterKeepsTheColumnsBeforeIt) {
 
 TEST_F(DateListTest, ListsAreCutAt255Columns) {
   parseDateList(table, " 1900.001:2100.012 ");
-  EXPECT_EQ(table.dateCount, MaxDateSpecs);
+  EXPECT_EQ(table.dateCount(), MaxDateSpecs);
   EXPECT_EQ(table.dateSpecs.back(), "1921.003");
   std::string many;
   for (int i = 0; i < 300; ++i) many += " 1995";
   parseDateList(table, many);
-  EXPECT_EQ(table.dateCount, MaxDateSpecs);
+  EXPECT_EQ(table.dateCount(), MaxDateSpecs);
 }
 
 TEST_F(DateListTest, ResponseScriptLineStoresTokensAsGiven) {
@@ -154,7 +154,7 @@ TEST_F(DateListTest, ResponseScriptLineStoresTokensAsGiven) {
   EXPECT_TRUE(table.datesHaveGrowth);
   // Nothing more to read: the list is left empty.
   EXPECT_EQ(readDateList(table, file), -1);
-  EXPECT_EQ(table.dateCount, 0);
+  EXPECT_EQ(table.dateCount(), 0);
   std::fclose(file);
 }
 

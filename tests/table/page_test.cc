@@ -91,7 +91,8 @@ TEST_F(PageTest, TitlesSubtitleAndSpaceHead) {
   table.noFormat = true;
   table.pageNumbers = false;
   table.spaceHead = 2;
-  table.dateCount = 4;  // tableWidth 60
+  table.dateSpecs.assign(4, "2001");
+  table.dateListGiven = true;  // tableWidth 60
   table.titleSet = true;
   table.tableTitle = "Real GDP";
   table.subtitleSet = true;
@@ -126,7 +127,8 @@ TEST_F(PageTest, ContentsNumberTheTitle) {
 TEST_F(PageTest, OneAlternativeAgainstThree) {
   table.noFormat = true;
   table.pageNumbers = false;
-  table.dateCount = 10;  // tableWidth 102
+  table.dateSpecs.assign(10, "2001");
+  table.dateListGiven = true;  // tableWidth 102
   table.altTitlesKnown = true;
   table.altTitles[0] = "Base run";
   table.altTitles[1] = "High oil";
@@ -291,7 +293,8 @@ TEST_F(PageTest, CenteredLineCutsAndCentres) {
 }
 
 TEST_F(PageTest, RuleLineSpansTheTable) {
-  table.dateCount = 4;
+  table.dateSpecs.assign(4, "2001");
+  table.dateListGiven = true;
   EXPECT_EQ(pageHeader(table), 0);
   table.out.openMemory();
   ruleLine(table, '-');

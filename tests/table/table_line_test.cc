@@ -23,7 +23,7 @@ TEST(TableLineTest, FreshStateAfterDriverDefaults) {
   EXPECT_EQ(table.pageWidth, 132);
   EXPECT_TRUE(table.pageNumbers);
   EXPECT_EQ(table.pagePrefix, "Page ");
-  EXPECT_EQ(table.dateCount, 1);
+  EXPECT_EQ(table.dateCount(), 1);
   EXPECT_FALSE(table.datesSet);
   EXPECT_EQ(table.lineEnd, "\n");
   EXPECT_EQ(table.missingText, "-0.0");

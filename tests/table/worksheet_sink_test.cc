@@ -104,7 +104,6 @@ class SheetTable : public ::testing::Test {
       table.sheet = std::make_unique<Wk1Writer>(name, "");
     }
     ASSERT_TRUE(table.sheet->isOpen());
-    table.sheetMode = true;
     useTableTarget(table, TableTarget::Worksheet);
   }
 
@@ -119,7 +118,7 @@ class SheetTable : public ::testing::Test {
 
   // Finishes the target and reads the WK1 file's cells.
   Wk1Cells closeWk1() {
-    (void)table.sheet->finishSheet(0, 0, PageCounters::sheetRow(table.page), table.dateCount);
+    (void)table.sheet->finishSheet(0, 0, PageCounters::sheetRow(table.page), table.dateCount());
     EXPECT_EQ(table.sheet->close(), 0);
     return readCells(readFile(dir.file("table.wk1")));
   }
