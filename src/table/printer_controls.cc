@@ -103,7 +103,7 @@ int printerControl(TableLine& table, std::string_view word, bool store) {
   bool recognised = false;
   std::string sequence = printerSequence(word, &recognised);
   if (!recognised) return 0;
-  table.out.write(sequence);
+  if (TableSink* target = table.renderers.target()) target->printerCodes(sequence);
   if (store) {
     std::string text = lowered(word);
     RoleFont& body = table.fonts[BodyFont];

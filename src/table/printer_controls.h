@@ -11,7 +11,8 @@
 
 namespace tabrix {
 
-// Writes the PCL sequence of a printer-control word into table.out. The word is matched
+// Hands the PCL sequence of a printer-control word to the text table (the table file;
+// other targets send no printer codes). The word is matched
 // in lower case; "point n" / "pitch n" (any word beginning with point or pitch, n the
 // integer after it) always count as recognised and write nothing for a missing or zero n.
 // With store set the word replaces the body role's font, point or pitch word (for the

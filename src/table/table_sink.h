@@ -203,6 +203,10 @@ class TableSink {
   virtual void valueLine(std::string_view /*title*/, std::string_view /*label*/, const Cell& /*cell*/,
                          std::string_view /*laidOut*/) {}
 
+  // Printer codes given by \pcontrol, written as they are where the table file has
+  // reached (only the text table sends printer codes).
+  virtual void printerCodes(std::string_view /*codes*/) {}
+
   // The empty lines of a page's top and bottom margins and of the fill above the time
   // stamp on the last page: what only a page of fixed length shows.
   virtual void marginLines(int /*count*/) {}

@@ -39,6 +39,7 @@ class TextTableSink final : public TableSink {
                  std::string_view laidOut) override {
     writeLine(laidOut);
   }
+  void printerCodes(std::string_view codes) override { table_.out.write(codes); }
   // The contents after a form feed (none in a print file).
   void contents(const toc& entries, std::string_view pagePrefix) override;
 
