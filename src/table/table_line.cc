@@ -16,7 +16,7 @@ TableLine::TableLine() {
   useTableTarget(*this, TableTarget::Text);
 }
 
-void setDriverDefaults(TableLine& table) {
+void setDriverDefaults(TableSettings& table) {
   table.pageLength = 66;
   table.topMargin = 3;
   table.bottomMargin = 9;
@@ -25,7 +25,7 @@ void setDriverDefaults(TableLine& table) {
   table.decs = 1;
 }
 
-void resetDateFont(TableLine& table) {
+void resetDateFont(TableSettings& table) {
   VexFont& font = table.fonts[DateFont].font;
   font.underline = '=';   // "UnderlineDouble"
   font.horizontal = 'c';  // "center"

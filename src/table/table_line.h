@@ -1,8 +1,9 @@
-// TableLine: the one table state of a run. It holds every layout and number-format
-// setting the stub commands change, the text of the line being composed, the titles,
-// the date-column list, each alternative's observations, the totals, the printer font
-// roles, the table file and the table of contents, together with the composer's page
-// state (which only the composer moves). The run driver creates it; the interpreter changes it; the composer reads it.
+// TableLine: the table state of a run, made of its parts: TableSettings (what the stub's
+// commands set: layout, number format, modes, texts, fonts), LineValues (the line being
+// composed and its observations), DateList (the date columns), OutputTargets (the table
+// file, the worksheet writer and the attached sinks), the table of contents and the
+// composer's PageState, which only the composer moves. The run driver creates it; the
+// interpreter changes its settings and values; the composer reads it.
 #pragma once
 
 #include <array>
@@ -71,18 +72,10 @@ struct RoleFont {
   std::string pitchWord;   // pitch word, e.g. "pitch" or "pitch12" (19 characters)
 };
 
-class TableLine {
- public:
-  // Every field at its initial value; the date role's font underlined double, centred.
-  TableLine();
-  TableLine(const TableLine&) = delete;
-  TableLine& operator=(const TableLine&) = delete;
-
-  // --- Text of the current line and of the page ---
-  std::string lineTitle;        // title of the line's first row, or a text line's text (300)
-  std::string lineExpression;   // expression of the current table line; names \gdata series (300)
-  bool textLine = false;        // the line being composed is a text line
-  bool centerText = false;      // center the text line on pageWidth (\center)
+// What the stub's commands set: the texts of the page, the layout, the number format,
+// the modes, the worksheet and chart texts and the printer fonts.
+struct TableSettings {
+  // --- Texts of the page ---
   std::string tableTitle;       // table title, centered under the head on each page (300)
   bool titleSet = false;        // tableTitle was given (\title)
   std::string subtitle;         // second centered title line (300)
@@ -143,8 +136,25 @@ class TableLine {
   bool noFormat = false;        // send no printer control codes
   bool rtfMode = false;         // the table file is RTF (\rtf)
   bool tocOn = false;           // number table titles and write a table of contents (\toc)
-  bool outputFailed = false;    // an output file could not be written whole (reported);
-                                // the run ends with a failure status
+
+  // --- Worksheets and charts ---
+  std::string fileType;         // \filetype's text: the save format of the next workbook
+  std::string worksheetTitle;   // \wstitle's title: names the worksheets of later pages (31)
+  std::string chartTitle;       // the title of the next chart (\xlgraph title) (300)
+  std::string chartSubtitle;    // its second line, also its extra title (\xlgraph subtitle) (300)
+  std::string chartAxisTitle;   // its value axis's title (\xlgraph vaxtitle) (300)
+
+  // --- Printer fonts, indexed by FontRole ---
+  std::array<RoleFont, FontRoleCount> fonts;
+};
+
+// The line being composed: its title and expression, each alternative's observations,
+// and the running totals.
+struct LineValues {
+  std::string lineTitle;        // title of the line's first row, or a text line's text (300)
+  std::string lineExpression;   // expression of the current table line; names \gdata series (300)
+  bool textLine = false;        // the line being composed is a text line
+  bool centerText = false;      // center the text line on pageWidth (\center)
 
   // --- Data of the current table line ---
   std::array<std::vector<float>, AltCapacity> values;  // per alternative, MaxObs observations / divisor
@@ -158,33 +168,42 @@ class TableLine {
   bool accumulatingTotals = false;  // table lines add to totals
   bool totalsEnded = false;     // \endtotal was given
   bool printingTotals = false;  // the composer reads totals instead of values
+};
 
-  // --- Date list ---
+// The date columns of the table.
+struct DateList {
   std::vector<std::string> dateSpecs;  // the column entries (at most 255 of 21)
   bool dateListGiven = false;   // a list was stored: the columns are then its entries
   // Columns in the list: 1 until a list is given, then its entries.
   int16_t dateCount() const { return dateListGiven ? static_cast<int16_t>(dateSpecs.size()) : int16_t{1}; }
   bool datesSet = false;        // a list was given (\dates, or read for a '&' line)
   bool datesHaveGrowth = false; // the list holds a growth range
+};
 
-  // --- Output targets ---
+// Where the table goes: the table file, the worksheet writer and the sinks.
+struct OutputTargets {
   // The table text file; not open once a worksheet target replaced it. The driver
   // opens it, \break and \rtf replace it, and the driver closes it at the end.
   TableFile out;
-  // The worksheet writer while the table goes to a worksheet: made by \wk1 and \xls, finished and
-  // closed by the next of them or by the driver at the end of the run.
+  // The worksheet writer while the table goes to a worksheet: made by \wk1 and \xls,
+  // finished and closed by the next of them or by the driver at the end of the run.
   std::unique_ptr<SheetWriter> sheet;
-  std::string fileType;         // \filetype's text: the save format of the next workbook
-  std::string worksheetTitle;   // \wstitle's title: names the worksheets of later pages (31)
-  std::string chartTitle;       // the title of the next chart (\xlgraph title) (300)
-  std::string chartSubtitle;    // its second line, also its extra title (\xlgraph subtitle) (300)
-  std::string chartAxisTitle;   // its value axis's title (\xlgraph vaxtitle) (300)
-  // The renderers attached beside the table file and the worksheet (table/outputs.h);
-  // the composer hands each of them every page.
+  // The table's own target (the text table or the worksheet) and the renderers attached
+  // beside it (table/outputs.h); the composer hands each of them every page.
   SinkSet renderers;
+  bool outputFailed = false;    // an output file could not be written whole (reported);
+                                // the run ends with a failure status
+};
 
-  // --- Printer fonts, indexed by FontRole ---
-  std::array<RoleFont, FontRoleCount> fonts;
+// The table state of a run, by what its parts are: the settings, the line being
+// composed, the date list and the output targets, with the table of contents gathered
+// on the way and the composer's page state (read-only outside the composer).
+class TableLine : public TableSettings, public LineValues, public DateList, public OutputTargets {
+ public:
+  // Every field at its initial value; the date role's font underlined double, centred.
+  TableLine();
+  TableLine(const TableLine&) = delete;
+  TableLine& operator=(const TableLine&) = delete;
 
   // --- Table of contents ---
   toc contents;
@@ -195,10 +214,10 @@ class TableLine {
 
 // Sets the six settings the run driver gives before the first alternative: pageLength 66,
 // topMargin 3, bottomMargin 9, titleWidth 32, fieldWidth 7, decs 1.
-void setDriverDefaults(TableLine& table);
+void setDriverDefaults(TableSettings& table);
 
 // Gives the date role's font its initial underline "UnderlineDouble" and alignment
 // "center"; its other fields stay (\font after copying the body font, \fontdate).
-void resetDateFont(TableLine& table);
+void resetDateFont(TableSettings& table);
 
 }  // namespace tabrix
