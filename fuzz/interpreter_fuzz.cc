@@ -22,6 +22,7 @@
 
 #include "banks/bank_factory.h"
 #include "driver/run_driver.h"
+#include "platform/run_files.h"
 #include "fuzz_support.h"
 #include "stub/run_state.h"
 #include "table/html_sink.h"
@@ -114,6 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     run.responseSource = responses.release();
     run.outputName = "table.out";
     table.out.openMemory();
+    // Each input is a run of its own: the files an earlier one read are no inputs of it.
+    resetRunFiles();
     attachRenderers(table);
     fuzz::runInput([&] { makeTable(run, table); });
   }
