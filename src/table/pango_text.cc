@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "platform/console.h"
+#include "table/markup_text.h"
 
 // fontconfig keeps its configuration and font patterns for the life of the process
 // (pango's font map holds them to the end): under LeakSanitizer they are not reported.
@@ -214,7 +215,10 @@ TextSetter::Face& TextSetter::face(const TextStyle& style) {
 void TextSetter::prepareLayout(std::string_view text, Face& face) {
   pango_layout_set_font_description(layout_, face.description);
   pango_layout_set_attributes(layout_, face.attributes);
-  pango_layout_set_text(layout_, text.data(), static_cast<int>(text.size()));
+  // Pango takes UTF-8 only; text that is not (a Windows-1252 title, a cut character) is
+  // read as Windows-1252, as the other renderers read it.
+  assignUtf8(layoutText_, text);
+  pango_layout_set_text(layout_, layoutText_.data(), static_cast<int>(layoutText_.size()));
 }
 
 double TextSetter::width(std::string_view text, const TextStyle& style) {

@@ -91,6 +91,7 @@ class TextSetter {
   std::vector<cairo_glyph_t> glyphs_;            // scratch for drawRightAligned
   std::vector<cairo_text_cluster_t> clusters_;
   std::string utf8_;
+  std::string layoutText_;  // the text of the layout, as UTF-8
   bool installed(const std::string& family) const;
 
   PangoContext* context_ = nullptr;

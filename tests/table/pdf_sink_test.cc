@@ -322,6 +322,27 @@ TEST(PdfSink, FailuresAreReportedOnceAndNamed) {
   EXPECT_EQ(svg.open("/dev/full/charts"), -1);
 }
 
+// Text that is not valid UTF-8 (a Windows-1252 title, a cut character) is read as
+// Windows-1252, as in the other renderers: the PDF is written whole and shows it.
+TEST(PdfSink, TextThatIsNotUtf8IsReadAsWindows1252) {
+  TABRIX_NEED_TOOLS("pdftotext");
+  TempDir dir;
+  const std::string name = dir.file("latin.pdf");
+  ConsoleCapture capture;
+  PdfSink sink;
+  ASSERT_EQ(sink.open(name), 0);
+  PageShape shape;
+  shape.title = "Caf\xe9 \x82quoted\x93 and a cut \xc3";
+  ChartData chart = sampleChart(51);
+  chart.title = "Prix \xe0 la consommation";
+  feedPage(sink, shape, 1, &chart);
+  EXPECT_EQ(sink.finish(), 0);
+  EXPECT_EQ(capture.text(), "");
+  const std::string text = pdfText(name);
+  EXPECT_NE(text.find("Caf\u00e9 \u201aquoted\u201c and a cut \u00c3"), std::string::npos) << text;
+  EXPECT_NE(text.find("Prix \u00e0 la consommation"), std::string::npos) << text;
+}
+
 TEST(PdfSink, FontRolesApplyAndAMissingFaceIsNamedOnce) {
   TABRIX_NEED_TOOLS("pdffonts", "pdftotext");
   TempDir dir;
