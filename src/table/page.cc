@@ -170,7 +170,8 @@ void writeAlternatives(TableLine& table) {
   for (int k = 1; k <= table.altCount && k <= AltCapacity; ++k) {
     std::string text = "Line " + std::to_string(k) + ": " + table.altTitles[static_cast<std::size_t>(k - 1)];
     if (k > 1) text += std::string(" - ") + modeText(table.showMode);
-    writeHeaderLine(table, HeaderLine{HeaderKind::Alternative, text, {}, {}, k}, blanks(listColumn) + prnQuoted(table, text));
+    writeHeaderLine(table, HeaderLine{HeaderKind::Alternative, text, {}, {}, k},
+                    blanks(listColumn) + prnQuoted(table, text));
   }
 }
 

@@ -113,7 +113,8 @@ int WorksheetSink::dateSeries(std::span<const DateLabel> labels, std::string_vie
   const int row = lineRow();
   const int count = std::min<int>(table_.dateCount(), static_cast<int>(table_.dateSpecs.size()));
   const DateStruct first(count > 0 ? std::string_view(table_.dateSpecs[0]) : std::string_view());
-  if (workbook->writeDateRow(row, 1, first.from, count, table_.fonts[DataFont].font, table_.fonts[DateFont].font) != 0) {
+  const VexFont& dataFont = table_.fonts[DataFont].font;
+  if (workbook->writeDateRow(row, 1, first.from, count, dataFont, table_.fonts[DateFont].font) != 0) {
     console().printf("\nError:  When printing dates to worksheet.\n");
     return -1;
   }
@@ -139,7 +140,8 @@ void WorksheetSink::dateRow(std::span<const DateLabel> labels, std::string_view 
       continue;
     }
     const std::size_t pad = static_cast<std::size_t>(label.width) - label.label.size();
-    const std::string text = workbook != nullptr ? std::string(label.label) : std::string(pad, ' ') + std::string(label.label);
+    std::string text(label.label);
+    if (workbook == nullptr) text.insert(0, pad, ' ');
     (void)writer->writeText(row, column, text, '"');
     cells = true;
   }
