@@ -13,11 +13,13 @@
 // fontRole(HeadFont, off), blankLines (\spacehead), the title and subtitle lines in
 // TitleFont, fontRole(BankFont), [blankLines(1), headerLine(ListHeading),
 // headerLine(Alternative) per alternative], blankLines(1), [headerLine(Sentence),
-// blankLines(1)], fontRole(BankFont, off), beginBody; then the body: fontRole(DateFont) dateRow
-// [dateUnderline] fontRole(DateFont, off), table lines (beginLine, valueRow per row kept,
-// endLine; blankLines for \spacing), text lines, rules; at its end pageFoot (with a
-// time stamp), marginLines (bottom) and endPage. Every font switch of the composer
-// comes, whether or not the role has printer words.
+// blankLines(1)], fontRole(BankFont, off), beginBody; then the body: fontRole(DateFont)
+// dateRow [dateUnderline] fontRole(DateFont, off), table lines (beginLine, valueRow per
+// row kept, endLine; blankLines for \spacing), text lines, rules, a listing's headings;
+// at its end pageFoot (with a time stamp), marginLines (bottom) and endPage. Every font
+// switch of the composer comes, whether or not the role has printer words. While the
+// target takes a chart block's date row as a date series (layout().dateSeries) it gets
+// dateSeries in place of dateRow.
 #pragma once
 
 #include <span>
