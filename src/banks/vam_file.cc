@@ -35,6 +35,43 @@ std::string trimmedText(const uint8_t* bytes, size_t width) {
   return out;
 }
 
+// Opens the packed-matrix file `name` (beside the data file) and reads its header: true,
+// or false after the message (a file that cannot be opened, a damaged header).
+bool openPackedFile(const std::string& name, const std::string& dataFile, BinaryFile& file,
+                    PackedMatrixHeader& header) {
+  if (!file.open(pathBeside(name, dataFile), "rb")) {
+    console().printf("Error: Can not open file %s, load command failed.\n", name.c_str());
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  file.readBytes(bytes, PackedMatrixHeader::Size);
+  std::string reason;
+  if (!parsePackedHeader(bytes, file.size(), header, reason)) {
+    reportDamagedBankFile(name, reason);
+    return false;
+  }
+  return true;
+}
+
+// Where each stored row's cells start among the file's non-zero cells (rows + 1
+// entries, the last the count of cells): true, or false after the damage message.
+bool readRowStarts(BinaryFile& file, const std::string& name, const PackedMatrixHeader& header,
+                   std::vector<int64_t>& before) {
+  const std::size_t rows = static_cast<std::size_t>(header.rows);
+  std::vector<uint8_t> counts;
+  if (file.seek(PackedMatrixHeader::Size) != 0 || file.readBytes(counts, 2 * rows) != 2 * rows) {
+    reportDamagedBankFile(name, "its row counts cannot be read");
+    return false;
+  }
+  before.assign(rows + 1, 0);
+  for (std::size_t k = 0; k < rows; ++k) before[k + 1] = before[k] + decodeU16(counts.data() + 2 * k);
+  if (before[rows] != header.cells) {
+    reportDamagedBankFile(name, "its row counts do not add up to its non-zero cells");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- SliceArray ----
@@ -485,19 +522,12 @@ int16_t VamFile::loadPacked(SliceArray& slice, int fileIndex, char mode, int num
   }
   const std::string& name = packedFiles_[static_cast<size_t>(fileIndex)];
   BinaryFile file;
-  if (!file.open(pathBeside(name, dataFileName_), "rb")) {
-    console().printf("Error: Can not open file %s, load command failed.\n", name.c_str());
-    return -1;
-  }
+  PackedMatrixHeader header;
+  if (!openPackedFile(name, dataFileName_, file, header)) return -1;
   auto damaged = [&name](const std::string& what) {
     reportDamagedBankFile(name, what);
     return int16_t{-1};
   };
-  std::vector<uint8_t> bytes;
-  file.readBytes(bytes, PackedMatrixHeader::Size);
-  PackedMatrixHeader header;
-  std::string reason;
-  if (!parsePackedHeader(bytes, file.size(), header, reason)) return damaged(reason);
   switch (mode) {
     case 'r':
       if (number < header.firstRow || number > header.lastRow) {
@@ -524,13 +554,8 @@ int16_t VamFile::loadPacked(SliceArray& slice, int fileIndex, char mode, int num
 
   // Where each row's cells start among the Z cells.
   const size_t rows = static_cast<size_t>(header.rows);
-  std::vector<uint8_t> countBytes;
-  if (file.seek(PackedMatrixHeader::Size) != 0 || file.readBytes(countBytes, 2 * rows) != 2 * rows) {
-    return damaged("its row counts cannot be read");
-  }
-  std::vector<int64_t> before(rows + 1, 0);
-  for (size_t k = 0; k < rows; ++k) before[k + 1] = before[k] + decodeU16(countBytes.data() + 2 * k);
-  if (before[rows] != header.cells) return damaged("its row counts do not add up to its non-zero cells");
+  std::vector<int64_t> before;
+  if (!readRowStarts(file, name, header, before)) return -1;
 
   auto readColumns = [&](size_t k, std::vector<int>& columns) {
     const size_t count = static_cast<size_t>(before[k + 1] - before[k]);
@@ -618,19 +643,12 @@ int16_t VamFile::readPackedCells(int v, std::vector<PackedCell>& cells) {
   }
   const std::string& name = packedFiles_[static_cast<std::size_t>(fileIndex)];
   BinaryFile file;
-  if (!file.open(pathBeside(name, dataFileName_), "rb")) {
-    console().printf("Error: Can not open file %s, load command failed.\n", name.c_str());
-    return -1;
-  }
+  PackedMatrixHeader header;
+  if (!openPackedFile(name, dataFileName_, file, header)) return -1;
   auto damaged = [&name](const std::string& what) {
     reportDamagedBankFile(name, what);
     return int16_t{-1};
   };
-  std::vector<uint8_t> bytes;
-  file.readBytes(bytes, PackedMatrixHeader::Size);
-  PackedMatrixHeader header;
-  std::string reason;
-  if (!parsePackedHeader(bytes, file.size(), header, reason)) return damaged(reason);
   const int rows = variableRows_[at];
   const int columns = variableColumns_[at];
   // Rows 1 .. rows of the directory must be rows of the file.
@@ -641,14 +659,9 @@ int16_t VamFile::readPackedCells(int v, std::vector<PackedCell>& cells) {
   if (rows >= 1 && rows - header.firstRow >= header.rows) {
     return damaged("row " + std::to_string(rows) + " lies beyond its rows");
   }
-  const std::size_t stored = static_cast<std::size_t>(header.rows);
+  std::vector<int64_t> before;
+  if (!readRowStarts(file, name, header, before)) return -1;
   std::vector<uint8_t> raw;
-  if (file.seek(PackedMatrixHeader::Size) != 0 || file.readBytes(raw, 2 * stored) != 2 * stored) {
-    return damaged("its row counts cannot be read");
-  }
-  std::vector<int64_t> before(stored + 1, 0);
-  for (std::size_t k = 0; k < stored; ++k) before[k + 1] = before[k] + decodeU16(raw.data() + 2 * k);
-  if (before[stored] != header.cells) return damaged("its row counts do not add up to its non-zero cells");
   const std::size_t count = static_cast<std::size_t>(header.cells);
   if (file.seek(header.columnsOffset()) != 0 || file.readBytes(raw, 2 * count) != 2 * count) {
     return damaged("its cells cannot be read");
