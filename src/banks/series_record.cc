@@ -84,6 +84,30 @@ int64_t recordBodySize(const SeriesRecordHeader& header) {
   return 4 + int64_t{2} * header.count;
 }
 
+namespace {
+
+// The size of the values of the record at offset, checked against the file and the
+// longest record: the size, or -1 with a reason.
+int64_t checkedBodySize(const SeriesRecordHeader& header, int64_t offset, int64_t fileSize, std::string& reason) {
+  const int64_t bodySize = recordBodySize(header);
+  if (bodySize < 0) {
+    reason = "negative number of values";
+    return -1;
+  }
+  if (offset + kRecordHeaderSize + bodySize > fileSize) {
+    reason = "record runs past the end of the file";
+    return -1;
+  }
+  const int limit = header.codeByte == kFloatFormCode ? kMaxRecordValues : kMaxRecordValues - 1;
+  if (header.count > limit) {
+    reason = "more than 3999 values";
+    return -1;
+  }
+  return bodySize;
+}
+
+}  // namespace
+
 bool recordStartDate(const SeriesRecordHeader& header, VexDate& start, std::string& reason) {
   // The constructor prints the date message for a bad year, frequency or period and
   // then leaves the date unset (frequency 0).
@@ -228,21 +252,9 @@ int16_t readSeriesRecord(BinaryFile& file, int64_t offset, int64_t fileSize, flo
     return -1;
   }
   const SeriesRecordHeader header = parseRecordHeader(bytes.data());
-  const int64_t bodySize = recordBodySize(header);
-  if (bodySize < 0) {
-    reason = "negative number of values";
-    return -1;
-  }
-  if (offset + kRecordHeaderSize + bodySize > fileSize) {
-    reason = "record runs past the end of the file";
-    return -1;
-  }
   // Refuse over-long records before reading their bodies.
-  const int limit = header.codeByte == kFloatFormCode ? kMaxRecordValues : kMaxRecordValues - 1;
-  if (header.count > limit) {
-    reason = "more than 3999 values";
-    return -1;
-  }
+  const int64_t bodySize = checkedBodySize(header, offset, fileSize, reason);
+  if (bodySize < 0) return -1;
   const size_t recordSize = kRecordHeaderSize + static_cast<size_t>(bodySize);
   if (got < recordSize &&
       file.readAt(offset + static_cast<int64_t>(got), bytes.data() + got, recordSize - got) != recordSize - got) {
@@ -271,20 +283,8 @@ namespace {
 // read checks them; the count, or -1 with a reason.
 int mappedValues(const MappedFile& map, int64_t offset, int64_t fileSize, const SeriesRecordHeader& header,
                  float* values, std::string& reason) {
-  const int64_t bodySize = recordBodySize(header);
-  if (bodySize < 0) {
-    reason = "negative number of values";
-    return -1;
-  }
-  if (offset + kRecordHeaderSize + bodySize > fileSize) {
-    reason = "record runs past the end of the file";
-    return -1;
-  }
-  const int limit = header.codeByte == kFloatFormCode ? kMaxRecordValues : kMaxRecordValues - 1;
-  if (header.count > limit) {
-    reason = "more than 3999 values";
-    return -1;
-  }
+  const int64_t bodySize = checkedBodySize(header, offset, fileSize, reason);
+  if (bodySize < 0) return -1;
   const std::span<const uint8_t> body = map.bytes(offset + kRecordHeaderSize, static_cast<size_t>(bodySize));
   if (body.size() != static_cast<size_t>(bodySize)) {
     reason = "record runs short";
