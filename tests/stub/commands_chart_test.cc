@@ -14,7 +14,7 @@
 #include "platform/keys.h"
 #include "sheet/workbook_writer.h"
 #include "stub/interpreter.h"
-#include "stub/interpreter_fixture.h"
+#include "two_runs_fixture.h"
 #include "stub/run_state.h"
 #include "support/constants.h"
 #include "table/table_line.h"
@@ -25,30 +25,8 @@ namespace {
 
 const std::string kSyntax = "Syntax is\n\txlgraph <date1><date2><graph style>\n\t...\n\txlgraph\n";
 
-// gdp and cons, annual from 2000 to 2010; the second alternative 10 higher.
-class ChartCommandTest : public testing::StubTest {
+class ChartCommandTest : public testing::TwoRunsStubTest {
  protected:
-  ChartCommandTest() {
-    for (std::size_t k = 0; k < 2; ++k) {
-      const std::string root = dir.file("alt" + std::to_string(k + 1));
-      {
-        VexBank bank(root, "New", 2000, 11, 1);
-        bank.setFrequency(1);
-        std::array<float, MaxObs> values{};
-        for (const char* name : {"gdp", "cons"}) {
-          for (int i = 0; i < 11; ++i) values[static_cast<std::size_t>(i)] = 100.0f + static_cast<float>(i + 10 * k);
-          EXPECT_GE(bank.writeSeries(name, values, 'y', 11), 0);
-        }
-      }
-      run.banks[k] = std::make_unique<VexBank>(root);
-      table.values[k].assign(MaxObs, 0.0f);
-      table.altStart[k] = VexDate(2000, 1, 1);
-    }
-    run.bankCount = 2;
-    table.altCount = 2;
-    run.outputName = dir.file("out.txt");
-    EXPECT_EQ(table.out.open(run.outputName), 0);
-  }
   ~ChartCommandTest() override {
     if (table.sheet) (void)table.sheet->close();
   }
@@ -64,8 +42,6 @@ class ChartCommandTest : public testing::StubTest {
       if (sheet->kind == SheetKind::Chart) found.push_back(sheet->chart.get());
     return found;
   }
-
-  testing::TempDir dir;
 };
 
 TEST_F(ChartCommandTest, ABlockMakesAChartAndPutsTheDatesBack) {

@@ -10,7 +10,7 @@
 
 #include "banks/workspace_bank.h"
 #include "stub/interpreter.h"
-#include "stub/interpreter_fixture.h"
+#include "two_runs_fixture.h"
 #include "stub/run_state.h"
 #include "support/constants.h"
 #include "table/outputs.h"
@@ -26,36 +26,15 @@ using testing::inOrder;
 using testing::pdfPageSizes;
 using testing::pdfText;
 
-// gdp and cons, annual from 2000 to 2010; the second alternative 10 higher.
-class PdfCommandTest : public testing::StubTest {
+// The two runs, with their titles listed in the header.
+class PdfCommandTest : public testing::TwoRunsStubTest {
  protected:
   PdfCommandTest() {
-    for (std::size_t k = 0; k < 2; ++k) {
-      const std::string root = dir.file("alt" + std::to_string(k + 1));
-      {
-        VexBank bank(root, "New", 2000, 11, 1);
-        bank.setFrequency(1);
-        std::array<float, MaxObs> values{};
-        for (const char* name : {"gdp", "cons"}) {
-          for (int i = 0; i < 11; ++i) values[static_cast<std::size_t>(i)] = 100.0f + static_cast<float>(i + 10 * k);
-          EXPECT_GE(bank.writeSeries(name, values, 'y', 11), 0);
-        }
-      }
-      run.banks[k] = std::make_unique<VexBank>(root);
-      table.values[k].assign(MaxObs, 0.0f);
-      table.altStart[k] = VexDate(2000, 1, 1);
-    }
-    run.bankCount = 2;
-    table.altCount = 2;
     table.altTitlesKnown = true;
     table.altTitles[0] = "Base";
     table.altTitles[1] = "High";
-    run.outputName = dir.file("out.txt");
-    EXPECT_EQ(table.out.open(run.outputName), 0);
   }
   ~PdfCommandTest() override { (void)finishRenderers(table); }
-
-  testing::TempDir dir;
 };
 
 TEST_F(PdfCommandTest, NamesTakeDotPdfWhenTheyHaveNoExtension) {
