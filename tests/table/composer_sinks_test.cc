@@ -22,14 +22,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-VexDate annualStart(int year) {
-  VexDate date;
-  date.year = static_cast<int16_t>(year);
-  date.period = 1;
-  date.frequency = 1;
-  return date;
-}
-
 // A table as the driver leaves it, writing to memory, with a recording renderer
 // attached under "rec".
 class ComposerSinks : public testing::Test {
@@ -49,14 +41,7 @@ class ComposerSinks : public testing::Test {
 
   // The dates, and alternatives whose observations from 1990 on are given row by row.
   void data(const char* dates, const std::vector<std::vector<float>>& alternatives) {
-    parseDateList(table, dates);
-    table.datesSet = true;
-    table.altCount = static_cast<int16_t>(alternatives.size());
-    for (std::size_t k = 0; k < alternatives.size(); ++k) {
-      table.values[k].assign(MaxObs, MissingValue);
-      for (std::size_t i = 0; i < alternatives[k].size(); ++i) table.values[k][i] = alternatives[k][i];
-      table.altStart[k] = annualStart(1990);
-    }
+    giveData(table, dates, alternatives);
   }
 
   // The calls recorded since the last take.
@@ -72,21 +57,25 @@ class ComposerSinks : public testing::Test {
 };
 
 TEST_F(ComposerSinks, HeaderLinesOfAPage) {
-  table.headSet = true;
-  table.headText = "Outlook";
-  table.titleSet = true;
-  table.tableTitle = "Real GDP";
-  table.subtitleSet = true;
-  table.subtitle = "billions";
-  table.spaceHead = 1;
-  table.altTitlesKnown = true;
-  table.altCount = 2;
-  table.altTitles[0] = "Base";
-  table.altTitles[1] = "High";
-  table.showMode = 'd';
-  table.dateSpecs.assign(4, "2001");
-  table.dateListGiven = true;  // tableWidth 60
-  table.fonts[HeadFont].fontWord = "courier";
+  // Head, titles, two alternatives in deviations, four date columns (tableWidth 60).
+  auto setHeader = [](TableLine& t) {
+    t.headSet = true;
+    t.headText = "Outlook";
+    t.titleSet = true;
+    t.tableTitle = "Real GDP";
+    t.subtitleSet = true;
+    t.subtitle = "billions";
+    t.spaceHead = 1;
+    t.altTitlesKnown = true;
+    t.altCount = 2;
+    t.altTitles[0] = "Base";
+    t.altTitles[1] = "High";
+    t.showMode = 'd';
+    t.dateSpecs.assign(4, "2001");
+    t.dateListGiven = true;
+    t.fonts[HeadFont].fontWord = "courier";
+  };
+  setHeader(table);
   ASSERT_EQ(pageHeader(table), 0);
   const std::string headLine = "Outlook" + sp(132 - 7 - 8) + "Page  1";
   EXPECT_EQ(take(), (Calls{
@@ -118,21 +107,7 @@ TEST_F(ComposerSinks, HeaderLinesOfAPage) {
   TableLine plain;
   prepare(plain);
   plain.noFormat = true;
-  plain.headSet = true;
-  plain.headText = "Outlook";
-  plain.titleSet = true;
-  plain.tableTitle = "Real GDP";
-  plain.subtitleSet = true;
-  plain.subtitle = "billions";
-  plain.spaceHead = 1;
-  plain.altTitlesKnown = true;
-  plain.altCount = 2;
-  plain.altTitles[0] = "Base";
-  plain.altTitles[1] = "High";
-  plain.showMode = 'd';
-  plain.dateSpecs.assign(4, "2001");
-  plain.dateListGiven = true;
-  plain.fonts[HeadFont].fontWord = "courier";
+  setHeader(plain);
   ASSERT_EQ(pageHeader(plain), 0);
   EXPECT_EQ(table.out.text(), plain.out.text());
 }

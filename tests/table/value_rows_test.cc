@@ -10,19 +10,12 @@
 #include "table/date_list.h"
 #include "table/table_line.h"
 #include "table/page_counters.h"
+#include "table_fixture.h"
 
 namespace tabrix {
 namespace {
 
 std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
-
-VexDate annualStart(int year) {
-  VexDate date;
-  date.year = static_cast<int16_t>(year);
-  date.period = 1;
-  date.frequency = 1;
-  return date;
-}
 
 // A table in the middle of a long page (so no header or page break interferes), with a
 // 10-character title column, 7-character fields, the given dates, and alternatives
@@ -36,14 +29,7 @@ class Rows {
     table.pageLength = 1000;
     PageCounters::lineOnPage(table.page) = 5;
     table.noFormat = true;
-    parseDateList(table, dates);
-    table.datesSet = true;
-    table.altCount = static_cast<int16_t>(alternatives.size());
-    for (std::size_t k = 0; k < alternatives.size(); ++k) {
-      table.values[k].assign(MaxObs, MissingValue);
-      for (std::size_t i = 0; i < alternatives[k].size(); ++i) table.values[k][i] = alternatives[k][i];
-      table.altStart[k] = annualStart(1990);
-    }
+    giveData(table, dates, alternatives);
     table.lineTitle = "GDP";
   }
 
