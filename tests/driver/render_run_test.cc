@@ -14,6 +14,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "test_files.h"
+#include "base_bank.h"
 
 namespace tabrix {
 namespace {
@@ -24,13 +25,7 @@ using testing::readFile;
 class RenderRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    VexBank bank(dir.file("base"), "New", 1990, 20, 1);
-    ASSERT_TRUE(bank.isOpen());
-    bank.setTitle("Base run");
-    std::array<float, MaxObs> values{};
-    for (int i = 0; i < 20; ++i) values[static_cast<size_t>(i)] = 100.0f + static_cast<float>(i);
-    bank.setFrequency(1);
-    ASSERT_GE(bank.writeSeries("GDP", values, 'y', 20), 0);
+    testing::makeBaseBank(dir.file("base"), 1990);
   }
 
   // Runs the stub; the console output and the exit status.

@@ -18,6 +18,7 @@
 #include "driver/run_driver.h"
 #include "platform/console.h"
 #include "test_files.h"
+#include "base_bank.h"
 
 namespace tabrix {
 namespace {
@@ -76,15 +77,7 @@ class ReproducibleTest : public ::testing::Test {
     return testing::readFile(form.output);
   }
 
-  static void makeBank(const std::string& root) {
-    VexBank bank(root, "New", 1995, 20, 1);
-    ASSERT_TRUE(bank.isOpen());
-    bank.setTitle("Base run");
-    std::array<float, MaxObs> values{};
-    for (int i = 0; i < 20; ++i) values[static_cast<size_t>(i)] = 100.0f + static_cast<float>(i);
-    bank.setFrequency(1);
-    ASSERT_GE(bank.writeSeries("GDP", values, 'y', 20), 0);
-  }
+  static void makeBank(const std::string& root) { testing::makeBaseBank(root, 1995); }
 
   testing::TempDir dir_;
   fs::path saved_;

@@ -16,6 +16,7 @@
 #include "platform/keys.h"
 #include "platform/run_files.h"
 #include "test_files.h"
+#include "base_bank.h"
 
 namespace tabrix {
 namespace {
@@ -26,15 +27,7 @@ void writeText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-void makeBank(const std::string& root) {
-  VexBank bank(root, "New", 1990, 20, 1);
-  ASSERT_TRUE(bank.isOpen());
-  bank.setTitle("Base run");
-  std::array<float, MaxObs> values{};
-  for (int i = 0; i < 20; ++i) values[static_cast<size_t>(i)] = 100.0f + static_cast<float>(i);
-  bank.setFrequency(1);
-  ASSERT_GE(bank.writeSeries("GDP", values, 'y', 20), 0);
-}
+void makeBank(const std::string& root) { testing::makeBaseBank(root, 1990); }
 
 struct Outcome {
   std::string console;
