@@ -35,24 +35,6 @@ std::string trimmedText(const uint8_t* bytes, size_t width) {
   return out;
 }
 
-// Opens the packed-matrix file `name` (beside the data file) and reads its header: true,
-// or false after the message (a file that cannot be opened, a damaged header).
-bool openPackedFile(const std::string& name, const std::string& dataFile, BinaryFile& file,
-                    PackedMatrixHeader& header) {
-  if (!file.open(pathBeside(name, dataFile), "rb")) {
-    console().printf("Error: Can not open file %s, load command failed.\n", name.c_str());
-    return false;
-  }
-  std::vector<uint8_t> bytes;
-  file.readBytes(bytes, PackedMatrixHeader::Size);
-  std::string reason;
-  if (!parsePackedHeader(bytes, file.size(), header, reason)) {
-    reportDamagedBankFile(name, reason);
-    return false;
-  }
-  return true;
-}
-
 // Where each stored row's cells start among the file's non-zero cells (rows + 1
 // entries, the last the count of cells): true, or false after the damage message.
 bool readRowStarts(BinaryFile& file, const std::string& name, const PackedMatrixHeader& header,
@@ -514,16 +496,33 @@ int16_t VamFile::loadSlice(std::string_view name, char mode, int number) {
   return 0;
 }
 
-int16_t VamFile::loadPacked(SliceArray& slice, int fileIndex, char mode, int number, int firstRow,
-                            int firstColumn) {
+const std::string* VamFile::openPacked(int fileIndex, BinaryFile& file, PackedMatrixHeader& header) const {
   if (fileIndex < 0 || fileIndex >= packedFileCount()) {
     console().printf("Error: there is no packed-matrix file %d.\n", fileIndex);
-    return -1;
+    return nullptr;
   }
-  const std::string& name = packedFiles_[static_cast<size_t>(fileIndex)];
+  const std::string& name = packedFiles_[static_cast<std::size_t>(fileIndex)];
+  if (!file.open(pathBeside(name, dataFileName_), "rb")) {
+    console().printf("Error: Can not open file %s, load command failed.\n", name.c_str());
+    return nullptr;
+  }
+  std::vector<uint8_t> bytes;
+  file.readBytes(bytes, PackedMatrixHeader::Size);
+  std::string reason;
+  if (!parsePackedHeader(bytes, file.size(), header, reason)) {
+    reportDamagedBankFile(name, reason);
+    return nullptr;
+  }
+  return &name;
+}
+
+int16_t VamFile::loadPacked(SliceArray& slice, int fileIndex, char mode, int number, int firstRow,
+                            int firstColumn) {
   BinaryFile file;
   PackedMatrixHeader header;
-  if (!openPackedFile(name, dataFileName_, file, header)) return -1;
+  const std::string* opened = openPacked(fileIndex, file, header);
+  if (opened == nullptr) return -1;
+  const std::string& name = *opened;
   auto damaged = [&name](const std::string& what) {
     reportDamagedBankFile(name, what);
     return int16_t{-1};
@@ -637,14 +636,11 @@ int16_t VamFile::readPackedCells(int v, std::vector<PackedCell>& cells) {
   cells.clear();
   const std::size_t at = static_cast<std::size_t>(v);
   const int fileIndex = packedIndex_[at];
-  if (fileIndex < 0 || fileIndex >= packedFileCount()) {
-    console().printf("Error: there is no packed-matrix file %d.\n", fileIndex);
-    return -1;
-  }
-  const std::string& name = packedFiles_[static_cast<std::size_t>(fileIndex)];
   BinaryFile file;
   PackedMatrixHeader header;
-  if (!openPackedFile(name, dataFileName_, file, header)) return -1;
+  const std::string* opened = openPacked(fileIndex, file, header);
+  if (opened == nullptr) return -1;
+  const std::string& name = *opened;
   auto damaged = [&name](const std::string& what) {
     reportDamagedBankFile(name, what);
     return int16_t{-1};

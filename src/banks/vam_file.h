@@ -151,6 +151,10 @@ class VamFile : public DataBank {
   const VexBank* companion() const { return companion_.get(); }
 
  private:
+  // Opens packed-matrix file `fileIndex` (beside the data file) and reads its header:
+  // the file's name, or nullptr after the message (no such file, one that cannot be
+  // opened, a damaged header).
+  const std::string* openPacked(int fileIndex, BinaryFile& file, PackedMatrixHeader& header) const;
   bool open(std::string_view name);
   bool readDirectory(const std::vector<uint8_t>& header);
   void openCompanion(std::string_view name);
