@@ -12,6 +12,7 @@
 #include "support/constants.h"
 #include "table/date_list.h"
 #include "table/page.h"
+#include "table/table_sink.h"
 #include "table/value_rows.h"
 
 namespace tabrix {
@@ -53,9 +54,12 @@ std::string titleText(const MatListStruc& config, int file, int number) {
   return text;
 }
 
-// Writes the current line as a table row or, in gdataMode, as a data record.
+// True when the listing goes out as data records (\gdata) in place of pages.
+bool asRecords(const TableLine& table) { return table.renderers.layout().records == RecordLayout::DataRecords; }
+
+// Writes the current line as a table row or, as data records, as a data record.
 int writeLine(TableLine& table, const std::string& recordName) {
-  if (table.gdataMode) return gdataRecord(table, recordName) == -1 ? -1 : 0;
+  if (asRecords(table)) return gdataRecord(table, recordName) == -1 ? -1 : 0;
   return composeLine(table);
 }
 
@@ -209,8 +213,9 @@ int16_t printTerm(const MatListRun& run, const MatListStruc& config, const MatLi
   const int s = config.currentSector;
   const int t = config.currentTerm;
   const int width = table.fieldWidth * table.dateCount() + table.titleWidth;
-  auto noRoom = [&table](int k) {
-    return !table.gdataMode && table.page.lineOnPage() + table.altCount + k > table.pageLength - table.bottomMargin;
+  const bool records = asRecords(table);
+  auto noRoom = [&table, records](int k) {
+    return !records && table.page.lineOnPage() + table.altCount + k > table.pageLength - table.bottomMargin;
   };
   auto newPage = [&table]() { return pageHeader(table) != 0 ? -1 : 0; };
 
@@ -234,14 +239,14 @@ int16_t printTerm(const MatListRun& run, const MatListStruc& config, const MatLi
   if (t == 1) {
     if (noRoom(isMatrix ? 8 : 7)) {
       if (newPage() != 0) return -1;
-    } else if (!table.gdataMode) {
+    } else if (!records) {
       table.lineTitle.clear();
       table.textLine = true;
       const int result = composeLine(table);
       table.textLine = false;
       if (result != 0) return -1;
     }
-    if (table.gdataMode) {
+    if (records) {
       commentLine(table, heading);
     } else {
       centeredLine(table, heading, width);
@@ -261,7 +266,7 @@ int16_t printTerm(const MatListRun& run, const MatListStruc& config, const MatLi
   }
   if (isMatrix || headingFlag) {
     if (noRoom(3) && newPage() != 0) return -1;
-    if (table.gdataMode) {
+    if (records) {
       commentLine(table, section);
     } else if (!settings.noSectorTitles && !term.selected.empty()) {
       centeredLine(table, section, width);
@@ -298,11 +303,11 @@ int16_t printTerm(const MatListRun& run, const MatListStruc& config, const MatLi
   // 6. The subtotal of a matrix term.
   if (isMatrix && nonZeroSum && !settings.noSubtotals) {
     if (noRoom(0)) {
-      if (!table.gdataMode) {
+      if (!records) {
         if (newPage() != 0) return -1;
         if (writeDateHeader(table) != 0) return -1;
       }
-      if (table.gdataMode) {
+      if (records) {
         commentLine(table, section + " (Continued)");
       } else {
         centeredLine(table, section + " (Continued)", width);

@@ -81,12 +81,13 @@ class HeaderRow {
 // chart's date series are not held to their columns.
 int writeHeaderRow(TableLine& table, bool underlined) {
   HeaderRow text;
-  const bool dateSeries = !underlined && table.renderers.layout().dateSeries;
+  const TargetLayout layout = table.renderers.layout();
+  const bool dateSeries = !underlined && layout.dateSeries;
   std::vector<std::string> labelTexts;  // the sinks' labels, and their columns
   std::vector<DateLabel> labels;
   const int titleWidth = table.titleWidth;
   std::string area(titleWidth > 0 ? static_cast<std::size_t>(titleWidth) : 0, ' ');
-  if (table.prnMode && !area.empty()) area.front() = area.back() = '"';
+  if (layout.quotedFields && !area.empty()) area.front() = area.back() = '"';
   text.write(area);
   if (!underlined) useFont(table, DateFont);
   const int count = std::min<int>(table.dateCount(), static_cast<int>(table.dateSpecs.size()));
@@ -111,9 +112,9 @@ int writeHeaderRow(TableLine& table, bool underlined) {
     if (underlined) label.assign(label.size(), table.underlineChar);
     labelTexts.push_back(label);
     labels.push_back(DateLabel{{}, width, false, date.isGrowth});
-    if (table.prnMode) text.write("\"");
+    if (layout.quotedFields) text.write("\"");
     text.rightAligned(label, width);
-    if (table.prnMode) text.write("\"");
+    if (layout.quotedFields) text.write("\"");
   }
   if (underlined) {
     table.renderers.each([&](TableSink& sink) { sink.dateUnderline(table.underlineChar, text.kept()); });
@@ -290,7 +291,7 @@ int readDateList(TableLine& table, std::FILE* file) {
 }
 
 int writeDateHeader(TableLine& table) {
-  if (!table.datesSet || table.gdataMode) return 0;
+  if (!table.datesSet || table.renderers.layout().records == RecordLayout::DataRecords) return 0;
   if (textLineNeedsPage(table) && pageHeader(table, true) != 0) return -1;
   int result = writeHeaderRow(table, false);
   if (result == 0 && table.underlineChar != 0 && table.renderers.layout().underlineRow) {

@@ -24,6 +24,9 @@ constexpr int ListFallbackColumn = 5;
 // Highest column a centred subtitle or list may start at.
 constexpr int MaxCentredColumn = 1000;
 
+// The target is a print file: its text fields are quoted and padded.
+bool quotedFields(const TableLine& table) { return table.renderers.layout().quotedFields; }
+
 // Lines reserved at the foot of a page for the time stamp.
 int stampLines(const TableLine& table) { return table.timestampText ? 1 : 0; }
 
@@ -61,7 +64,7 @@ void writeHeaderLine(TableLine& table, HeaderLine header, const std::string& lin
 
 // The head line: the running head at the left, the page text at the right end.
 void writeHeadLine(TableLine& table) {
-  if (table.prnMode) {
+  if (quotedFields(table)) {
     if (table.headSet) {
       useFont(table, HeadFont);
       // The print file's head line is not counted.
@@ -115,7 +118,7 @@ void writeTitles(TableLine& table) {
       std::snprintf(number, sizeof number, "%2d", static_cast<int>(table.contents.entryCount()));
       numbered = "TABLE " + std::string(number) + ".  " + table.tableTitle;
     }
-    if (table.prnMode) {
+    if (quotedFields(table)) {
       text = quoteField(table.tableTitle, PrnFieldWidth);
     } else if (table.tocOn) {
       text = numbered;
@@ -128,7 +131,7 @@ void writeTitles(TableLine& table) {
   }
   if (table.subtitleSet) {
     std::string text =
-        rightTrimmed(table.prnMode ? quoteField(table.subtitle, PrnFieldWidth) : table.subtitle);
+        rightTrimmed(quotedFields(table) ? quoteField(table.subtitle, PrnFieldWidth) : table.subtitle);
     int column = (table.tableWidth - length(text)) / 2;
     if (column < 0 || column > MaxCentredColumn) column = 0;
     writeTitleLine(table, HeaderLine{HeaderKind::Subtitle, table.subtitle, {}, {}, 0}, text, column);
@@ -153,7 +156,7 @@ const char* modeSentence(char showMode) {
 }
 
 std::string prnQuoted(const TableLine& table, const std::string& text) {
-  return table.prnMode ? quoteField(text, PrnFieldWidth) : text;
+  return quotedFields(table) ? quoteField(text, PrnFieldWidth) : text;
 }
 
 // The list of alternatives under its centred heading.
@@ -226,11 +229,12 @@ bool tableLineNeedsPage(const TableLine& table) {
 }
 
 int pageHeader(TableLine& table, bool brokenAtDates) {
-  if (table.gdataMode || table.onePerLine) return 0;
+  const TargetLayout layout = table.renderers.layout();
+  if (layout.records != RecordLayout::None) return 0;
   // End of the previous page: the time stamp after an empty line (when the target shows
   // it) and the bottom margin; a print file has neither.
-  if (PageCounters::pageNumber(table.page) > 0 && !table.prnMode) {
-    if (table.timestampText && table.renderers.layout().timeStamp) {
+  if (PageCounters::pageNumber(table.page) > 0 && layout.pageEnds) {
+    if (table.timestampText && layout.timeStamp) {
       const std::string line = centred(*table.timestampText, table.pageWidth);
       sinkMarginLines(table, 1);
       table.renderers.each([&](TableSink& sink) { sink.pageFoot(*table.timestampText, line); });
@@ -291,8 +295,9 @@ int ruleLine(TableLine& table, char character) {
 }
 
 int endOfRun(TableLine& table) {
-  if (!table.renderers.layout().timeStamp) return -1;
-  if (table.timestampText && PageCounters::pageNumber(table.page) > 0 && !table.prnMode) {
+  const TargetLayout layout = table.renderers.layout();
+  if (!layout.timeStamp) return -1;
+  if (table.timestampText && PageCounters::pageNumber(table.page) > 0 && layout.pageEnds) {
     // The fill counts on the page only.
     const int fill = std::max(table.pageLength - table.bottomMargin - 3 - PageCounters::lineOnPage(table.page), 0);
     PageCounters::lineOnPage(table.page) += fill;

@@ -99,11 +99,11 @@ std::string printerSequence(std::string_view word, bool* recognised) {
 }
 
 int printerControl(TableLine& table, std::string_view word, bool store) {
-  if (table.noFormat) return 0;
   bool recognised = false;
   std::string sequence = printerSequence(word, &recognised);
   if (!recognised) return 0;
-  if (TableSink* target = table.renderers.target()) target->printerCodes(sequence);
+  TableSink* target = table.renderers.target();
+  if (target == nullptr || !target->printerCodes(sequence)) return 0;
   if (store) {
     std::string text = lowered(word);
     RoleFont& body = table.fonts[BodyFont];

@@ -11,12 +11,13 @@
 
 namespace tabrix {
 
-// Hands the PCL sequence of a printer-control word to the text table (the table file;
-// other targets send no printer codes). The word is matched
-// in lower case; "point n" / "pitch n" (any word beginning with point or pitch, n the
-// integer after it) always count as recognised and write nothing for a missing or zero n.
-// With store set the word replaces the body role's font, point or pitch word (for the
-// words the table names). Returns 1 when recognised, 0 when not or when noFormat is set.
+// Hands the PCL sequence of a printer-control word to the table's own target (the text
+// table writes it into the table file). The word is matched in lower case; "point n" /
+// "pitch n" (any word beginning with point or pitch, n the integer after it) always count
+// as recognised and write nothing for a missing or zero n. With store set the word
+// replaces the body role's font, point or pitch word (for the words the table names).
+// Returns 1 when recognised and taken, 0 when not recognised or when the target sends no
+// printer codes (noFormat).
 int printerControl(TableLine& table, std::string_view word, bool store);
 
 // The PCL sequence of a word as printerControl would write it ("" when it writes nothing

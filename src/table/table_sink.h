@@ -51,8 +51,14 @@ struct PageSetup {
   bool brokenAtDates = false;
 };
 
-// What the table's own target changes in the composer's layout. The text table takes
-// the defaults. A worksheet counts the head line and the title as two rows each and has
+// The record layouts that replace the table's pages: a data record per series
+// (\gdata), one value per line (\oneperline).
+enum class RecordLayout { None, DataRecords, OnePerLine };
+
+// What the table's own target changes in the composer's layout. The plain text table
+// takes the defaults; a print file (\prn) quotes and pads its text fields, leaves the
+// page text and the count out of its head line and ends no page with a margin or a time
+// stamp; the record layouts replace the pages. A worksheet counts the head line and the title as two rows each and has
 // no time stamp, and a listing's centred headings take no row on it; a workbook also
 // leaves the page text out of the head line, has no underline row (its date font
 // carries the underline), and takes the date row of a chart block as the chart's date
@@ -65,6 +71,9 @@ struct TargetLayout {
   bool headings = true;       // a listing's centred headings are counted lines
   bool underlineRow = true;   // the \underline row under the date labels
   bool dateSeries = false;    // the next date row is a chart's date series
+  bool quotedFields = false;  // a print file: text fields quoted and padded
+  bool pageEnds = true;       // a page ends with its time stamp and bottom margin
+  RecordLayout records = RecordLayout::None;  // records in place of pages
 };
 
 // The kinds of line in a page header.
@@ -206,8 +215,9 @@ class TableSink {
                          std::string_view /*laidOut*/) {}
 
   // Printer codes given by \pcontrol, written as they are where the table file has
-  // reached (only the text table sends printer codes).
-  virtual void printerCodes(std::string_view /*codes*/) {}
+  // reached. False when the sink sends no printer codes (\noformat, a WK1 file): the
+  // word then sets nothing either.
+  virtual bool printerCodes(std::string_view /*codes*/) { return false; }
 
   // The empty lines of a page's top and bottom margins and of the fill above the time
   // stamp on the last page: what only a page of fixed length shows.

@@ -7,6 +7,24 @@
 
 namespace tabrix {
 
+TargetLayout textLayout(const TableSettings& settings) {
+  TargetLayout layout;
+  layout.quotedFields = settings.prnMode;
+  layout.pageEnds = !settings.prnMode;
+  if (settings.gdataMode) {
+    layout.records = RecordLayout::DataRecords;
+  } else if (settings.onePerLine) {
+    layout.records = RecordLayout::OnePerLine;
+  }
+  return layout;
+}
+
+bool TextTableSink::printerCodes(std::string_view codes) {
+  if (table_.noFormat) return false;
+  table_.out.write(codes);
+  return true;
+}
+
 void TextTableSink::beginPage(const PageSetup& setup) {
   TableFile& out = table_.out;
   // The form feed ends the page before; a print file has none.

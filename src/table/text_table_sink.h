@@ -13,6 +13,11 @@
 
 namespace tabrix {
 
+// The layout the settings give the text forms: a print file's quoted fields and page
+// ends (\prn), and the record layouts (\gdata, \oneperline). A worksheet target starts
+// from it too.
+TargetLayout textLayout(const TableSettings& settings);
+
 class TextTableSink final : public TableSink {
  public:
   explicit TextTableSink(TableLine& table) : table_(table) {}
@@ -39,7 +44,8 @@ class TextTableSink final : public TableSink {
                  std::string_view laidOut) override {
     writeLine(laidOut);
   }
-  void printerCodes(std::string_view codes) override { table_.out.write(codes); }
+  TargetLayout layout() const override { return textLayout(table_); }
+  bool printerCodes(std::string_view codes) override;
   // The contents after a form feed (none in a print file).
   void contents(const toc& entries, std::string_view pagePrefix) override;
 

@@ -173,11 +173,11 @@ ValueKind classify(const TableLine& table, float value) {
   return ValueKind::Number;
 }
 
-// The laid-out text of a table row, as the text table shows it. A worksheet target takes
-// the same steps (title, spacer, value cells, end of row) and writes cells instead.
+// The laid-out text of a table row, as the text table shows it (a print file's fields
+// quoted).
 class TextRows {
  public:
-  explicit TextRows(TableLine& table) : table_(table) {}
+  explicit TextRows(TableLine& table) : table_(table), quoted_(table.renderers.layout().quotedFields) {}
 
   void begin() { row_.clear(); }
 
@@ -185,7 +185,7 @@ class TextRows {
   void title(bool carriesTitle) {
     const int width = std::max<int>(table_.titleWidth, 0);
     if (carriesTitle) {
-      if (table_.prnMode) {
+      if (quoted_) {
         row_.appendFitted(quoteField(table_.lineTitle, width), width);
         row_.put(width - 1, '"');
       } else {
@@ -194,7 +194,7 @@ class TextRows {
       return;
     }
     row_.appendBlanks(width);
-    if (table_.prnMode) {
+    if (quoted_) {
       row_.put(0, '"');
       row_.put(width - 1, '"');
     }
@@ -208,7 +208,7 @@ class TextRows {
         cell_.print("%*.*s", width, width, table_.missingText.c_str());
         break;
       case ValueKind::BlankZero:
-        if (table_.prnMode) {
+        if (quoted_) {
           cell_.print("\"%*.*s\"", width, width, "");
         } else {
           cell_.print("%*.*s", width, width, "");
@@ -233,6 +233,7 @@ class TextRows {
 
  private:
   TableLine& table_;
+  const bool quoted_;  // a print file's fields
   RowBuffer row_;
   CellText cell_;
   char grouped_[512];
@@ -329,7 +330,8 @@ class SinkRows {
 
 // A text line: the title, centered or cut to the page width.
 int composeTextLine(TableLine& table) {
-  if (table.gdataMode || table.onePerLine) {
+  const TargetLayout layout = table.renderers.layout();
+  if (layout.records != RecordLayout::None) {
     commentLine(table, table.lineTitle);
     return 0;
   }
@@ -337,7 +339,7 @@ int composeTextLine(TableLine& table) {
     if (pageHeader(table) != 0) return -1;
     if (writeDateHeader(table) != 0) return -1;
   }
-  const std::string text = table.prnMode ? quoteField(table.lineTitle, PrnFieldWidth) : table.lineTitle;
+  const std::string text = layout.quotedFields ? quoteField(table.lineTitle, PrnFieldWidth) : table.lineTitle;
   const std::size_t width = static_cast<std::size_t>(std::max<int>(table.pageWidth, 0));
   std::string line;
   if (table.centerText) {
@@ -446,8 +448,11 @@ int composeLine(TableLine& table) {
   }
   if (PageCounters::lineOnPage(table.page) == 0 && pageHeader(table) != 0) return -1;
   if (table.textLine) return composeTextLine(table);
-  if (table.gdataMode) return gdataRecord(table) == -1 ? -1 : 0;
-  if (table.onePerLine) return onePerLineRows(table);
+  switch (table.renderers.layout().records) {
+    case RecordLayout::DataRecords: return gdataRecord(table) == -1 ? -1 : 0;
+    case RecordLayout::OnePerLine: return onePerLineRows(table);
+    case RecordLayout::None: break;
+  }
   return composeTableRows(table);
 }
 

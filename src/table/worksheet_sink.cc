@@ -6,6 +6,7 @@
 #include "sheet/workbook_writer.h"
 #include "table/date_list.h"
 #include "table/fields.h"
+#include "table/text_table_sink.h"
 
 namespace tabrix {
 
@@ -45,7 +46,7 @@ void WorksheetSink::writeText(int column, std::string_view text, char align) {
 }
 
 TargetLayout WorksheetSink::layout() const {
-  TargetLayout layout;
+  TargetLayout layout = textLayout(table_);
   if (sheet() != nullptr) {
     layout.timeStamp = false;
     layout.headings = false;

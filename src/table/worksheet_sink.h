@@ -49,6 +49,9 @@ class WorksheetSink final : public TableSink {
   void heading(std::string_view /*text*/, std::string_view /*laidOut*/) override {}
   void rule(char character, std::string_view laidOut) override;
   void blankLines(int /*count*/) override {}
+  // A workbook takes \pcontrol's words as a text table would (they set the body's
+  // printer words unless \noformat is on); neither form writes the codes.
+  bool printerCodes(std::string_view /*codes*/) override { return !table_.noFormat; }
 
   int status() const override { return 0; }
   [[nodiscard]] int finish() override { return 0; }
