@@ -129,7 +129,6 @@ int joinedToken(Chopper& reader, std::string& text) {
 }
 
 void saveDates(RunState& run, const TableLine& table) {
-  run.chartSavedDateListGiven = table.dateListGiven;
   const std::size_t kept = std::min<std::size_t>(table.dateSpecs.size(), MaxDateSpecs);
   run.chartSavedDateSpecs.assign(table.dateSpecs.begin(), table.dateSpecs.begin() + static_cast<std::ptrdiff_t>(kept));
   run.chartSavedDatesSet = table.datesSet;
@@ -137,12 +136,10 @@ void saveDates(RunState& run, const TableLine& table) {
 }
 
 void restoreDates(RunState& run, TableLine& table) {
-  table.dateListGiven = run.chartSavedDateListGiven;
   table.dateSpecs = std::move(run.chartSavedDateSpecs);
   table.datesSet = run.chartSavedDatesSet;
   table.datesHaveGrowth = run.chartSavedDatesHaveGrowth;
   run.chartSavedDateSpecs.clear();
-  run.chartSavedDateListGiven = false;
 }
 
 // The workbook writer, or nullptr while no workbook is the target.
@@ -299,7 +296,6 @@ int16_t xlGraphCommand(StubContext& context) {
   // The block's columns: every period from the first date to the last.
   const std::string dates = format(first, 4) + ":" + format(last, 4) + " ";
   (void)parseDateList(table, dates);
-  table.datesSet = true;
   // A block that does not open leaves the table's dates and collects nothing.
   auto abandon = [&] {
     if (sheet != nullptr) sheet->setRecording(false);

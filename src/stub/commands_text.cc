@@ -82,7 +82,6 @@ std::string joinDateTokens(Chopper& reader) {
 int16_t datesCommand(StubContext& context) {
   TableLine& table = context.table;
   parseDateList(table, joinDateTokens(context.reader));
-  table.datesSet = true;
   return 0;
 }
 

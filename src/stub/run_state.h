@@ -66,9 +66,8 @@ struct RunState {
   // A chart block (\xlgraph) is open: its table lines are collected for a chart.
   bool chartBlockOpen = false;
   // The table's date list while a chart block's dates replace it, put back by the
-  // closing \xlgraph: whether a list was given, its columns (at most 255), and whether
-  // it was set and held a growth range.
-  bool chartSavedDateListGiven = false;
+  // closing \xlgraph: the columns (at most 255), and whether a list was set and held a
+  // growth range.
   std::vector<std::string> chartSavedDateSpecs;
   bool chartSavedDatesSet = false;
   bool chartSavedDatesHaveGrowth = false;

@@ -195,7 +195,6 @@ int16_t dateHeaderLine(StubContext& context) {
   if (!table.datesSet) {
     console().write("\r\nPlease give the dates of the periods to list.\r\n");
     readDateList(table, context.run.responseSource);
-    table.datesSet = true;
   }
   return writeDateHeader(table) == -1 ? -1 : 0;
 }

@@ -33,7 +33,7 @@ void storeSpec(TableLine& table, std::string_view dateSpec) {
 }
 
 void finishList(TableLine& table) {
-  table.dateListGiven = true;
+  table.datesSet = true;
 }
 
 // Stores every period from a to b of the token a:b, formatted with the year format.

@@ -40,11 +40,11 @@ bool isSpacer(std::string_view dateSpec, int* width = nullptr);
 bool nextDateToken(std::string_view text, std::size_t& pos, std::string& token, int& kind);
 
 // The \dates list: replaces the columns by the tokens of text, a:b expanded to every
-// period from a to b. Marks the list given and sets datesHaveGrowth. Returns 0.
+// period from a to b. Sets datesSet and datesHaveGrowth. Returns 0.
 int parseDateList(TableLine& table, std::string_view text);
 
 // The list read from one line of the response script: tokens stored as they are (a:b
-// included), datesHaveGrowth only ever set. Returns 0.
+// included), datesSet set, datesHaveGrowth only ever set. Returns 0.
 int storeDateListLine(TableLine& table, std::string_view line);
 // Reads one line (at most 600 characters) from the response file, or from the key source
 // when file is nullptr, and stores it with storeDateListLine. Returns -1 when no line

@@ -173,10 +173,9 @@ struct LineValues {
 // The date columns of the table.
 struct DateList {
   std::vector<std::string> dateSpecs;  // the column entries (at most 255 of 21)
-  bool dateListGiven = false;   // a list was stored: the columns are then its entries
-  // Columns in the list: 1 until a list is given, then its entries.
-  int16_t dateCount() const { return dateListGiven ? static_cast<int16_t>(dateSpecs.size()) : int16_t{1}; }
   bool datesSet = false;        // a list was given (\dates, or read for a '&' line)
+  // Columns in the list: 1 until a list is given, then its entries.
+  int16_t dateCount() const { return datesSet ? static_cast<int16_t>(dateSpecs.size()) : int16_t{1}; }
   bool datesHaveGrowth = false; // the list holds a growth range
 };
 

@@ -72,7 +72,7 @@ TEST_F(ComposerSinks, HeaderLinesOfAPage) {
     t.altTitles[1] = "High";
     t.showMode = 'd';
     t.dateSpecs.assign(4, "2001");
-    t.dateListGiven = true;
+    t.datesSet = true;
     t.fonts[HeadFont].fontWord = "courier";
   };
   setHeader(table);

@@ -92,7 +92,7 @@ TEST_F(PageTest, TitlesSubtitleAndSpaceHead) {
   table.pageNumbers = false;
   table.spaceHead = 2;
   table.dateSpecs.assign(4, "2001");
-  table.dateListGiven = true;  // tableWidth 60
+  table.datesSet = true;  // tableWidth 60
   table.titleSet = true;
   table.tableTitle = "Real GDP";
   table.subtitleSet = true;
@@ -128,7 +128,7 @@ TEST_F(PageTest, OneAlternativeAgainstThree) {
   table.noFormat = true;
   table.pageNumbers = false;
   table.dateSpecs.assign(10, "2001");
-  table.dateListGiven = true;  // tableWidth 102
+  table.datesSet = true;  // tableWidth 102
   table.altTitlesKnown = true;
   table.altTitles[0] = "Base run";
   table.altTitles[1] = "High oil";
@@ -294,7 +294,7 @@ TEST_F(PageTest, CenteredLineCutsAndCentres) {
 
 TEST_F(PageTest, RuleLineSpansTheTable) {
   table.dateSpecs.assign(4, "2001");
-  table.dateListGiven = true;
+  table.datesSet = true;
   EXPECT_EQ(pageHeader(table), 0);
   table.out.openMemory();
   ruleLine(table, '-');
